@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <QString>
+
+namespace fw {
+
+constexpr uint32_t fourcc(char a, char b, char c, char d)
+{
+    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
+}
+
+// The chunk that holds a clip's descriptor block, directly inside the RIFF form.
+constexpr uint32_t kDescriptorChunkId = fourcc('t', 't', 'l', 's');
+constexpr int32_t kDescriptorChunkSize = 2048;
+
+// Stream information of a clip's first video stream, laid out as the 140-byte record that
+// callers and the settings store know.
+#pragma pack(push, 1)
+struct TAVIStreamInfo {
+    uint32_t fccType = 0;
+    uint32_t fccHandler = 0; // the compressor
+    uint32_t dwFlags = 0;
+    uint32_t dwCaps = 0;
+    uint16_t wPriority = 0;
+    uint16_t wLanguage = 0;
+    uint32_t dwScale = 0;
+    uint32_t dwRate = 0;
+    uint32_t dwStart = 0;
+    uint32_t dwLength = 0; // frames
+    uint32_t dwInitialFrames = 0;
+    uint32_t dwSuggestedBufferSize = 0;
+    uint32_t dwQuality = 0;
+    uint32_t dwSampleSize = 0;
+    int32_t rcFrame[4] = {0, 0, 0, 0}; // left, top, right, bottom
+    uint32_t dwEditCount = 0;
+    uint32_t dwFormatChangeCount = 0;
+    char szName[64] = {};
+};
+#pragma pack(pop)
+static_assert(sizeof(TAVIStreamInfo) == 140);
+
+// Four characters of a code as text ("MJPG"); unprintable bytes become spaces.
+QString fourccText(uint32_t code);
+
+// Frame decoding state handed out by BeginFrameAccess; each stream kind has its own.
+class FrameAccess {
+public:
+    virtual ~FrameAccess() = default;
+};
+
+class ClipDecoder;
+
+// The clip stream: the base of every frame source. The base class reads AVI and KFS clip files
+// (FFmpeg's AVI demuxer whatever the extension); sources of other Parts override the frame
+// operations and keep the rest, so display, copy, save and scatter work on all of them alike.
+class TAVISTREAM {
+public:
+    // options_section: the settings-store section of this stream's compression options.
+    explicit TAVISTREAM(QString options_section);
+    virtual ~TAVISTREAM();
+
+    TAVISTREAM(const TAVISTREAM&) = delete;
+    TAVISTREAM& operator=(const TAVISTREAM&) = delete;
+
+    virtual QString GetTitle() const;
+    virtual QString GetShortName() const;
+    // Clip types 1..6: 1 AVI, 2 KFS, 3 BMP, 4 GIF, 5 JPEG, 6 TIFF frame directories.
+    virtual bool IsClipType(int type) const;
+    virtual QString FrameFileFormat(int type) const;
+    virtual int TypeCount() const;
+    virtual QString DefaultExtension(int type) const;
+    virtual QString TypeFilter(int type) const;
+    virtual int32_t FrameCount();
+    virtual int32_t FirstFrameIndex() const;
+    virtual QString TypeCaption(int type) const;
+    virtual bool CanSave() const;
+    // Throws fw::Error("Stream Open Failed") when the file cannot be opened as a clip. A clip
+    // without a video stream opens without error but stays not open.
+    virtual void Open(const QString& file_name);
+    virtual void Close();
+    virtual bool GetInfo(TAVIStreamInfo& info);
+    // Reads chunk `id` of the file's RIFF form into buffer; size in: buffer size, out: bytes read.
+    virtual bool ReadData(uint32_t id, uint8_t* buffer, int32_t& size);
+    virtual bool BeginFrameAccess(FrameAccess*& handle);
+    // Decodes frame `index` (presentation order) to a packed frame owned by the handle, valid
+    // until the next GetFrame or EndFrameAccess on it; size = header + colour table + image.
+    virtual bool GetFrame(FrameAccess* handle, int32_t index, int32_t& size, const uint8_t*& frame);
+    virtual void EndFrameAccess(FrameAccess* handle);
+
+    // Overwrites chunk `id` in place when the RIFF form has one; otherwise adds it inside the
+    // RIFF form. The file is never rewritten as a whole. False when nothing was written.
+    bool WriteData(uint32_t id, const uint8_t* buffer, int32_t size);
+
+    bool IsOpen() const { return stream_open_; }
+    QString FileName() const { return file_name_; }
+    QString OptionsSection() const { return options_section_; }
+
+protected:
+    QString file_name_;
+    QString title_;
+    QString options_section_;
+    bool stream_open_ = false;
+
+private:
+    std::shared_ptr<ClipDecoder> clip_;
+};
+
+} // namespace fw

@@ -1,0 +1,157 @@
+#include "support/settings_store.h"
+
+#include <QVariant>
+
+namespace fw {
+
+SettingsStore::SettingsStore()
+    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                            QStringLiteral("Tarnwell"), QStringLiteral("Framewright")))
+{
+}
+
+SettingsStore::SettingsStore(const QString& ini_path)
+    : settings_(std::make_unique<QSettings>(ini_path, QSettings::IniFormat))
+{
+}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::escapeName(const QString& name)
+{
+    QString out;
+    out.reserve(name.size());
+    for (QChar c : name) {
+        if (c == u'%')
+            out += QStringLiteral("%25");
+        else if (c == u'/')
+            out += QStringLiteral("%2F");
+        else if (c == u'\\')
+            out += QStringLiteral("%5C");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString SettingsStore::unescapeName(const QString& key)
+{
+    QString out;
+    out.reserve(key.size());
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        if (key[i] == u'%' && i + 2 < key.size()) {
+            const QString code = key.mid(i + 1, 2).toUpper();
+            if (code == QStringLiteral("25") || code == QStringLiteral("2F") || code == QStringLiteral("5C")) {
+                out += QChar(code.toInt(nullptr, 16));
+                i += 2;
+                continue;
+            }
+        }
+        out += key[i];
+    }
+    return out;
+}
+
+QString SettingsStore::keyOf(const QString& section, const QString& name) const
+{
+    return escapeName(section) + u'/' + escapeName(name);
+}
+
+QString SettingsStore::readString(const QString& section, const QString& name, const QString& fallback) const
+{
+    const QVariant v = settings_->value(keyOf(section, name));
+    return v.isValid() ? v.toString() : fallback;
+}
+
+bool SettingsStore::readBool(const QString& section, const QString& name, bool fallback) const
+{
+    const QVariant v = settings_->value(keyOf(section, name));
+    if (!v.isValid())
+        return fallback;
+    const QString text = v.toString().trimmed().toLower();
+    if (text == QStringLiteral("true") || text == QStringLiteral("1"))
+        return true;
+    if (text == QStringLiteral("false") || text == QStringLiteral("0"))
+        return false;
+    return fallback;
+}
+
+int SettingsStore::readInteger(const QString& section, const QString& name, int fallback) const
+{
+    const QVariant v = settings_->value(keyOf(section, name));
+    bool ok = false;
+    const int value = v.isValid() ? v.toString().trimmed().toInt(&ok) : 0;
+    return ok ? value : fallback;
+}
+
+double SettingsStore::readFloat(const QString& section, const QString& name, double fallback) const
+{
+    const QVariant v = settings_->value(keyOf(section, name));
+    bool ok = false;
+    const double value = v.isValid() ? v.toString().trimmed().toDouble(&ok) : 0.0;
+    return ok ? value : fallback;
+}
+
+void SettingsStore::writeString(const QString& section, const QString& name, const QString& value)
+{
+    settings_->setValue(keyOf(section, name), value);
+}
+
+void SettingsStore::writeBool(const QString& section, const QString& name, bool value)
+{
+    settings_->setValue(keyOf(section, name), value ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+void SettingsStore::writeInteger(const QString& section, const QString& name, int value)
+{
+    settings_->setValue(keyOf(section, name), QString::number(value));
+}
+
+void SettingsStore::writeFloat(const QString& section, const QString& name, double value)
+{
+    settings_->setValue(keyOf(section, name), QString::number(value, 'g', 17));
+}
+
+bool SettingsStore::valueExists(const QString& section, const QString& name) const
+{
+    return settings_->contains(keyOf(section, name));
+}
+
+QStringList SettingsStore::valueNames(const QString& section) const
+{
+    settings_->beginGroup(escapeName(section));
+    const QStringList keys = settings_->childKeys();
+    settings_->endGroup();
+    QStringList names;
+    names.reserve(keys.size());
+    for (const QString& key : keys)
+        names << unescapeName(key);
+    return names;
+}
+
+void SettingsStore::deleteValue(const QString& section, const QString& name)
+{
+    settings_->remove(keyOf(section, name));
+}
+
+void SettingsStore::eraseSection(const QString& section)
+{
+    settings_->remove(escapeName(section));
+}
+
+bool SettingsStore::sectionExists(const QString& section) const
+{
+    return settings_->childGroups().contains(escapeName(section));
+}
+
+void SettingsStore::sync()
+{
+    settings_->sync();
+}
+
+QString SettingsStore::fileName() const
+{
+    return settings_->fileName();
+}
+
+} // namespace fw
