@@ -15,7 +15,7 @@ class TChildForm;
 
 // What the main window hands every child: registration, the store and the database lists.
 struct ChildContext {
-    std::function<void(TChildForm*)> register_child;   // called when the child is ready to show
+    std::function<void(TChildForm*)> register_child; // called when the child is ready to show
     std::function<void(TChildForm*)> unregister_child; // called from the destructor
     SettingsStore* settings = nullptr;
     QWidget* main_window = nullptr;
@@ -36,13 +36,13 @@ enum ViewOption : uint32_t {
 constexpr uint32_t kDefaultViewOptions = 0x03E800D8;
 
 // The base of every window the main window drives: a clip stream, a time base and the virtual
-// operations the master clock and the main commands use. Top-level window; the main window owns
-// it through Qt parentage-free ownership (it deletes children it closes).
+// operations the master clock and the main commands use. A top-level window that frees itself
+// when it closes (Qt::WA_DeleteOnClose); it unregisters from the main window as it is destroyed.
 class TChildForm : public QWidget {
     Q_OBJECT
 public:
     TChildForm(const ChildContext& context, std::unique_ptr<TAVISTREAM> stream, QString file_name,
-               QString title, QWidget* parent = nullptr);
+        QString title, QWidget* parent = nullptr);
     ~TChildForm() override;
 
     virtual int32_t CurrentIndex();
@@ -109,7 +109,13 @@ protected:
     virtual void SetFramePeriod(double period_ms);
     virtual void SetFirstFrameTime(double time_ms);
     void SetFirstFrameNumber(int32_t number);
-    virtual void TimeBaseUpdated() {}
+    virtual void TimeBaseUpdated() { }
+    // Parses a descriptor block into the time base; refreshes and reports when it changed.
+    bool ApplyDescriptors(const std::string& block);
+    // Hands the window to the main window; once registered it unregisters and stores its
+    // placement when destroyed.
+    void RegisterChild();
+    // Placement under the window's objectName in "Desktop"; the option bits travel as "extra".
     void StorePlacement();
     void RestorePlacement(bool sizeable);
 
@@ -131,6 +137,7 @@ protected:
     bool flash_state_ = false;
     uint32_t options_ = kDefaultViewOptions;
     bool registered_ = false;
+    bool sizeable_ = true;
 };
 
 } // namespace fw

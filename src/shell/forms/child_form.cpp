@@ -1,0 +1,287 @@
+#include "shell/forms/child_form.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "clips/frame_image.h"
+#include "shell/window_placement.h"
+#include "support/settings_store.h"
+
+namespace fw {
+
+namespace {
+
+// Ends frame access on every path out of a frame copy.
+class FrameAccessGuard {
+public:
+    explicit FrameAccessGuard(TAVISTREAM& stream)
+        : stream_(stream)
+    {
+        open_ = stream_.BeginFrameAccess(handle_);
+    }
+    ~FrameAccessGuard()
+    {
+        if (open_)
+            stream_.EndFrameAccess(handle_);
+    }
+    FrameAccessGuard(const FrameAccessGuard&) = delete;
+    FrameAccessGuard& operator=(const FrameAccessGuard&) = delete;
+
+    bool isOpen() const { return open_; }
+    FrameAccess* handle() const { return handle_; }
+
+private:
+    TAVISTREAM& stream_;
+    FrameAccess* handle_ = nullptr;
+    bool open_ = false;
+};
+
+QRect screenOf(const QWidget& widget)
+{
+    const QScreen* screen = widget.screen() ? widget.screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+} // namespace
+
+TChildForm::TChildForm(const ChildContext& context, std::unique_ptr<TAVISTREAM> stream, QString file_name,
+    QString title, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , context_(context)
+    , stream_(std::move(stream))
+    , file_name_(std::move(file_name))
+    , title_(std::move(title))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(title_);
+}
+
+TChildForm::~TChildForm()
+{
+    if (!registered_)
+        return;
+    if (context_.unregister_child)
+        context_.unregister_child(this);
+    StorePlacement();
+}
+
+int32_t TChildForm::CurrentIndex()
+{
+    return shown_index_;
+}
+
+void TChildForm::UserSeek(int32_t index)
+{
+    Seek(index);
+    user_moved_ = true;
+}
+
+void TChildForm::Seek(int32_t index)
+{
+    requested_index_ = index;
+    Redraw();
+}
+
+float TChildForm::CurrentTime()
+{
+    return current_time_ms_;
+}
+
+void TChildForm::SeekTime(double time_ms)
+{
+    Seek(time_base_.IndexAtTime(time_ms));
+}
+
+void TChildForm::UserSeekTime(double time_ms)
+{
+    UserSeek(time_base_.IndexAtTime(time_ms));
+}
+
+float TChildForm::EndTime()
+{
+    return 0.0f;
+}
+
+int32_t TChildForm::LastIndex()
+{
+    return 0;
+}
+
+int TChildForm::DeviceKind()
+{
+    return 0;
+}
+
+void TChildForm::MasterRecord(int /*mode*/) { }
+
+void TChildForm::EnableQuickMeasure(bool enable)
+{
+    quick_measure_allowed_ = enable;
+}
+
+void TChildForm::EnableSignalGraph(bool enable)
+{
+    signal_graph_allowed_ = enable;
+}
+
+void TChildForm::SetSettingsFile(const QString& /*file_name*/) { }
+
+void TChildForm::SetApproveMode(bool /*approve*/) { }
+
+bool TChildForm::Redraw()
+{
+    bool drew = force_redraw_;
+    if (!closing_ && requested_index_ != shown_index_) {
+        shown_index_ = requested_index_;
+        current_time_ms_ = static_cast<float>(time_base_.FrameTime(shown_index_));
+        drew = true;
+    }
+    force_redraw_ = false;
+    return drew;
+}
+
+// Compression choice, Save As, descriptor editing, Quick Measure and the signal graph come with
+// their own windows; until then the main window keeps these commands disabled.
+void TChildForm::ChooseCompression() { }
+void TChildForm::EditDescriptors() { }
+void TChildForm::SaveAs() { }
+void TChildForm::OpenQuickMeasure() { }
+void TChildForm::OpenSignalGraph() { }
+
+void TChildForm::CopyFrame()
+{
+    if (!stream_ || shown_index_ < 0)
+        return;
+    FrameAccessGuard access(*stream_);
+    if (!access.isOpen())
+        return;
+    int32_t size = 0;
+    const uint8_t* bytes = nullptr;
+    if (!stream_->GetFrame(access.handle(), shown_index_, size, bytes) || !bytes || size <= 0)
+        return;
+    // The decoder's bytes are checked before they reach the clipboard.
+    const FrameImage frame = FrameImage::fromPacked(bytes, static_cast<size_t>(size));
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setImage(frame.toQImage());
+}
+
+bool TChildForm::Poll(bool& range_stale, bool& closing)
+{
+    if (time_base_.IsSet())
+        range_stale = !closing_;
+    closing = closing_;
+    return false;
+}
+
+bool TChildForm::CanClose()
+{
+    return true;
+}
+
+bool TChildForm::UserMovedTime(float& time_ms)
+{
+    if (!user_moved_)
+        return false;
+    user_moved_ = false;
+    time_ms = current_time_ms_;
+    return true;
+}
+
+void TChildForm::SetFlashing(bool on)
+{
+    flashing_ = on;
+    if (!on && flash_state_) {
+        flash_state_ = false;
+        setWindowTitle(title_);
+    }
+}
+
+// Window managers have no caption inversion: the marker in the title stands in for it.
+void TChildForm::FlashCaption()
+{
+    if (!flashing_)
+        return;
+    flash_state_ = !flash_state_;
+    setWindowTitle(flash_state_ ? QStringLiteral("\u25B6 ") + title_ : title_);
+}
+
+void TChildForm::closeEvent(QCloseEvent* event)
+{
+    if (!CanClose()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    event->accept();
+}
+
+void TChildForm::SetFramePeriod(double period_ms)
+{
+    time_base_.SetFramePeriod(period_ms);
+    shown_index_ = -1;
+    TimeBaseUpdated();
+    emit timeBaseChanged();
+}
+
+void TChildForm::SetFirstFrameTime(double time_ms)
+{
+    time_base_.SetFirstFrameTime(time_ms);
+    shown_index_ = -1;
+    TimeBaseUpdated();
+    emit timeBaseChanged();
+}
+
+void TChildForm::SetFirstFrameNumber(int32_t number)
+{
+    time_base_.SetFirstFrameNumber(number);
+    shown_index_ = -1;
+    TimeBaseUpdated();
+    emit timeBaseChanged();
+}
+
+bool TChildForm::ApplyDescriptors(const std::string& block)
+{
+    if (!time_base_.ApplyDescriptors(block))
+        return false;
+    shown_index_ = -1;
+    TimeBaseUpdated();
+    emit timeBaseChanged();
+    return true;
+}
+
+void TChildForm::RegisterChild()
+{
+    if (registered_)
+        return;
+    registered_ = true;
+    if (context_.register_child)
+        context_.register_child(this);
+}
+
+void TChildForm::StorePlacement()
+{
+    if (!context_.settings || objectName().isEmpty())
+        return;
+    const QRect frame = geometry();
+    const WindowPlacement placement { y(), x(), frame.width(), frame.height(),
+        static_cast<int32_t>(options_) };
+    WritePlacement(*context_.settings, objectName(), placement, sizeable_);
+}
+
+void TChildForm::RestorePlacement(bool sizeable)
+{
+    sizeable_ = sizeable;
+    if (!context_.settings || objectName().isEmpty())
+        return;
+    const WindowPlacement current { y(), x(), width(), height(), static_cast<int32_t>(options_) };
+    const WindowPlacement placement
+        = ReadPlacement(*context_.settings, objectName(), current, screenOf(*this));
+    move(placement.left, placement.top);
+    if (sizeable && placement.width > 0 && placement.height > 0)
+        resize(placement.width, placement.height);
+    options_ = static_cast<uint32_t>(placement.extra);
+}
+
+} // namespace fw
