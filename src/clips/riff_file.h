@@ -79,12 +79,20 @@ private:
     void ParseChildren(TRIFFChunk& parent, int64_t begin, int64_t end, int depth);
     bool ReadAt(int64_t offset, void* buffer, int64_t size);
     bool WriteAt(int64_t offset, const void* buffer, int64_t size);
-    bool PlaceInJunk(const TRIFFChunk& junk, uint32_t id, const uint8_t* data, int32_t size);
+    bool CanModify() const;
+    bool PlaceInJunk(size_t index, uint32_t id, const uint8_t* data, int32_t size);
     bool AppendToForm(uint32_t id, const uint8_t* data, int32_t size);
 
     QFile file_;
+    bool writable_ = false;
     int64_t file_size_ = 0;
     std::unique_ptr<TRIFFChunk> root_;
+    int64_t chunk_count_ = 0;
+    // False when the walk over the form's direct children stopped early (read failure or too
+    // many chunks): a chunk that seems missing may then exist, so nothing is added.
+    bool top_level_complete_ = true;
+    // Where the walk over the form's direct children ended (after the last pad byte).
+    int64_t top_level_end_ = 0;
 };
 
 } // namespace fw
