@@ -1,0 +1,74 @@
+#include <string>
+
+#include "cli_common.h"
+#include "clips/descriptor_block.h"
+#include "support/fw_error.h"
+
+namespace fw::cli {
+
+namespace {
+
+int getDescriptor(const QStringList& args)
+{
+    if (args.size() != 1)
+        throw UsageError("descriptor get takes one FILE");
+    TAVISTREAM stream(QStringLiteral("AVI"));
+    openClip(stream, args[0]);
+    writeStdout(readDescriptor(stream) + "\n");
+    return kExitOk;
+}
+
+// Characters that would break the block's line and section structure: a carriage return or
+// line feed splits the entry, "[" ends the section for every later lookup, "]" and "=" make
+// the header or the name ambiguous, a zero byte ends the stored text.
+void checkText(const std::string& text, const char* what, const std::string& forbidden)
+{
+    if (text.find_first_of(forbidden) != std::string::npos || text.find('\0') != std::string::npos)
+        throw UsageError(
+            std::string(what) + " must not contain line breaks or any of \"" + forbidden.substr(2) + "\"");
+}
+
+int setDescriptor(const QStringList& args)
+{
+    if (args.size() != 4)
+        throw UsageError("descriptor set takes FILE SECTION NAME VALUE");
+    const std::string section = args[1].toStdString();
+    const std::string name = args[2].toStdString();
+    const std::string value = args[3].toStdString();
+    if (section.empty() || name.empty())
+        throw UsageError("SECTION and NAME must not be empty");
+    checkText(section, "SECTION", "\r\n[]");
+    checkText(name, "NAME", "\r\n[]=");
+    checkText(value, "VALUE", "\r\n[");
+
+    TAVISTREAM stream(QStringLiteral("AVI"));
+    openClip(stream, args[0]);
+    std::string block = readDescriptor(stream);
+    SetDescriptorValue(block, section, name, value);
+    // The chunk holds 2048 bytes; storing a longer block would silently drop its tail.
+    if (block.size() > static_cast<size_t>(kDescriptorChunkSize))
+        throw Error(QStringLiteral("The descriptor block would be %1 bytes long; a clip holds at most %2")
+                        .arg(block.size())
+                        .arg(kDescriptorChunkSize));
+    const auto chunk = DescriptorChunkBytes(block);
+    stream.Close();
+    if (!stream.WriteData(kDescriptorChunkId, chunk.data(), kDescriptorChunkSize))
+        throw Error(args[0] + QStringLiteral(": the descriptor block could not be written"));
+    return kExitOk;
+}
+
+} // namespace
+
+int runDescriptor(const QStringList& args)
+{
+    if (args.isEmpty())
+        throw UsageError("descriptor needs get or set");
+    const QStringList rest = args.mid(1);
+    if (args[0] == QStringLiteral("get"))
+        return getDescriptor(rest);
+    if (args[0] == QStringLiteral("set"))
+        return setDescriptor(rest);
+    throw UsageError("descriptor needs get or set");
+}
+
+} // namespace fw::cli
