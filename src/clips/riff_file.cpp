@@ -151,12 +151,13 @@ void TRIFF::ParseChildren(TRIFFChunk& parent, int64_t begin, int64_t end, int de
         auto child = std::make_unique<TRIFFChunk>(id, 0, data_offset, size, &parent);
         ++chunk_count_;
         if (id == kRiffId || id == kListId) {
+            // A list too short for its type stays an empty list.
             uint8_t type[4];
-            if (data_offset + 4 > data_end || !ReadAt(data_offset, type, sizeof type))
-                break; // a list without room for its type cannot be built and is dropped
-            child->form_type_ = readLe32(type);
-            if (depth < kMaxDepth)
-                ParseChildren(*child, data_offset + 4, data_end, depth + 1);
+            if (data_offset + 4 <= data_end && ReadAt(data_offset, type, sizeof type)) {
+                child->form_type_ = readLe32(type);
+                if (depth < kMaxDepth)
+                    ParseChildren(*child, data_offset + 4, data_end, depth + 1);
+            }
         } else if (isLoadedKind(id)) {
             child->data_.resize(static_cast<size_t>(data_end - data_offset));
             if (!ReadAt(data_offset, child->data_.data(), data_end - data_offset)) {
