@@ -418,5 +418,70 @@ TEST_F(RiffFileFfmpegTest, ClipStaysDecodableAfterAddingAndRewritingTheDescripto
     EXPECT_EQ(back, second);
 }
 
+// FFmpeg only writes OpenDML beyond a gigabyte; the same layout is put together here from the
+// chunks of a small clip: the first half of the frames in the "AVI " form, the rest in "AVIX".
+std::string openDmlFrom(const std::string& clip, const QString& path, size_t junk)
+{
+    TRIFF source(path, false);
+    const TRIFFChunk* header = nullptr;
+    const TRIFFChunk* movie = nullptr;
+    for (const auto& child : source.Root()->Children()) {
+        if (child->FormType() == fourcc('h', 'd', 'r', 'l'))
+            header = child.get();
+        if (child->FormType() == fourcc('m', 'o', 'v', 'i'))
+            movie = child.get();
+    }
+    if (!header || !movie)
+        return {};
+    const auto whole = [&](const TRIFFChunk& c) {
+        return clip.substr(size_t(c.DataOffset() - 8), size_t(8 + c.DataSize() + (c.DataSize() & 1)));
+    };
+    std::string first, second, index;
+    uint32_t offset = 4;
+    const auto& frames = movie->Children();
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const std::string bytes = whole(*frames[i]);
+        if (i < frames.size() / 2) {
+            index += bytes.substr(0, 4) + le32(16) + le32(offset) + le32(frames[i]->DataSize());
+            offset += uint32_t(bytes.size());
+            first += bytes;
+        } else {
+            second += bytes;
+        }
+    }
+    const std::string room = junk ? chunk("JUNK", std::string(junk, '\0')) : std::string();
+    return riff("AVI ", whole(*header) + room + list("LIST", "movi", first) + chunk("idx1", index))
+        + riff("AVIX", list("LIST", "movi", second));
+}
+
+TEST_F(RiffFileFfmpegTest, OpenDmlClipTakesTheDescriptorOnlyWhereThereIsRoom)
+{
+    const QString source = dir_.filePath("source.avi");
+    ASSERT_EQ(run({ "-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=25", "-frames:v", "12",
+                  "-c:v", "mjpeg", source }),
+        0);
+    const QByteArray frames = frameSums(source);
+    ASSERT_EQ(frames.count('\n'), 12);
+    const auto block = text("[Timing]\rFrame Rate=25\r", 2048);
+
+    const std::string roomy = openDmlFrom(get(source), source, 3000);
+    const QString roomy_path = put(roomy, "roomy.avi");
+    ASSERT_EQ(frameSums(roomy_path), frames) << "the hand-made OpenDML clip itself must decode";
+    {
+        TRIFF riff_file(roomy_path);
+        EXPECT_TRUE(riff_file.AddChunk(kTtls, block.data(), 2048));
+    }
+    EXPECT_EQ(get(roomy_path).size(), roomy.size());
+    EXPECT_EQ(frameSums(roomy_path), frames);
+
+    const std::string tight = openDmlFrom(get(source), source, 0);
+    const QString tight_path = put(tight, "tight.avi");
+    {
+        TRIFF riff_file(tight_path);
+        EXPECT_FALSE(riff_file.AddChunk(kTtls, block.data(), 2048));
+    }
+    EXPECT_EQ(get(tight_path), tight);
+}
+
 } // namespace
 } // namespace fw
