@@ -51,6 +51,9 @@ public:
     ShownTime ShowTime(double time_ms) const;
 
 private:
+    // The period as every calculation uses it (never below 0.00001 ms).
+    double CalcPeriodMs() const;
+
     float frame_period_ms_ = 0.0f;
     float first_frame_time_ms_ = 0.0f;
     int32_t first_frame_number_ = 1;
