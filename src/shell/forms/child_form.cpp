@@ -60,11 +60,10 @@ TChildForm::TChildForm(const ChildContext& context, std::unique_ptr<TAVISTREAM> 
 
 TChildForm::~TChildForm()
 {
-    if (!registered_)
-        return;
-    if (context_.unregister_child)
+    if (registered_ && context_.unregister_child)
         context_.unregister_child(this);
-    StorePlacement();
+    if (placement_restored_)
+        StorePlacement();
 }
 
 int32_t TChildForm::CurrentIndex()
@@ -251,6 +250,15 @@ bool TChildForm::ApplyDescriptors(const std::string& block)
     return true;
 }
 
+void TChildForm::ChangeDescriptors(const std::string& block)
+{
+    const std::string edited = block;
+    time_base_.SetDescriptors(edited);
+    ApplyDescriptors(edited);
+    descriptors_changed_ = true;
+    descriptor_save_confirmed_ = false;
+}
+
 void TChildForm::RegisterChild()
 {
     if (registered_)
@@ -273,6 +281,7 @@ void TChildForm::StorePlacement()
 void TChildForm::RestorePlacement(bool sizeable)
 {
     sizeable_ = sizeable;
+    placement_restored_ = true;
     if (!context_.settings || objectName().isEmpty())
         return;
     const WindowPlacement current { y(), x(), width(), height(), static_cast<int32_t>(options_) };

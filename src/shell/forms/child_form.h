@@ -93,6 +93,8 @@ public:
     bool QuickMeasureAllowed() const { return quick_measure_allowed_; }
     bool SignalGraphAllowed() const { return signal_graph_allowed_; }
     bool DescriptorsChanged() const { return descriptors_changed_; }
+    // Takes an edited descriptor block: applies its timing and marks it for writing back.
+    void ChangeDescriptors(const std::string& block);
     uint32_t Options() const { return options_; }
 
     // Caption flashing of the current child.
@@ -112,10 +114,10 @@ protected:
     virtual void TimeBaseUpdated() { }
     // Parses a descriptor block into the time base; refreshes and reports when it changed.
     bool ApplyDescriptors(const std::string& block);
-    // Hands the window to the main window; once registered it unregisters and stores its
-    // placement when destroyed.
+    // Hands the window to the main window; once registered it unregisters when destroyed.
     void RegisterChild();
     // Placement under the window's objectName in "Desktop"; the option bits travel as "extra".
+    // A window whose placement was restored stores it again when destroyed.
     void StorePlacement();
     void RestorePlacement(bool sizeable);
 
@@ -138,6 +140,9 @@ protected:
     uint32_t options_ = kDefaultViewOptions;
     bool registered_ = false;
     bool sizeable_ = true;
+    bool placement_restored_ = false;
+    // The user already agreed to write the changed descriptors back; not asked twice.
+    bool descriptor_save_confirmed_ = false;
 };
 
 } // namespace fw
