@@ -9,7 +9,8 @@ namespace fw {
 
 constexpr uint32_t fourcc(char a, char b, char c, char d)
 {
-    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
+    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16
+        | uint32_t(uint8_t(d)) << 24;
 }
 
 // The chunk that holds a clip's descriptor block, directly inside the RIFF form.
@@ -34,7 +35,7 @@ struct TAVIStreamInfo {
     uint32_t dwSuggestedBufferSize = 0;
     uint32_t dwQuality = 0;
     uint32_t dwSampleSize = 0;
-    int32_t rcFrame[4] = {0, 0, 0, 0}; // left, top, right, bottom
+    int32_t rcFrame[4] = { 0, 0, 0, 0 }; // left, top, right, bottom
     uint32_t dwEditCount = 0;
     uint32_t dwFormatChangeCount = 0;
     char szName[64] = {};
@@ -51,7 +52,7 @@ public:
     virtual ~FrameAccess() = default;
 };
 
-class ClipDecoder;
+struct ClipLayout;
 
 // The clip stream: the base of every frame source. The base class reads AVI and KFS clip files
 // (FFmpeg's AVI demuxer whatever the extension); sources of other Parts override the frame
@@ -105,7 +106,7 @@ protected:
     bool stream_open_ = false;
 
 private:
-    std::shared_ptr<ClipDecoder> clip_;
+    std::shared_ptr<const ClipLayout> clip_; // while open; frame access handles share it
 };
 
 } // namespace fw

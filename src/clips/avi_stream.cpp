@@ -1,0 +1,203 @@
+#include "clips/avi_stream.h"
+
+#include <array>
+
+#include <QFileInfo>
+
+#include "clips/clip_decoder.h"
+#include "clips/ffmpeg_clip_layout.h"
+#include "clips/riff_file.h"
+#include "support/fw_error.h"
+
+namespace fw {
+
+namespace {
+
+struct ClipType {
+    const char* caption;
+    const char* filter;
+    const char* extension;
+    const char* frame_file_format;
+};
+
+constexpr std::array<ClipType, 6> kClipTypes { {
+    { "Video Clip File", "AVI - Video Clip|*.avi", "avi", "" },
+    { "KFS Clip File", "KFS - Kinetic Frame Sequence|*.kfs", "kfs", "" },
+    { "Bitmap Files Directory", "BMP - Image Files Directory|*.~~~", "", "F%.7d.bmp" },
+    { "GIF Files Directory", "GIF - Image Files Directory|*.~~~", "", "F%.7d.gif" },
+    { "JPEG Files Directory", "JPEG - Image Files Directory|*.~~~", "", "F%.7d.jpg" },
+    { "TIF Files Directory", "TIFF - Image Files Directory|*.~~~", "", "F%.7d.tif" },
+} };
+
+const ClipType* clipType(int type)
+{
+    if (type < 1 || type > int(kClipTypes.size()))
+        return nullptr;
+    return &kClipTypes[size_t(type - 1)];
+}
+
+// The decoding state of one frame access on a clip file.
+class ClipFrameAccess : public FrameAccess {
+public:
+    explicit ClipFrameAccess(std::shared_ptr<const ClipLayout> layout)
+        : decoder(std::move(layout))
+    {
+    }
+    ClipDecoder decoder;
+};
+
+} // namespace
+
+QString fourccText(uint32_t code)
+{
+    QString text;
+    for (int i = 0; i < 4; ++i) {
+        const char c = char((code >> (8 * i)) & 0xff);
+        text += (c >= 0x20 && c < 0x7f) ? QChar::fromLatin1(c) : QChar(u' ');
+    }
+    return text;
+}
+
+TAVISTREAM::TAVISTREAM(QString options_section)
+    : options_section_(std::move(options_section))
+{
+}
+
+TAVISTREAM::~TAVISTREAM() = default;
+
+QString TAVISTREAM::GetTitle() const
+{
+    return title_;
+}
+
+QString TAVISTREAM::GetShortName() const
+{
+    return QFileInfo(file_name_).fileName();
+}
+
+bool TAVISTREAM::IsClipType(int type) const
+{
+    return type == 1 || type == 2;
+}
+
+QString TAVISTREAM::FrameFileFormat(int type) const
+{
+    const ClipType* t = clipType(type);
+    return t ? QString::fromLatin1(t->frame_file_format) : QString();
+}
+
+int TAVISTREAM::TypeCount() const
+{
+    return int(kClipTypes.size());
+}
+
+QString TAVISTREAM::DefaultExtension(int type) const
+{
+    const ClipType* t = clipType(type);
+    return t ? QString::fromLatin1(t->extension) : QString();
+}
+
+QString TAVISTREAM::TypeFilter(int type) const
+{
+    const ClipType* t = clipType(type);
+    return t ? QString::fromLatin1(t->filter) : QString();
+}
+
+int32_t TAVISTREAM::FrameCount()
+{
+    return stream_open_ && clip_ ? clip_->frame_count : 0;
+}
+
+int32_t TAVISTREAM::FirstFrameIndex() const
+{
+    return 0;
+}
+
+QString TAVISTREAM::TypeCaption(int type) const
+{
+    const ClipType* t = clipType(type);
+    return t ? QString::fromLatin1(t->caption) : QString();
+}
+
+bool TAVISTREAM::CanSave() const
+{
+    return true;
+}
+
+void TAVISTREAM::Open(const QString& file_name)
+{
+    Close();
+    file_name_ = file_name;
+    std::shared_ptr<const ClipLayout> layout = ClipLayout::read(file_name);
+    if (!layout->hasVideo())
+        return;
+    clip_ = std::move(layout);
+    stream_open_ = true;
+}
+
+void TAVISTREAM::Close()
+{
+    clip_.reset();
+    stream_open_ = false;
+}
+
+bool TAVISTREAM::GetInfo(TAVIStreamInfo& info)
+{
+    if (!stream_open_ || !clip_)
+        return false;
+    info = clip_->info;
+    return true;
+}
+
+bool TAVISTREAM::ReadData(uint32_t id, uint8_t* buffer, int32_t& size)
+{
+    if (!buffer || size < 0 || file_name_.isEmpty())
+        return false;
+    TRIFF riff(file_name_, false);
+    return riff.IsOpen() && riff.ReadChunkData(id, buffer, size);
+}
+
+bool TAVISTREAM::WriteData(uint32_t id, const uint8_t* buffer, int32_t size)
+{
+    if (!buffer || size < 0 || file_name_.isEmpty())
+        return false;
+    TRIFF riff(file_name_, true);
+    if (!riff.IsOpen())
+        return false;
+    return riff.WriteChunkData(id, buffer, size) || riff.AddChunk(id, buffer, size);
+}
+
+bool TAVISTREAM::BeginFrameAccess(FrameAccess*& handle)
+{
+    handle = nullptr;
+    if (!stream_open_ || !clip_)
+        return false;
+    try {
+        handle = new ClipFrameAccess(clip_);
+    } catch (const Error&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool TAVISTREAM::GetFrame(FrameAccess* handle, int32_t index, int32_t& size, const uint8_t*& frame)
+{
+    auto* access = dynamic_cast<ClipFrameAccess*>(handle);
+    if (!access)
+        return false;
+    const std::vector<uint8_t>* packed = access->decoder.frame(index);
+    if (!packed)
+        return false;
+    size = int32_t(packed->size());
+    frame = packed->data();
+    return true;
+}
+
+void TAVISTREAM::EndFrameAccess(FrameAccess* handle)
+{
+    delete handle;
+}
+
+} // namespace fw

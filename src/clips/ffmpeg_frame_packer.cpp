@@ -1,0 +1,110 @@
+#include "clips/ffmpeg_frame_packer.h"
+
+#include <cstring>
+
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
+#include "clips/frame_image.h"
+
+namespace fw {
+
+namespace {
+
+constexpr int32_t kMaxSide = 65535;
+
+uint8_t* writeHeader(std::vector<uint8_t>& packed, int32_t width, int32_t height, int bits, uint32_t colours)
+{
+    BitmapInfoHeader header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biBitCount = uint16_t(bits);
+    header.biClrUsed = colours;
+    header.biSizeImage = uint32_t(dibRowBytes(width, bits)) * uint32_t(height);
+    packed.resize(sizeof(header) + 4 * colours + header.biSizeImage);
+    std::memcpy(packed.data(), &header, sizeof(header));
+    return packed.data() + sizeof(header);
+}
+
+// Destination pointers for writing a top-down picture into bottom-up rows.
+void bottomUpTarget(uint8_t* pixels, int32_t row_bytes, int32_t height, uint8_t* data[4], int linesize[4])
+{
+    data[0] = pixels + int64_t(height - 1) * row_bytes;
+    linesize[0] = -row_bytes;
+    data[1] = data[2] = data[3] = nullptr;
+    linesize[1] = linesize[2] = linesize[3] = 0;
+}
+
+} // namespace
+
+bool FramePacker::pack(const AVFrame& picture, std::vector<uint8_t>& packed)
+{
+    if (picture.width < 1 || picture.height < 1 || picture.width > kMaxSide || picture.height > kMaxSide)
+        return false;
+    if (!picture.data[0])
+        return false;
+    const auto format = AVPixelFormat(picture.format);
+    if (format == AV_PIX_FMT_PAL8 || format == AV_PIX_FMT_GRAY8)
+        return packIndexed(picture, packed);
+    return packColour(picture, packed);
+}
+
+bool FramePacker::packIndexed(const AVFrame& picture, std::vector<uint8_t>& packed)
+{
+    const bool palette = picture.format == AV_PIX_FMT_PAL8;
+    if (palette && !picture.data[1])
+        return false;
+    uint8_t* table = writeHeader(packed, picture.width, picture.height, 8, 256);
+    for (int i = 0; i < 256; ++i) {
+        uint8_t* entry = table + 4 * i;
+        if (palette) {
+            // FFmpeg keeps the palette as native 32-bit ARGB words.
+            uint32_t argb;
+            std::memcpy(&argb, picture.data[1] + 4 * i, 4);
+            entry[0] = uint8_t(argb);
+            entry[1] = uint8_t(argb >> 8);
+            entry[2] = uint8_t(argb >> 16);
+        } else {
+            entry[0] = entry[1] = entry[2] = uint8_t(i);
+        }
+        entry[3] = 0;
+    }
+    const int32_t row_bytes = dibRowBytes(picture.width, 8);
+    uint8_t* pixels = table + 4 * 256;
+    for (int32_t y = 0; y < picture.height; ++y) {
+        uint8_t* row = pixels + int64_t(picture.height - 1 - y) * row_bytes;
+        std::memcpy(row, picture.data[0] + int64_t(y) * picture.linesize[0], size_t(picture.width));
+        std::memset(row + picture.width, 0, size_t(row_bytes - picture.width));
+    }
+    return true;
+}
+
+bool FramePacker::packColour(const AVFrame& picture, std::vector<uint8_t>& packed)
+{
+    const int32_t row_bytes = dibRowBytes(picture.width, 24);
+    uint8_t* pixels = writeHeader(packed, picture.width, picture.height, 24, 0);
+    uint8_t* data[4];
+    int linesize[4];
+    bottomUpTarget(pixels, row_bytes, picture.height, data, linesize);
+    if (row_bytes != picture.width * 3) {
+        for (int32_t y = 0; y < picture.height; ++y)
+            std::memset(pixels + int64_t(y) * row_bytes + picture.width * 3, 0,
+                size_t(row_bytes - picture.width * 3));
+    }
+    if (picture.format == AV_PIX_FMT_BGR24) {
+        av_image_copy_plane(
+            data[0], linesize[0], picture.data[0], picture.linesize[0], picture.width * 3, picture.height);
+        return true;
+    }
+    // The cached context frees the old one itself when it cannot be reused.
+    sws_.reset(
+        sws_getCachedContext(sws_.release(), picture.width, picture.height, AVPixelFormat(picture.format),
+            picture.width, picture.height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!sws_)
+        return false;
+    const int rows = sws_scale(sws_.get(), picture.data, picture.linesize, 0, picture.height, data, linesize);
+    return rows == picture.height;
+}
+
+} // namespace fw

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "clips/ffmpeg_handles.h"
+
+namespace fw {
+
+// Turns decoded pictures into packed frames: 8-bit with the picture's own colour table for
+// palettized pictures, 8-bit with a grey table for grey ones, 24-bit blue-green-red otherwise.
+class FramePacker {
+public:
+    // False when the picture has no usable size or format.
+    bool pack(const AVFrame& picture, std::vector<uint8_t>& packed);
+
+private:
+    bool packIndexed(const AVFrame& picture, std::vector<uint8_t>& packed);
+    bool packColour(const AVFrame& picture, std::vector<uint8_t>& packed);
+
+    SwsPtr sws_; // reused while the picture format stays the same
+};
+
+} // namespace fw
