@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "canvas.h"
+#include "clip_encoder.h"
+
+namespace fw::samples {
+
+// One bundled sample: its file, format, length, descriptor block and a painter for frame i.
+struct SampleClip {
+    std::string file_name;
+    ClipFormat format;
+    int frame_count = 0;
+    std::string descriptor;
+    std::function<Canvas(int index)> paint;
+};
+
+std::vector<SampleClip> sampleClips();
+
+// The falling ball: released from rest at frame 0, it falls kDropHeightMm onto the floor under
+// g = 9.81 m/s² and bounces back with coefficient of restitution kRestitution.
+namespace falling_ball {
+constexpr double kGravity = 9.81; // m/s²
+constexpr double kDropHeightMm = 200.0;
+constexpr double kRestitution = 0.75;
+constexpr double kPixelsPerMm = 1.5;
+constexpr int kFramesPerSecond = 1000;
+// Height of the ball's lowest point above the floor, in mm, at time t seconds after release.
+double heightMm(double t_s);
+// Seconds from release to the first impact.
+double impactTimeS();
+// The frame nearest the impact; the descriptor block marks it at time 0.
+int impactFrame();
+} // namespace falling_ball
+
+} // namespace fw::samples
