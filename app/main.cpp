@@ -1,13 +1,104 @@
+#include <cstdio>
+#include <memory>
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
 
 #include "shell/forms/wright_viewer.h"
+#include "shell/single_instance.h"
+#include "support/forms/message_box_prompt.h"
+#include "support/settings_store.h"
+#include "support/user_prompt.h"
+
+namespace {
+
+struct Options {
+    QString settings_file;
+    QString instance_name;
+    QString file_name;
+};
+
+Options ParseOptions(const QApplication& app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Motion analysis of high-speed camera clips."));
+    parser.addHelpOption();
+    const QCommandLineOption settings(QStringLiteral("settings"),
+        QStringLiteral("Keep the settings in this INI file instead of the user's store."),
+        QStringLiteral("ini"));
+    const QCommandLineOption instance(QStringLiteral("instance-name"),
+        QStringLiteral("Name of the local socket that keeps the program single."), QStringLiteral("name"));
+    parser.addOption(settings);
+    parser.addOption(instance);
+    parser.addPositionalArgument(
+        QStringLiteral("file"), QStringLiteral("A clip or signal file to open."), QStringLiteral("[file]"));
+    parser.process(app);
+    Options options;
+    options.settings_file = parser.value(settings);
+    options.instance_name = parser.value(instance);
+    if (!parser.positionalArguments().isEmpty())
+        options.file_name = QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath();
+    return options;
+}
+
+// With FRAMEWRIGHT_OPEN_LOG set, every clip the program opens is logged there, one name a line;
+// scripts and tests watch a running program through it.
+void LogOpenedFiles(fw::TWrightViewer& viewer)
+{
+    const QString log_path = qEnvironmentVariable("FRAMEWRIGHT_OPEN_LOG");
+    if (log_path.isEmpty())
+        return;
+    QObject::connect(&viewer, &fw::TWrightViewer::fileOpened, &viewer, [log_path](const QString& file_name) {
+        QFile log(log_path);
+        if (log.open(QIODevice::Append | QIODevice::Text))
+            QTextStream(&log) << file_name << '\n';
+    });
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Framewright"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
-    fw::TWrightViewer viewer;
-    viewer.show();
-    return QApplication::exec();
+    const Options options = ParseOptions(app);
+
+    fw::SingleInstance instance(
+        options.instance_name.isEmpty() ? fw::SingleInstance::DefaultServerName() : options.instance_name);
+    while (!instance.Listen()) {
+        using Result = fw::SingleInstance::HandOverResult;
+        const Result result = fw::SingleInstance::HandOver(instance.ServerName(), options.file_name);
+        if (result == Result::Delivered)
+            return 0;
+        if (result == Result::Busy) {
+            std::fprintf(stderr, "framewright: the running program did not answer; %s was not passed on.\n",
+                options.file_name.isEmpty() ? "nothing" : qPrintable(options.file_name));
+            return 1;
+        }
+        // The running program ended meanwhile: try to be the first again.
+    }
+
+    fw::MessageBoxPrompt prompt;
+    fw::installPrompt(&prompt);
+    const int exit_code = [&] {
+        auto settings = options.settings_file.isEmpty()
+            ? std::make_unique<fw::SettingsStore>()
+            : std::make_unique<fw::SettingsStore>(options.settings_file);
+        fw::TWrightViewer viewer(*settings);
+        LogOpenedFiles(viewer);
+        QObject::connect(
+            &instance, &fw::SingleInstance::fileReceived, &viewer, &fw::TWrightViewer::QueueFile);
+        QObject::connect(
+            &instance, &fw::SingleInstance::raiseRequested, &viewer, &fw::TWrightViewer::BringForward);
+        if (!options.file_name.isEmpty())
+            viewer.QueueFile(options.file_name);
+        viewer.show();
+        return QApplication::exec();
+    }();
+    fw::installPrompt(nullptr);
+    return exit_code;
 }

@@ -1,15 +1,146 @@
 #pragma once
 
+#include <map>
+#include <memory>
+#include <vector>
+
 #include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include "shell/cleanup_list.h"
+#include "shell/master_clock.h"
+#include "shell/open_dispatch.h"
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QToolButton;
 
 namespace fw {
 
-// The program's main window: commands, open queue and the master clock over every child.
+class SettingsStore;
+class TChildForm;
+class TimeBarSlider;
+class THelpBrowser;
+
+// The program's main window: a small tool-bar window that owns every child window, opens the
+// queued files, and drives all timed children from one master clock with one set of
+// transport controls.
 class TWrightViewer : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TWrightViewer(QWidget* parent = nullptr);
+    explicit TWrightViewer(SettingsStore& settings, QWidget* parent = nullptr);
     ~TWrightViewer() override;
+
+    // Appends names to the open queue; the next timer tick opens them.
+    void QueueFile(const QString& file_name);
+    void QueueFiles(const QStringList& file_names);
+    const OpenQueue& Queue() const { return open_queue_; }
+    // Restores and raises the window (a second start asked for it).
+    void BringForward();
+
+    // Children in opening order.
+    std::vector<TChildForm*> Children() const;
+    TChildForm* CurrentChild() const { return current_; }
+    const MasterClock& Clock() const { return clock_; }
+    // Source files a finished download leaves behind, offered by the cleanup window.
+    void AddSourceFile(const QString& path);
+    const CleanupList& SourceFiles() const { return cleanup_; }
+
+    // The master timer's tick; public so that tests can step the clock.
+    void Timer();
+    // The active form changed (the application's focus window).
+    void ActiveFormChanged(QWidget* form);
+    // Whether hints (tool tips) show anywhere in the program.
+    bool HintsShown() const { return show_hints_; }
+
+signals:
+    // A queued clip opened in a window; carries the file name as queued.
+    void fileOpened(const QString& file_name);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    class ChildLink;
+
+    void BuildCommands();
+    void BuildMenus();
+    QWidget* BuildToolPanel();
+    QWidget* BuildTimePanel();
+    QAction* MakeAction(const char* name, const QString& caption, void (TWrightViewer::*slot)());
+    QToolButton* MakeToolButton(QWidget* parent, const char* name, const QString& hint, QAction* action);
+    QToolButton* MakeTransportButton(
+        QWidget* parent, const char* name, const QString& hint, int icon, void (TWrightViewer::*slot)());
+
+    void ReadSettings();
+    void WriteSettings();
+
+    void RegisterChild(TChildForm* child);
+    void UnregisterChild(TChildForm* child);
+    ChildLink* LinkOf(const TChildForm* child) const;
+    void ForgetLink(ChildLink* link);
+    void AfterRangeChanged();
+    void UpdateCommands();
+    void MirrorClock();
+
+    void DispatchOpenQueue();
+    void OpenWindow(const QString& file_name, OpenFileType type);
+    void OpenClip(const QString& file_name, const QString& options_section);
+    void OpenSignalFiles(const QStringList& file_names);
+
+    // Command handlers, named after their components.
+    void Open1Click();
+    void CloseItemClick();
+    void CloseAllItemClick();
+    void Exit1Click();
+    void CopyFrameItemClick();
+    void DeleteSourceFilesClick();
+    void RecordBtnClick();
+    void ShowHintsClick();
+    void HelpTopics1Click();
+    void DisabledCommand() { }
+    // Transport.
+    void TimeBarChange(int position);
+    void PlaySBClick();
+    void RepeatSBClick();
+    void StopSBClick();
+    void TZeroSBClick();
+    void StartSBClick();
+    void EndSBClick();
+    void StepSBClick();
+    void BackSBClick();
+    void TransportDone();
+
+    SettingsStore& settings_;
+    MasterClock clock_;
+    OpenQueue open_queue_;
+    CleanupList cleanup_;
+    std::vector<std::unique_ptr<ChildLink>> links_;
+    // Links of children that went away during a tick; freed when no tick is running.
+    std::vector<std::unique_ptr<ChildLink>> retired_;
+    TChildForm* current_ = nullptr;
+    QTimer master_timer_;
+    bool busy_ = false;
+    bool destroying_ = false;
+    bool show_hints_ = true;
+    QString last_file_name_;
+    QString presentation_file_name_;
+    std::map<QString, QString> database_files_;
+    QPointer<THelpBrowser> help_browser_;
+
+    std::map<QString, QAction*> actions_;
+    QWidget* tool_panel_ = nullptr;
+    QWidget* time_panel_ = nullptr;
+    TimeBarSlider* time_bar_ = nullptr;
+    QToolButton* play_button_ = nullptr;
+    QToolButton* repeat_button_ = nullptr;
+    QToolButton* record_button_ = nullptr;
+    QMenu* time_menu_ = nullptr;
+    QActionGroup* speed_group_ = nullptr;
 };
 
 } // namespace fw
