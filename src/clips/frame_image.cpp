@@ -9,12 +9,16 @@ namespace fw {
 namespace {
 
 constexpr uint32_t kHeaderSize = sizeof(BitmapInfoHeader);
+constexpr int32_t kMaxSide = 65535;
 
 } // namespace
 
 FrameImage::FrameImage(int32_t width, int32_t height, int bits_per_pixel)
 {
-    if (width < 1 || height < 1 || (bits_per_pixel != 8 && bits_per_pixel != 24))
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide
+        || (bits_per_pixel != 8 && bits_per_pixel != 24))
+        throw Error("Invalid frame format");
+    if (uint64_t(dibRowBytes(width, bits_per_pixel)) * uint64_t(height) > UINT32_MAX)
         throw Error("Invalid frame format");
     BitmapInfoHeader h;
     h.biWidth = width;
@@ -34,7 +38,8 @@ size_t validPackedSize(const uint8_t* bytes, size_t size)
         return 0;
     BitmapInfoHeader h;
     std::memcpy(&h, bytes, kHeaderSize);
-    if (h.biSize != kHeaderSize || h.biWidth < 1 || h.biHeight < 1 || h.biWidth > 65535 || h.biHeight > 65535)
+    if (h.biSize != kHeaderSize || h.biWidth < 1 || h.biHeight < 1 || h.biWidth > kMaxSide
+        || h.biHeight > kMaxSide)
         return 0;
     if (h.biCompression != 0 || (h.biBitCount != 8 && h.biBitCount != 24))
         return 0;
@@ -61,7 +66,7 @@ FrameImage FrameImage::fromPacked(const uint8_t* bytes, size_t size)
 
 const BitmapInfoHeader& FrameImage::header() const
 {
-    static const BitmapInfoHeader empty{40, 0, 0, 1, 24, 0, 0, 0, 0, 0, 0};
+    static const BitmapInfoHeader empty { 40, 0, 0, 1, 24, 0, 0, 0, 0, 0, 0 };
     if (bytes_.empty())
         return empty;
     return *reinterpret_cast<const BitmapInfoHeader*>(bytes_.data());
@@ -94,7 +99,7 @@ void FrameImage::setGreyColourTable()
 {
     std::vector<RgbQuad> grey(256);
     for (int i = 0; i < 256; ++i)
-        grey[i] = RgbQuad{uint8_t(i), uint8_t(i), uint8_t(i), 0};
+        grey[i] = RgbQuad { uint8_t(i), uint8_t(i), uint8_t(i), 0 };
     setColourTable(grey);
 }
 

@@ -42,7 +42,7 @@ constexpr int32_t dibRowBytes(int32_t width, int bits_per_pixel)
 // The generic image size rule of every image source.
 constexpr int64_t imageSize(int32_t width, int32_t height, int bits_per_sample, int samples_per_pixel)
 {
-    return static_cast<int64_t>(((width * bits_per_sample * samples_per_pixel / 8) + 3) & ~3) * height;
+    return ((int64_t(width) * bits_per_sample * samples_per_pixel / 8 + 3) & ~int64_t(3)) * height;
 }
 
 // A packed device-independent bitmap as it travels between the parts of the program: header,
