@@ -19,9 +19,11 @@ constexpr int64_t kHeaderBytes = 8;
 constexpr uint32_t kMaxRiffSize = 0xFFFFFFFFu;
 
 // Hostile files can nest lists without end or consist of millions of empty chunks; real clips
-// nest four deep and hold one chunk per frame plus a few.
+// nest four deep and hold one chunk per frame plus a few. The budgets are separate so that a
+// clip with very many frames still shows every chunk of its form.
 constexpr int kMaxDepth = 16;
-constexpr int64_t kMaxChunks = 4'000'000;
+constexpr int64_t kMaxNestedChunks = 2'000'000;
+constexpr int64_t kMaxTopLevelChunks = 100'000;
 
 uint32_t readLe32(const uint8_t* p)
 {
@@ -132,7 +134,8 @@ void TRIFF::ParseChildren(TRIFFChunk& parent, int64_t begin, int64_t end, int de
 {
     int64_t pos = begin;
     while (pos + kHeaderBytes <= end) {
-        if (chunk_count_ >= kMaxChunks) {
+        if (depth == 1 ? parent.children_.size() >= size_t(kMaxTopLevelChunks)
+                       : nested_chunk_count_ >= kMaxNestedChunks) {
             if (depth == 1)
                 top_level_complete_ = false;
             return;
@@ -149,7 +152,8 @@ void TRIFF::ParseChildren(TRIFFChunk& parent, int64_t begin, int64_t end, int de
         // A size running past the parent is clamped to it; the walk ends with that chunk.
         const int64_t data_end = std::min<int64_t>(data_offset + size, end);
         auto child = std::make_unique<TRIFFChunk>(id, 0, data_offset, size, &parent);
-        ++chunk_count_;
+        if (depth > 1)
+            ++nested_chunk_count_;
         if (id == kRiffId || id == kListId) {
             // A list too short for its type stays an empty list.
             uint8_t type[4];

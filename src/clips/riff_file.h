@@ -87,7 +87,7 @@ private:
     bool writable_ = false;
     int64_t file_size_ = 0;
     std::unique_ptr<TRIFFChunk> root_;
-    int64_t chunk_count_ = 0;
+    int64_t nested_chunk_count_ = 0;
     // False when the walk over the form's direct children stopped early (read failure or too
     // many chunks): a chunk that seems missing may then exist, so nothing is added.
     bool top_level_complete_ = true;

@@ -340,6 +340,30 @@ TEST_F(RiffFileTest, HostileFilesGiveFalseResultsAndStayUnchanged)
     EXPECT_EQ(not_riff.Root()->Id(), fourcc(' ', ' ', ' ', ' '));
 }
 
+TEST_F(RiffFileTest, ClipsWithManyFramesKeepTheirDescriptorAndEndlessFormsAddNothing)
+{
+    std::string frames;
+    for (int i = 0; i < 150000; ++i)
+        frames += chunk("00db", "");
+    TRIFF clip(put(riff("AVI ", hdrl() + list("LIST", "movi", frames) + ttls(2048))));
+    ASSERT_NE(clip.FindChild(kTtls), nullptr);
+    EXPECT_EQ(clip.FindChild(kList)->Children().size(), 2u);
+
+    // Past the walk's limit a chunk may exist unseen; adding could then make a second one.
+    std::string chunks;
+    for (int i = 0; i < 100000; ++i)
+        chunks += chunk("pad ", "");
+    const std::string file = riff("AVI ", chunks + ttls(16) + chunk("JUNK", std::string(64, '\0')));
+    const QString path = put(file, "endless.avi");
+    {
+        TRIFF endless(path);
+        EXPECT_EQ(endless.FindChild(kTtls), nullptr);
+        const auto block = text("", 16);
+        EXPECT_FALSE(endless.AddChunk(kTtls, block.data(), 16));
+    }
+    EXPECT_EQ(get(path), file);
+}
+
 TEST_F(RiffFileTest, RandomBytesAfterAFormHeaderNeverCrashOrChangeTheFile)
 {
     std::mt19937 random(7);
