@@ -36,6 +36,28 @@ void bottomUpTarget(uint8_t* pixels, int32_t row_bytes, int32_t height, uint8_t*
     linesize[1] = linesize[2] = linesize[3] = 0;
 }
 
+// The full-range "J" formats are deprecated for the scaler: it wants the plain format and the
+// range given separately.
+AVPixelFormat plainFormat(AVPixelFormat format, bool& full_range)
+{
+    full_range = true;
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P:
+        return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P:
+        return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P:
+        return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P:
+        return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P:
+        return AV_PIX_FMT_YUV411P;
+    default:
+        full_range = false;
+        return format;
+    }
+}
+
 } // namespace
 
 bool FramePacker::pack(const AVFrame& picture, std::vector<uint8_t>& packed)
@@ -97,12 +119,28 @@ bool FramePacker::packColour(const AVFrame& picture, std::vector<uint8_t>& packe
             data[0], linesize[0], picture.data[0], picture.linesize[0], picture.width * 3, picture.height);
         return true;
     }
+    bool full_range = false;
+    const AVPixelFormat source = plainFormat(AVPixelFormat(picture.format), full_range);
+    full_range = full_range || picture.color_range == AVCOL_RANGE_JPEG;
     // The cached context frees the old one itself when it cannot be reused.
-    sws_.reset(
-        sws_getCachedContext(sws_.release(), picture.width, picture.height, AVPixelFormat(picture.format),
-            picture.width, picture.height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    sws_.reset(sws_getCachedContext(sws_.release(), picture.width, picture.height, source, picture.width,
+        picture.height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!sws_)
         return false;
+    int* table = nullptr;
+    int* unused = nullptr;
+    int src_range = 0;
+    int dst_range = 0;
+    int brightness = 0;
+    int contrast = 0;
+    int saturation = 0;
+    if (sws_getColorspaceDetails(
+            sws_.get(), &table, &src_range, &unused, &dst_range, &brightness, &contrast, &saturation)
+            >= 0
+        && src_range != int(full_range)) {
+        sws_setColorspaceDetails(
+            sws_.get(), table, int(full_range), unused, dst_range, brightness, contrast, saturation);
+    }
     const int rows = sws_scale(sws_.get(), picture.data, picture.linesize, 0, picture.height, data, linesize);
     return rows == picture.height;
 }

@@ -1,0 +1,331 @@
+// The clip stream over clip files: opening, stream information, timing gaps, descriptor
+// chunks, the clip type table, and files that are not what they claim to be.
+
+#include <cstring>
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include "avi_test_clips.h"
+#include "support/fw_error.h"
+
+namespace fw::test {
+namespace {
+
+constexpr int kWidth = 64;
+constexpr int kHeight = 48;
+
+class AviStream : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+
+    QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+
+    QString mjpegClip(int frames = 12)
+    {
+        const QString file = path("clip.avi");
+        EXPECT_TRUE(makeClip(file, { "-c:v", "mjpeg" }, frames));
+        return file;
+    }
+
+    QString writeBytes(const char* name, const QByteArray& bytes) const
+    {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    static QByteArray readAll(const QString& file_name)
+    {
+        QFile file(file_name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(AviStream, KfsFileOpensExactlyLikeTheSameAvi)
+{
+    const QString avi = mjpegClip();
+    const QString kfs = path("clip.kfs");
+    ASSERT_TRUE(QFile::copy(avi, kfs));
+    OpenClip a(avi);
+    OpenClip k(kfs);
+    ASSERT_TRUE(k.stream.IsOpen());
+    EXPECT_EQ(k.stream.FrameCount(), 12);
+    TAVIStreamInfo info_a;
+    TAVIStreamInfo info_k;
+    ASSERT_TRUE(a.stream.GetInfo(info_a));
+    ASSERT_TRUE(k.stream.GetInfo(info_k));
+    EXPECT_EQ(std::memcmp(&info_a, &info_k, sizeof(info_a)), 0);
+    for (int i : { 0, 5, 11, 3 })
+        EXPECT_EQ(a.frame(i), k.frame(i)) << "frame " << i;
+    EXPECT_EQ(k.stream.GetShortName(), QStringLiteral("clip.kfs"));
+}
+
+TEST_F(AviStream, StreamInformationComesFromTheStreamHeader)
+{
+    OpenClip clip(mjpegClip());
+    TAVIStreamInfo info;
+    ASSERT_TRUE(clip.stream.GetInfo(info));
+    EXPECT_EQ(info.fccType, fourcc('v', 'i', 'd', 's'));
+    EXPECT_EQ(fourccText(info.fccHandler), QStringLiteral("MJPG"));
+    EXPECT_EQ(double(info.dwRate) / info.dwScale, 25.0);
+    EXPECT_EQ(info.dwLength, 12u);
+    EXPECT_EQ(info.rcFrame[0], 0);
+    EXPECT_EQ(info.rcFrame[2], kWidth);
+    EXPECT_EQ(info.rcFrame[3], kHeight);
+    EXPECT_GT(info.dwSuggestedBufferSize, 0u);
+
+    const QString raw = path("raw.avi");
+    ASSERT_TRUE(makeClip(raw, { "-c:v", "rawvideo", "-pix_fmt", "bgr24" }, 3));
+    TAVISTREAM stream("AVI");
+    stream.Open(raw);
+    ASSERT_TRUE(stream.GetInfo(info));
+    EXPECT_TRUE(info.fccHandler == 0 || info.fccHandler == fourcc('D', 'I', 'B', ' '));
+}
+
+TEST_F(AviStream, DroppedFramesRepeatThePictureBefore)
+{
+    // Every fifth frame is missing: the AVI holds empty chunks there. An empty chunk means
+    // "no new picture", so the slot shows the picture before it (ffmpeg's own constant-rate
+    // output shows the next one early instead, which would put it at the wrong time).
+    for (const QStringList& codec : { QStringList { "mjpeg" }, QStringList { "msmpeg4" } }) {
+        const QString file = path("gaps.avi");
+        const QStringList make { "-f", "lavfi", "-i", "testsrc=size=64x48:rate=25", "-frames:v", "20", "-vf",
+            "select='not(eq(mod(n\\,5)\\,2))'", "-vsync", "passthrough", "-c:v" };
+        ASSERT_TRUE(runFfmpeg(make + codec + QStringList { file }));
+        const auto reference = referenceFrames(file, kWidth, kHeight);
+        ASSERT_EQ(reference.size(), 25u);
+        auto expected = [&](int i) { return reference[size_t(i % 5 == 2 ? i - 1 : i)]; };
+        OpenClip clip(file);
+        ASSERT_EQ(clip.stream.FrameCount(), 25);
+        const std::string name = codec.join(" ").toStdString();
+        for (int i : { 2, 0, 7, 24, 6, 12, 11, 13, 1 })
+            EXPECT_EQ(clip.frame(i), expected(i)) << name << " frame " << i;
+        for (int i = 0; i < 25; ++i)
+            EXPECT_EQ(clip.frame(i), expected(i)) << name << " frame " << i;
+    }
+}
+
+TEST_F(AviStream, FileWithoutVideoOpensButHasNoFrames)
+{
+    const QString file = path("audio.avi");
+    ASSERT_TRUE(runFfmpeg({ "-f", "lavfi", "-i", "sine", "-c:a", "pcm_s16le", "-t", "0.2", file }));
+    TAVISTREAM stream("AVI");
+    EXPECT_NO_THROW(stream.Open(file));
+    EXPECT_FALSE(stream.IsOpen());
+    EXPECT_EQ(stream.FrameCount(), 0);
+    TAVIStreamInfo info;
+    EXPECT_FALSE(stream.GetInfo(info));
+    FrameAccess* handle = reinterpret_cast<FrameAccess*>(1);
+    EXPECT_FALSE(stream.BeginFrameAccess(handle));
+    EXPECT_EQ(handle, nullptr);
+    int32_t size = 0;
+    const uint8_t* frame = nullptr;
+    EXPECT_FALSE(stream.GetFrame(nullptr, 0, size, frame));
+}
+
+TEST_F(AviStream, FilesThatAreNotClipsFailToOpen)
+{
+    const QString mjpeg = mjpegClip();
+    const QByteArray good = readAll(mjpeg);
+    const QString cases[] = {
+        path("missing.avi"),
+        writeBytes("empty.avi", {}),
+        writeBytes("text.avi", "This is not a clip at all, just some words in a file.\n"),
+        writeBytes("header.avi", good.left(8)),
+        writeBytes("wave.avi", QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) + QByteArray(32, '\0')),
+    };
+    for (const QString& file : cases) {
+        TAVISTREAM stream("AVI");
+        try {
+            stream.Open(file);
+            ADD_FAILURE() << file.toStdString() << " opened";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Stream Open Failed"));
+        }
+        EXPECT_FALSE(stream.IsOpen());
+        EXPECT_EQ(stream.FrameCount(), 0);
+    }
+}
+
+// Cuts, overwrites and garbage: opening either fails with the open message or gives a clip
+// whose every claimed frame can be asked for without crashing or hanging.
+TEST_F(AviStream, DamagedClipsNeverCrash)
+{
+    const QByteArray good = readAll(mjpegClip(20));
+    std::vector<QByteArray> damaged;
+    const qsizetype n = good.size();
+    for (qsizetype cut :
+        { qsizetype(12), qsizetype(64), qsizetype(200), qsizetype(1000), n / 3, n / 2, n - 200, n - 20 })
+        damaged.push_back(good.left(cut));
+    uint32_t seed = 12345;
+    for (int round = 0; round < 12; ++round) {
+        QByteArray bytes = good;
+        for (int n = 0; n < 20; ++n) {
+            seed = seed * 1103515245u + 12345u;
+            bytes[int((seed >> 8) % uint32_t(bytes.size()))] = char(seed >> 24);
+        }
+        damaged.push_back(bytes);
+    }
+    QByteArray huge_sizes = good;
+    for (int pos = 4; pos + 4 <= 400; pos += 36)
+        std::memcpy(huge_sizes.data() + pos, "\xff\xff\xff\x7f", 4);
+    damaged.push_back(huge_sizes);
+
+    for (size_t n = 0; n < damaged.size(); ++n) {
+        const QString file = writeBytes("damaged.avi", damaged[n]);
+        TAVISTREAM stream("AVI");
+        try {
+            stream.Open(file);
+        } catch (const Error& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Stream Open Failed"));
+            continue;
+        }
+        FrameAccess* handle = nullptr;
+        if (!stream.IsOpen() || !stream.BeginFrameAccess(handle))
+            continue;
+        const int32_t count = stream.FrameCount();
+        EXPECT_LE(count, 40) << "case " << n;
+        for (int32_t i : { count - 1, 0, count / 2, count + 1, 1 }) {
+            int32_t size = 0;
+            const uint8_t* frame = nullptr;
+            if (stream.GetFrame(handle, i, size, frame)) {
+                EXPECT_EQ(validPackedSize(frame, size_t(size)), size_t(size)) << "case " << n;
+            }
+        }
+        stream.EndFrameAccess(handle);
+    }
+}
+
+TEST_F(AviStream, TruncatedClipDeliversEveryFrameItClaims)
+{
+    const QByteArray good = readAll(mjpegClip(20));
+    const QString file = writeBytes("cut.avi", good.left(good.size() / 2));
+    OpenClip clip(file);
+    ASSERT_TRUE(clip.stream.IsOpen());
+    const int32_t count = clip.stream.FrameCount();
+    EXPECT_GT(count, 3);
+    EXPECT_LT(count, 20);
+    for (int32_t i = count - 1; i >= 0; --i)
+        EXPECT_FALSE(clip.frame(i).empty()) << "frame " << i;
+    EXPECT_TRUE(clip.frame(count).empty());
+}
+
+TEST_F(AviStream, DescriptorIsRewrittenInPlaceOrAdded)
+{
+    const QString file = mjpegClip(4);
+    TAVISTREAM stream("AVI");
+    stream.Open(file);
+    const std::vector<int32_t> original_frame = [&] {
+        OpenClip clip(file);
+        auto f = clip.frame(3);
+        return std::vector<int32_t>(f.begin(), f.end());
+    }();
+
+    uint8_t buffer[kDescriptorChunkSize];
+    int32_t size = sizeof(buffer);
+    EXPECT_FALSE(stream.ReadData(kDescriptorChunkId, buffer, size));
+
+    std::vector<uint8_t> block(kDescriptorChunkSize, 0);
+    const char first[] = "[Timing]\rFrame Rate=25\r";
+    std::memcpy(block.data(), first, sizeof(first) - 1);
+    ASSERT_TRUE(stream.WriteData(kDescriptorChunkId, block.data(), kDescriptorChunkSize));
+    const qint64 length_after_add = QFileInfo(file).size();
+    size = sizeof(buffer);
+    ASSERT_TRUE(stream.ReadData(kDescriptorChunkId, buffer, size));
+    EXPECT_EQ(size, kDescriptorChunkSize);
+    EXPECT_EQ(std::memcmp(buffer, block.data(), kDescriptorChunkSize), 0);
+
+    const char second[] = "[Timing]\rFrame Rate=1000\r[Titles]\rTitle=Crash 7\r";
+    std::fill(block.begin(), block.end(), 0);
+    std::memcpy(block.data(), second, sizeof(second) - 1);
+    ASSERT_TRUE(stream.WriteData(kDescriptorChunkId, block.data(), kDescriptorChunkSize));
+    EXPECT_EQ(QFileInfo(file).size(), length_after_add);
+    size = sizeof(buffer);
+    ASSERT_TRUE(stream.ReadData(kDescriptorChunkId, buffer, size));
+    EXPECT_STREQ(reinterpret_cast<const char*>(buffer), second);
+
+    // The clip still reads as before.
+    OpenClip reopened(file);
+    EXPECT_EQ(reopened.stream.FrameCount(), 4);
+    auto f = reopened.frame(3);
+    EXPECT_EQ(std::vector<int32_t>(f.begin(), f.end()), original_frame);
+}
+
+TEST_F(AviStream, DescriptorWriteToANonRiffFileFailsAndLeavesItAlone)
+{
+    const QByteArray text("not a riff file at all");
+    const QString file = writeBytes("plain.avi", text);
+    TAVISTREAM stream("AVI");
+    EXPECT_THROW(stream.Open(file), Error);
+    std::vector<uint8_t> block(kDescriptorChunkSize, 'x');
+    EXPECT_FALSE(stream.WriteData(kDescriptorChunkId, block.data(), kDescriptorChunkSize));
+    EXPECT_EQ(readAll(file), text);
+    int32_t size = kDescriptorChunkSize;
+    EXPECT_FALSE(stream.ReadData(kDescriptorChunkId, block.data(), size));
+}
+
+TEST_F(AviStream, FrameAccessOutlivesCloseAndHandlesAreIndependent)
+{
+    TAVISTREAM stream("AVI");
+    stream.Open(mjpegClip());
+    FrameAccess* first = nullptr;
+    FrameAccess* second = nullptr;
+    ASSERT_TRUE(stream.BeginFrameAccess(first));
+    ASSERT_TRUE(stream.BeginFrameAccess(second));
+    int32_t size_a = 0;
+    int32_t size_b = 0;
+    const uint8_t* a = nullptr;
+    const uint8_t* b = nullptr;
+    ASSERT_TRUE(stream.GetFrame(first, 9, size_a, a));
+    ASSERT_TRUE(stream.GetFrame(second, 9, size_b, b));
+    EXPECT_NE(a, b);
+    ASSERT_EQ(size_a, size_b);
+    EXPECT_EQ(std::memcmp(a, b, size_t(size_a)), 0);
+    EXPECT_EQ(size_t(size_a), sizeof(BitmapInfoHeader) + size_t(dibRowBytes(kWidth, 24)) * kHeight);
+
+    stream.Close();
+    EXPECT_FALSE(stream.IsOpen());
+    EXPECT_EQ(stream.FrameCount(), 0);
+    EXPECT_TRUE(stream.GetFrame(first, 2, size_a, a)); // a save may still be reading
+    stream.EndFrameAccess(first);
+    stream.EndFrameAccess(second);
+    FrameAccess* handle = nullptr;
+    EXPECT_FALSE(stream.BeginFrameAccess(handle));
+}
+
+TEST_F(AviStream, ClipTypeTable)
+{
+    TAVISTREAM stream("AVI");
+    EXPECT_EQ(stream.TypeCount(), 6);
+    EXPECT_EQ(stream.FirstFrameIndex(), 0);
+    EXPECT_TRUE(stream.CanSave());
+    const char* captions[] = { "Video Clip File", "KFS Clip File", "Bitmap Files Directory",
+        "GIF Files Directory", "JPEG Files Directory", "TIF Files Directory" };
+    const char* filters[] = { "AVI - Video Clip|*.avi", "KFS - Kinetic Frame Sequence|*.kfs",
+        "BMP - Image Files Directory|*.~~~", "GIF - Image Files Directory|*.~~~",
+        "JPEG - Image Files Directory|*.~~~", "TIFF - Image Files Directory|*.~~~" };
+    const char* extensions[] = { "avi", "kfs", "", "", "", "" };
+    const char* formats[] = { "", "", "F%.7d.bmp", "F%.7d.gif", "F%.7d.jpg", "F%.7d.tif" };
+    for (int type = 1; type <= 6; ++type) {
+        EXPECT_EQ(stream.TypeCaption(type), QString::fromLatin1(captions[type - 1]));
+        EXPECT_EQ(stream.TypeFilter(type), QString::fromLatin1(filters[type - 1]));
+        EXPECT_EQ(stream.DefaultExtension(type), QString::fromLatin1(extensions[type - 1]));
+        EXPECT_EQ(stream.FrameFileFormat(type), QString::fromLatin1(formats[type - 1]));
+        EXPECT_EQ(stream.IsClipType(type), type < 3);
+    }
+    for (int type : { 0, 7, -1 }) {
+        EXPECT_TRUE(stream.TypeCaption(type).isEmpty());
+        EXPECT_FALSE(stream.IsClipType(type));
+    }
+    EXPECT_EQ(fourccText(fourcc('c', 'v', 'i', 'd')), QStringLiteral("cvid"));
+    EXPECT_EQ(fourccText(0), QStringLiteral("    "));
+    EXPECT_EQ(fourccText(fourcc('D', 'I', 'B', '\n')), QStringLiteral("DIB "));
+}
+
+} // namespace
+} // namespace fw::test
