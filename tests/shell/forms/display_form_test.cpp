@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "clips/descriptor_block.h"
+#include "clips/frame_image.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/frame_view.h"
 #include "support/fw_error.h"
@@ -109,6 +110,8 @@ private slots:
     void optionBitsAreKeptInDesktopExtra();
     void copyFramePutsTheFullFrameOnTheClipboard();
     void sizeItemsResizeThePicture();
+    void frameViewPaintsEightBitFramesThroughTheirColourTable();
+    void frameViewRefusesBrokenFrames();
 
 private:
     std::unique_ptr<TDisplayForm> open(const QString& path);
@@ -439,6 +442,56 @@ void DisplayFormTest::sizeItemsResizeThePicture()
     QCOMPARE(view->width(), form->width());
     QCOMPARE(view->height(), form->width() * 120 / 160);
     QVERIFY(form->findChild<QAction*>("AnySize")->isChecked());
+}
+
+void DisplayFormTest::frameViewPaintsEightBitFramesThroughTheirColourTable()
+{
+    // 3 pixels wide: rows carry a padding byte, which must not shift the next row.
+    FrameImage frame(3, 2, 8);
+    std::vector<RgbQuad> table(4);
+    table[1] = RgbQuad { 0, 0, 255, 0 }; // red
+    table[2] = RgbQuad { 255, 0, 0, 0 }; // blue
+    frame.setColourTable(table);
+    frame.topDownRow(0)[0] = 1;
+    frame.topDownRow(0)[2] = 2;
+    frame.topDownRow(1)[1] = 2;
+
+    FrameView view;
+    view.resize(30, 20);
+    QVERIFY(view.setPackedFrame(frame.packed(), frame.packedSize()));
+    const QImage picture = view.picture();
+    QCOMPARE(picture.size(), QSize(3, 2));
+    QCOMPARE(picture.pixel(0, 0), qRgb(255, 0, 0));
+    QCOMPARE(picture.pixel(2, 0), qRgb(0, 0, 255));
+    QCOMPARE(picture.pixel(1, 1), qRgb(0, 0, 255));
+    QCOMPARE(picture.pixel(0, 1), qRgb(0, 0, 0));
+
+    const QImage painted = view.grab().toImage();
+    QCOMPARE(painted.pixel(5, 5), qRgb(255, 0, 0));
+    QCOMPARE(painted.pixel(25, 5), qRgb(0, 0, 255));
+    QCOMPARE(painted.pixel(15, 15), qRgb(0, 0, 255));
+    QCOMPARE(painted.pixel(5, 15), qRgb(0, 0, 0));
+}
+
+void DisplayFormTest::frameViewRefusesBrokenFrames()
+{
+    FrameImage frame(8, 8, 24);
+    FrameView view;
+    QVERIFY(view.setPackedFrame(frame.packed(), frame.packedSize()));
+    QVERIFY(!view.setPackedFrame(frame.packed(), frame.packedSize() - 1)); // truncated
+    QVERIFY(!view.hasFrame());
+    QVERIFY(!view.setPackedFrame(nullptr, 100));
+    std::vector<uint8_t> bytes(frame.packed(), frame.packed() + frame.packedSize());
+    BitmapInfoHeader header;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    header.biHeight = 1 << 20; // claims far more rows than there are bytes
+    std::memcpy(bytes.data(), &header, sizeof header);
+    QVERIFY(!view.setPackedFrame(bytes.data(), bytes.size()));
+    const std::vector<uint8_t> garbage(500, 0xA5);
+    QVERIFY(!view.setPackedFrame(garbage.data(), garbage.size()));
+    QVERIFY(view.picture().isNull());
+    view.resize(10, 10);
+    QVERIFY(!view.grab().isNull()); // paints its background, not stale bytes
 }
 
 QTEST_MAIN(DisplayFormTest)
