@@ -47,6 +47,9 @@ void openClip(TAVISTREAM& stream, const QString& file_name)
     } catch (const Error& error) {
         throw Error(file_name + QStringLiteral(": ") + error.message());
     }
+    // The stream class accepts an AVI form without video; for this tool that is no clip.
+    if (!stream.IsOpen())
+        throw Error(file_name + QStringLiteral(": the file holds no video stream"));
 }
 
 std::string readDescriptor(TAVISTREAM& stream)

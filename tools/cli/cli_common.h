@@ -26,7 +26,8 @@ public:
     }
 };
 
-// Opens a clip file for reading; throws fw::Error with the file name and the stream's message.
+// Opens a clip file for reading; throws fw::Error with the file name and the stream's message,
+// also when the file holds no video stream.
 void openClip(TAVISTREAM& stream, const QString& file_name);
 
 // The clip's descriptor block as stored in its chunk; empty when the clip has none.

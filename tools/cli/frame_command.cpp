@@ -68,7 +68,7 @@ int runFrame(const QStringList& args)
 
     TAVISTREAM stream(QStringLiteral("AVI"));
     openClip(stream, args[0]);
-    const int32_t count = stream.IsOpen() ? stream.FrameCount() : 0;
+    const int32_t count = stream.FrameCount();
     if (count <= 0)
         throw Error(args[0] + QStringLiteral(": the clip has no frames"));
     if (index >= count)

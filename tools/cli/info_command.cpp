@@ -16,12 +16,9 @@ struct ClipFacts {
     std::string compressor;
 };
 
-// A file without a video stream opens but has no frames; its facts stay zero.
 ClipFacts readFacts(TAVISTREAM& stream)
 {
     ClipFacts facts;
-    if (!stream.IsOpen())
-        return facts;
     TAVIStreamInfo info;
     if (stream.GetInfo(info))
         facts.compressor = fourccText(info.fccHandler).toStdString();

@@ -5,6 +5,10 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include "cli_common.h"
 #include "support/fw_error.h"
 
@@ -55,6 +59,8 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnwell"));
     QCoreApplication::setApplicationName(QStringLiteral("Framewright"));
+    // The tool reports failures in its own words; the decoder's chatter would bury them.
+    av_log_set_level(AV_LOG_QUIET);
     try {
         return run(QCoreApplication::arguments().mid(1));
     } catch (const fw::cli::UsageError& error) {
