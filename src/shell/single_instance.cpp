@@ -3,8 +3,10 @@
 #include <memory>
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QTimer>
 
 #include <unistd.h>
@@ -55,23 +57,24 @@ bool SingleInstance::Listen()
 {
     if (Listening())
         return true;
+    // Two starts at the same moment must not both decide they are first: the check and the
+    // listen happen under a lock that a crashed holder does not keep.
+    QLockFile lock(QDir::temp().filePath(server_name_ + QStringLiteral(".lock")));
+    lock.tryLock(kAcceptWaitMs);
+    QLocalSocket probe;
+    probe.connectToServer(server_name_);
+    if (probe.waitForConnected(kConnectWaitMs)) {
+        probe.abort();
+        return false;
+    }
+    // Nobody answers on the name: whatever is left there belongs to a program that ended.
+    // (Listening with access options would silently replace a live socket, hence the probe.)
+    QLocalServer::removeServer(server_name_);
     delete server_;
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(server_name_)) {
-        if (server_->serverError() != QAbstractSocket::AddressInUseError)
-            return false;
-        QLocalSocket probe;
-        probe.connectToServer(server_name_);
-        if (probe.waitForConnected(kConnectWaitMs)) {
-            probe.abort();
-            return false;
-        }
-        // Nobody answers on the name: what is left is the socket of a program that ended.
-        QLocalServer::removeServer(server_name_);
-        if (!server_->listen(server_name_))
-            return false;
-    }
+    if (!server_->listen(server_name_))
+        return false;
     connect(server_, &QLocalServer::newConnection, this, &SingleInstance::Accept);
     return true;
 }
