@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -491,8 +492,64 @@ void TDisplayForm::contextMenuEvent(QContextMenuEvent* event)
     popup_menu_->exec(event->globalPos());
 }
 
+bool TDisplayForm::MoveReticleByKey(QKeyEvent* event)
+{
+    if (!(options_ & voReticlePosition) || !paint_box_->underMouse())
+        return false;
+    const int step = (event->modifiers() & Qt::ShiftModifier) ? 10 : 1;
+    int dx = 0;
+    int dy = 0;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        dx = -step;
+        break;
+    case Qt::Key_Right:
+        dx = step;
+        break;
+    case Qt::Key_Up:
+        dy = -step;
+        break;
+    case Qt::Key_Down:
+        dy = step;
+        break;
+    case Qt::Key_PageUp:
+        dx = step;
+        dy = -step;
+        break;
+    case Qt::Key_PageDown:
+        dx = step;
+        dy = step;
+        break;
+    case Qt::Key_End:
+        dx = -step;
+        dy = step;
+        break;
+    case Qt::Key_Home:
+        dx = -step;
+        dy = -step;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        setFocus();
+        return true;
+    default:
+        return false;
+    }
+    QPoint at = paint_box_->mapFromGlobal(QCursor::pos());
+    at.setX(std::clamp(at.x() + dx, 0, std::max(0, paint_box_->width() - 1)));
+    at.setY(std::clamp(at.y() + dy, 0, std::max(0, paint_box_->height() - 1)));
+    QCursor::setPos(paint_box_->mapToGlobal(at));
+    ShowReticle(at.x(), at.y());
+    return true;
+}
+
 void TDisplayForm::keyPressEvent(QKeyEvent* event)
 {
+    // Over the picture with the reticle on, the keys aim the reticle; elsewhere they step frames.
+    if (MoveReticleByKey(event)) {
+        event->accept();
+        return;
+    }
     if (!frames_open_) {
         TChildForm::keyPressEvent(event);
         return;

@@ -71,6 +71,7 @@ private:
     int LegendWidth() const;
     void PlaceChildren(int width, int height);
     void FrameBarMoved(int position);
+    bool MoveReticleByKey(QKeyEvent* event);
 
     bool stand_alone_ = false;
     bool frames_open_ = false;

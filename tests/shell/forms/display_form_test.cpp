@@ -407,6 +407,17 @@ void DisplayFormTest::optionBitsAreKeptInDesktopExtra()
     auto* view = form->findChild<FrameView*>("PaintBox");
     QTest::mouseMove(view, QPoint(0, view->height() - 1));
     QCOMPARE(form->findChild<QLabel*>("ReticlePanel")->text(), QString("0.0, 0.0"));
+
+    // Over the picture the keys aim the reticle instead of stepping frames, inside the picture.
+    // The offscreen platform sends no enter events: say where the mouse is.
+    view->setAttribute(Qt::WA_UnderMouse);
+    QCursor::setPos(view->mapToGlobal(QPoint(0, view->height() - 1)));
+    form->Seek(2);
+    QTest::keyClick(form.get(), Qt::Key_Left);
+    QTest::keyClick(form.get(), Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(form->CurrentIndex(), 2);
+    QCOMPARE(view->mapFromGlobal(QCursor::pos()), QPoint(0, view->height() - 11));
+    QVERIFY(form->findChild<QLabel*>("ReticlePanel")->text() != "0.0, 0.0");
 }
 
 void DisplayFormTest::copyFramePutsTheFullFrameOnTheClipboard()
