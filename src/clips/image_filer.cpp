@@ -49,29 +49,48 @@ int64_t TImageFiler::ImageSize()
     return imageSize(Width(), Height(), BitsPerSample(), SamplesPerPixel());
 }
 
-void ResamplePixels(const uint8_t* source, int32_t width, int32_t rows, int bytes_per_pixel, uint8_t* output,
-    int32_t out_w, int32_t out_h)
+namespace {
+
+// One pixel size per instance, so the per-byte loop is unrolled.
+template <int Bpp>
+void ResampleRows(
+    const uint8_t* source, int32_t width, int32_t rows, uint8_t* output, int32_t out_w, int32_t out_h)
 {
     uint32_t den = 1;
     const std::vector<ColumnSample> columns = ColumnSamples(width, out_w, den);
-    const size_t row_bytes = size_t(width) * size_t(bytes_per_pixel);
+    // Dividing by den as a multiply and shift: numerators stay below 256 x den and den below
+    // 2^16, where this reciprocal gives exactly the whole-number quotient.
+    const uint64_t reciprocal = (uint64_t(1) << 40) / den + 1;
+    const auto divide = [reciprocal](uint32_t numerator) { return uint32_t((numerator * reciprocal) >> 40); };
+    const size_t row_bytes = size_t(width) * Bpp;
     const uint32_t half = den / 2;
     for (int32_t i = 0; i < out_h; ++i) {
         const int64_t r = out_h > 1 ? int64_t(rows - 1) * i / (out_h - 1) : 0;
         const uint8_t* row0 = source + size_t(r) * row_bytes;
         const uint8_t* row1 = row0 + row_bytes;
-        uint8_t* out = output + size_t(i) * size_t(out_w) * size_t(bytes_per_pixel);
+        uint8_t* out = output + size_t(i) * size_t(out_w) * Bpp;
         for (const ColumnSample& c : columns) {
-            const size_t p0 = size_t(c.x0) * size_t(bytes_per_pixel);
-            const size_t p1 = size_t(c.x1) * size_t(bytes_per_pixel);
+            const size_t p0 = size_t(c.x0) * Bpp;
+            const size_t p1 = size_t(c.x1) * Bpp;
             const uint32_t w0 = den - c.rem;
-            for (int b = 0; b < bytes_per_pixel; ++b) {
-                const uint32_t s0 = (row0[p0 + b] * w0 + row0[p1 + b] * c.rem + half) / den;
-                const uint32_t s1 = (row1[p0 + b] * w0 + row1[p1 + b] * c.rem + half) / den;
+            for (int b = 0; b < Bpp; ++b) {
+                const uint32_t s0 = divide(row0[p0 + b] * w0 + row0[p1 + b] * c.rem + half);
+                const uint32_t s1 = divide(row1[p0 + b] * w0 + row1[p1 + b] * c.rem + half);
                 *out++ = static_cast<uint8_t>((s0 + s1) / 2);
             }
         }
     }
+}
+
+} // namespace
+
+void ResamplePixels(const uint8_t* source, int32_t width, int32_t rows, int bytes_per_pixel, uint8_t* output,
+    int32_t out_w, int32_t out_h)
+{
+    if (bytes_per_pixel == 3)
+        ResampleRows<3>(source, width, rows, output, out_w, out_h);
+    else
+        ResampleRows<1>(source, width, rows, output, out_w, out_h);
 }
 
 void TImageFiler::CutRect(const SourcePixels& source, const FrameRect& rect, uint8_t* target)
