@@ -11,6 +11,7 @@
 #include "cli_runner.h"
 #include "clips/avi_stream.h"
 #include "clips/descriptor_block.h"
+#include "clips/riff_file.h"
 
 namespace fw::e2e {
 namespace {
@@ -295,6 +296,30 @@ TEST_F(CliTest, DescriptorLongerThanTheChunkIsRefused)
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_TRUE(run.err.contains("2048")) << run.err.toStdString();
     EXPECT_EQ(readFile(clip), before);
+}
+
+// A foreign clip with a short descriptor chunk: the block is rewritten in place only if it fits.
+TEST_F(CliTest, ShortDescriptorChunkIsNeverOverfilled)
+{
+    const QString clip = makeClipOrFail(kKinds[0]);
+    const QByteArray small = "[Timing]\rFrame Rate=250\r"; // 24 bytes, stored in a 32-byte chunk
+    QByteArray data = small.leftJustified(32, '\0');
+    {
+        TRIFF riff(clip);
+        ASSERT_TRUE(
+            riff.AddChunk(kDescriptorChunkId, reinterpret_cast<const uint8_t*>(data.constData()), 32));
+    }
+    EXPECT_EQ(parseJson(runCli({ "info", clip }).out)["frame_period_ms"].toDouble(), 4.0);
+    const QByteArray before = readFile(clip);
+    const RunResult too_long
+        = runCli({ "descriptor", "set", clip, "Titles", "Title", "Too long for 32 bytes" });
+    EXPECT_EQ(too_long.exit_code, 1);
+    EXPECT_TRUE(too_long.err.contains("at most 32")) << too_long.err.toStdString();
+    EXPECT_EQ(readFile(clip), before);
+
+    ASSERT_EQ(runCli({ "descriptor", "set", clip, "Timing", "Frame Rate", "500" }).exit_code, 0);
+    EXPECT_EQ(readFile(clip).size(), before.size());
+    EXPECT_EQ(runCli({ "descriptor", "get", clip }).out, QByteArray("[Timing]\rFrame Rate=500\r\n"));
 }
 
 // Files that are no clip: every command fails with a message and leaves the bytes alone.

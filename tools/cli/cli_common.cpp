@@ -52,11 +52,14 @@ void openClip(TAVISTREAM& stream, const QString& file_name)
         throw Error(file_name + QStringLiteral(": the file holds no video stream"));
 }
 
-std::string readDescriptor(TAVISTREAM& stream)
+std::string readDescriptor(TAVISTREAM& stream, int32_t* chunk_size)
 {
     std::array<uint8_t, kDescriptorChunkSize> chunk {};
     int32_t size = kDescriptorChunkSize;
-    if (!stream.ReadData(kDescriptorChunkId, chunk.data(), size) || size <= 0)
+    const bool found = stream.ReadData(kDescriptorChunkId, chunk.data(), size);
+    if (chunk_size)
+        *chunk_size = found ? size : -1;
+    if (!found || size <= 0)
         return {};
     return DescriptorFromChunk(
         chunk.data(), static_cast<size_t>(std::min<int32_t>(size, kDescriptorChunkSize)));

@@ -31,7 +31,8 @@ public:
 void openClip(TAVISTREAM& stream, const QString& file_name);
 
 // The clip's descriptor block as stored in its chunk; empty when the clip has none.
-std::string readDescriptor(TAVISTREAM& stream);
+// chunk_size, when given, receives the chunk's data size (at most 2048), or -1 without a chunk.
+std::string readDescriptor(TAVISTREAM& stream, int32_t* chunk_size = nullptr);
 
 // Decodes one frame of an open clip into a copy the caller owns.
 FrameImage decodeFrame(TAVISTREAM& stream, int32_t index);

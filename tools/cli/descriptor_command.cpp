@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 
 #include "cli_common.h"
@@ -43,13 +44,16 @@ int setDescriptor(const QStringList& args)
 
     TAVISTREAM stream(QStringLiteral("AVI"));
     openClip(stream, args[0]);
-    std::string block = readDescriptor(stream);
+    int32_t chunk_size = -1;
+    std::string block = readDescriptor(stream, &chunk_size);
     SetDescriptorValue(block, section, name, value);
-    // The chunk holds 2048 bytes; storing a longer block would silently drop its tail.
-    if (block.size() > static_cast<size_t>(kDescriptorChunkSize))
-        throw Error(QStringLiteral("The descriptor block would be %1 bytes long; a clip holds at most %2")
+    // An existing chunk is rewritten in place at its own size (a foreign file may hold a short
+    // one), a new chunk holds 2048 bytes: storing a longer block would silently drop its tail.
+    const int32_t room = chunk_size >= 0 ? std::min(chunk_size, kDescriptorChunkSize) : kDescriptorChunkSize;
+    if (block.size() > static_cast<size_t>(room))
+        throw Error(QStringLiteral("The descriptor block would be %1 bytes long; this clip holds at most %2")
                         .arg(block.size())
-                        .arg(kDescriptorChunkSize));
+                        .arg(room));
     const auto chunk = DescriptorChunkBytes(block);
     stream.Close();
     if (!stream.WriteData(kDescriptorChunkId, chunk.data(), kDescriptorChunkSize))
