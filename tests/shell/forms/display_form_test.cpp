@@ -199,6 +199,13 @@ void DisplayFormTest::opensClipShowingFrameZeroUpright()
 
     form.reset();
     QVERIFY(registered_.isEmpty());
+
+    // The same clip named .kfs opens alike.
+    QVERIFY(QFile::copy(clip("split.avi"), clip("split.kfs")));
+    form = open(clip("split.kfs"));
+    QVERIFY(form);
+    QCOMPARE(form->LastIndex(), 11);
+    QCOMPARE(form->FrameWidth(), 64);
 }
 
 void DisplayFormTest::seekingMovesFrameBarAndPanels()
@@ -336,6 +343,17 @@ void DisplayFormTest::changedDescriptorsAreWrittenOnlyWhenTheUserAgrees()
     form = open(clip("edit.avi"));
     QVERIFY(form);
     QCOMPARE(form->FramePeriodMs(), 2.0f);
+
+    // A write that fails is told, not passed over.
+    form->ChangeDescriptors(edited + "[Scaling]\rFactor=2\r");
+    prompt_.clear();
+    prompt_.queueAnswer(PromptButton::Yes);
+    QVERIFY(form->close());
+    QVERIFY(QFile::remove(clip("edit.avi")));
+    form.reset();
+    QCOMPARE(prompt_.texts().size(), 2);
+    QCOMPARE(prompt_.texts()[1], "Could not Save Description Changes to File " + clip("edit.avi"));
+    QVERIFY(!QFile::exists(clip("edit.avi")));
 }
 
 void DisplayFormTest::openFailuresNameTheFileAndTheDriver()
