@@ -20,13 +20,13 @@ int getDescriptor(const QStringList& args)
 }
 
 // Characters that would break the block's line and section structure: a carriage return or
-// line feed splits the entry, "[" ends the section for every later lookup, "]" and "=" make
-// the header or the name ambiguous, a zero byte ends the stored text.
-void checkText(const std::string& text, const char* what, const std::string& forbidden)
+// line feed splits the entry, a zero byte ends the stored text, "[" ends the section for every
+// later lookup, "]" and "=" make the header or the name ambiguous.
+void checkText(const std::string& text, const char* what, const std::string& also_forbidden)
 {
-    if (text.find_first_of(forbidden) != std::string::npos || text.find('\0') != std::string::npos)
+    if (text.find_first_of(std::string("\r\n\0", 3) + also_forbidden) != std::string::npos)
         throw UsageError(
-            std::string(what) + " must not contain line breaks or any of \"" + forbidden.substr(2) + "\"");
+            std::string(what) + " must not contain line breaks or any of \"" + also_forbidden + "\"");
 }
 
 int setDescriptor(const QStringList& args)
@@ -38,9 +38,9 @@ int setDescriptor(const QStringList& args)
     const std::string value = args[3].toStdString();
     if (section.empty() || name.empty())
         throw UsageError("SECTION and NAME must not be empty");
-    checkText(section, "SECTION", "\r\n[]");
-    checkText(name, "NAME", "\r\n[]=");
-    checkText(value, "VALUE", "\r\n[");
+    checkText(section, "SECTION", "[]");
+    checkText(name, "NAME", "[]=");
+    checkText(value, "VALUE", "[");
 
     TAVISTREAM stream(QStringLiteral("AVI"));
     openClip(stream, args[0]);
