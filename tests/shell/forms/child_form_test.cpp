@@ -41,7 +41,6 @@ private slots:
     void pollReportsStaleRangeOnlyOnceTimed();
     void timeBaseSettersRewriteTheBlockAndTellListeners();
     void registrationAndPlacementFollowTheWindowsLife();
-    void flashingRestoresTheCaption();
 };
 
 void ChildFormTest::seekingRedrawsOnlyWhatChanged()
@@ -145,19 +144,6 @@ void ChildFormTest::registrationAndPlacementFollowTheWindowsLife()
     TestChild* plain = new TestChild(context);
     delete plain;
     QCOMPARE(store.readString("Desktop", "TestChild"), QString("60,50,300,150,77"));
-}
-
-void ChildFormTest::flashingRestoresTheCaption()
-{
-    TestChild child({});
-    child.FlashCaption();
-    QCOMPARE(child.windowTitle(), QString("a.avi"));
-    child.SetFlashing(true);
-    child.FlashCaption();
-    QVERIFY(child.windowTitle() != "a.avi");
-    QVERIFY(child.windowTitle().endsWith("a.avi"));
-    child.SetFlashing(false);
-    QCOMPARE(child.windowTitle(), QString("a.avi"));
 }
 
 QTEST_MAIN(ChildFormTest)
