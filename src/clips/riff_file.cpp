@@ -209,7 +209,8 @@ bool TRIFF::WriteChunkData(uint32_t id, const uint8_t* buffer, int32_t size)
     if (!ReadAt(chunk->DataOffset(), original.data(), stored))
         return false;
     std::vector<uint8_t> replacement(static_cast<size_t>(stored), 0);
-    std::memcpy(replacement.data(), buffer, static_cast<size_t>(std::min<int64_t>(size, stored)));
+    if (size > 0)
+        std::memcpy(replacement.data(), buffer, static_cast<size_t>(std::min<int64_t>(size, stored)));
     if (WriteAt(chunk->DataOffset(), replacement.data(), stored))
         return true;
     WriteAt(chunk->DataOffset(), original.data(), stored);
