@@ -224,7 +224,8 @@ bool TRIFFNew::OverwriteChunk(uint32_t id, const void* data, int64_t length)
     // Never past the chunk: that would overwrite the chunks behind it.
     const int64_t count = std::min<int64_t>(length, chunk->size);
     Reserve(chunk->data_offset + count);
-    std::memcpy(view_ + chunk->data_offset, data, size_t(count));
+    if (count > 0)
+        std::memcpy(view_ + chunk->data_offset, data, size_t(count));
     highest_ = std::max(highest_, chunk->data_offset + count);
     return true;
 }
