@@ -1,7 +1,12 @@
 #include "clips/clip_decoder.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 
+#include <sys/uio.h>
+
+#include "clips/frame_image.h"
 #include "support/fw_error.h"
 
 namespace fw {
@@ -71,6 +76,8 @@ const std::vector<uint8_t>* ClipDecoder::frame(int32_t index)
     const int64_t target = layout_->pictureSlotAtOrBefore(index);
     if (const auto* hit = cached(target))
         return hit;
+    if (layout_->stored_as_frames)
+        return readStored(target);
     const bool backward = last_target_ >= 0 && target < last_target_;
     last_target_ = target;
 
@@ -238,17 +245,20 @@ const std::vector<uint8_t>* ClipDecoder::cached(int64_t slot)
     return &cache_.front().packed;
 }
 
-const std::vector<uint8_t>* ClipDecoder::store(int64_t slot, const AVFrame& frame)
+std::vector<uint8_t> ClipDecoder::takeBuffer()
 {
-    std::vector<uint8_t> packed;
+    std::vector<uint8_t> buffer;
     // Reuse the buffer of the frame about to leave the cache.
     if (cache_.size() >= kCacheFrames || cache_bytes_ >= kCacheBytes) {
         cache_bytes_ -= cache_.back().packed.size();
-        packed = std::move(cache_.back().packed);
+        buffer = std::move(cache_.back().packed);
         cache_.pop_back();
     }
-    if (!packer_.pack(frame, packed))
-        return nullptr;
+    return buffer;
+}
+
+const std::vector<uint8_t>* ClipDecoder::insert(int64_t slot, std::vector<uint8_t> packed)
+{
     cache_bytes_ += packed.size();
     cache_.push_front(CachedFrame { slot, std::move(packed) });
     while (cache_.size() > 1 && (cache_.size() > kCacheFrames || cache_bytes_ > kCacheBytes)) {
@@ -256,6 +266,70 @@ const std::vector<uint8_t>* ClipDecoder::store(int64_t slot, const AVFrame& fram
         cache_.pop_back();
     }
     return &cache_.front().packed;
+}
+
+const std::vector<uint8_t>* ClipDecoder::store(int64_t slot, const AVFrame& frame)
+{
+    std::vector<uint8_t> packed = takeBuffer();
+    if (!packer_.pack(frame, packed))
+        return nullptr;
+    return insert(slot, std::move(packed));
+}
+
+bool ClipDecoder::readChunk(int64_t offset, uint8_t* target, uint32_t block)
+{
+    const size_t row_bytes = size_t(dibRowBytes(layout_->width, 24));
+    const size_t rows = layout_->stored_top_down ? size_t(layout_->height) : 1;
+    const size_t piece = layout_->stored_top_down ? row_bytes : block;
+    std::vector<iovec> parts;
+    parts.reserve(rows + 1);
+    parts.push_back({ target, 8 });
+    uint8_t* pixels = target + 8;
+    for (size_t r = 0; r < rows; ++r)
+        parts.push_back({ pixels + (rows - 1 - r) * piece, piece });
+    const int fd = file_.handle();
+    for (size_t first = 0; first < parts.size();) {
+        const size_t count = std::min<size_t>(parts.size() - first, IOV_MAX);
+        size_t wanted = 0;
+        for (size_t k = first; k < first + count; ++k)
+            wanted += parts[k].iov_len;
+        if (::preadv(fd, parts.data() + first, int(count), off_t(offset)) != ssize_t(wanted))
+            return false;
+        offset += int64_t(wanted);
+        first += count;
+    }
+    return true;
+}
+
+const std::vector<uint8_t>* ClipDecoder::readStored(int64_t slot)
+{
+    const int64_t i = layout_->pictureIndex(slot);
+    if (i < 0)
+        return nullptr;
+    if (!file_.isOpen()) {
+        file_.setFileName(layout_->file_name);
+        if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return nullptr;
+    }
+    const uint32_t block = layout_->picture_sizes[size_t(i)];
+    constexpr size_t kHeader = sizeof(BitmapInfoHeader);
+    std::vector<uint8_t> packed = takeBuffer();
+    packed.resize(kHeader + block);
+    // The chunk header lands just before the pixels and is checked before the frame header
+    // overwrites it; top-down rows are scattered to their bottom-up places by the read itself.
+    if (!readChunk(layout_->picture_offsets[size_t(i)] - 8, packed.data() + kHeader - 8, block))
+        return nullptr;
+    uint32_t chunk_size;
+    std::memcpy(&chunk_size, packed.data() + kHeader - 4, 4);
+    if (chunk_size != block)
+        return nullptr;
+    BitmapInfoHeader header;
+    header.biWidth = layout_->width;
+    header.biHeight = layout_->height;
+    header.biBitCount = 24;
+    header.biSizeImage = block;
+    std::memcpy(packed.data(), &header, kHeader);
+    return insert(slot, std::move(packed));
 }
 
 } // namespace fw

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include <QFile>
+
 #include "clips/ffmpeg_clip_layout.h"
 #include "clips/ffmpeg_frame_packer.h"
 #include "clips/ffmpeg_handles.h"
@@ -50,6 +52,10 @@ private:
     int64_t slotOf(const AVFrame& frame);
     const std::vector<uint8_t>* cached(int64_t slot);
     const std::vector<uint8_t>* store(int64_t slot, const AVFrame& frame);
+    const std::vector<uint8_t>* readStored(int64_t slot);
+    bool readChunk(int64_t offset, uint8_t* target, uint32_t block);
+    std::vector<uint8_t> takeBuffer();
+    const std::vector<uint8_t>* insert(int64_t slot, std::vector<uint8_t> packed);
 
     std::shared_ptr<const ClipLayout> layout_;
     FormatContextPtr input_;
@@ -57,6 +63,7 @@ private:
     PacketPtr packet_;
     FramePtr scratch_;
     FramePacker packer_;
+    QFile file_; // for pictures read straight from the file
 
     int64_t ts_base_ = 0; // decoder timestamp of slot 0
     Picture held_; // the latest picture at or before the last target

@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include "clips/ffmpeg_handles.h"
+#include "clips/frame_image.h"
 #include "support/fw_error.h"
 
 namespace fw {
@@ -33,6 +34,7 @@ uint16_t readU16(const uint8_t* p)
 struct VideoStreamHeader {
     std::vector<uint8_t> strh;
     std::vector<uint8_t> strn;
+    std::vector<uint8_t> strf;
 };
 
 std::vector<uint8_t> readHeaderList(QFile& file)
@@ -90,6 +92,8 @@ VideoStreamHeader readVideoStreamHeader(const QString& file_name)
                 candidate.strh.assign(bytes, bytes + n);
             else if (child == fourcc('s', 't', 'r', 'n') && candidate.strn.empty())
                 candidate.strn.assign(bytes, bytes + n);
+            else if (child == fourcc('s', 't', 'r', 'f') && candidate.strf.empty())
+                candidate.strf.assign(bytes, bytes + n);
         });
         if (candidate.strh.size() >= 48 && readU32(candidate.strh.data()) == fourcc('v', 'i', 'd', 's')) {
             header = std::move(candidate);
@@ -147,6 +151,8 @@ TAVIStreamInfo makeInfo(const VideoStreamHeader& header, const AVStream* stream,
 struct PacketEntry {
     int64_t ts;
     bool key;
+    int64_t offset = -1; // of the data, after the chunk header
+    uint32_t size = 0;
 };
 
 // The demuxer's index, when it accounts for pictures that all lie inside the file.
@@ -163,7 +169,8 @@ std::vector<PacketEntry> indexEntries(AVFormatContext* input, AVStream* stream)
         if (file_size >= 0 && e->pos + e->size > file_size)
             return {};
         if (e->size > 0)
-            entries.push_back({ e->timestamp, (e->flags & AVINDEX_KEYFRAME) != 0 });
+            entries.push_back(
+                { e->timestamp, (e->flags & AVINDEX_KEYFRAME) != 0, e->pos + 8, uint32_t(e->size) });
     }
     return entries;
 }
@@ -198,8 +205,14 @@ void fillSlots(ClipLayout& layout, std::vector<PacketEntry> entries)
         const int64_t slot = e.ts - layout.first_ts;
         if (slot >= std::numeric_limits<int32_t>::max())
             break;
-        if (layout.picture_slots.empty() || layout.picture_slots.back() != slot)
+        if (layout.picture_slots.empty() || layout.picture_slots.back() != slot) {
             layout.picture_slots.push_back(slot);
+            layout.picture_offsets.push_back(e.offset);
+            layout.picture_sizes.push_back(e.size);
+        } else {
+            layout.picture_offsets.back() = e.offset;
+            layout.picture_sizes.back() = e.size;
+        }
         if (e.key && (layout.key_slots.empty() || layout.key_slots.back() != slot))
             layout.key_slots.push_back(slot);
     }
@@ -208,7 +221,36 @@ void fillSlots(ClipLayout& layout, std::vector<PacketEntry> entries)
     layout.frame_count = int32_t(layout.picture_slots.back() + 1);
 }
 
+// Uncompressed 24-bit rows, every picture exactly one pixel block in size.
+void checkStoredAsFrames(ClipLayout& layout, const VideoStreamHeader& header, const AVCodecParameters& codec)
+{
+    if (!layout.indexed || header.strf.size() < 40 || codec.codec_id != AV_CODEC_ID_RAWVIDEO)
+        return;
+    const uint8_t* bih = header.strf.data();
+    const int32_t width = int32_t(readU32(bih + 4));
+    const int32_t stored_height = int32_t(readU32(bih + 8));
+    const int32_t height = stored_height < 0 ? -stored_height : stored_height;
+    if (readU16(bih + 14) != 24 || readU32(bih + 16) != 0 || width < 1 || height < 1 || width > 65535
+        || height > 65535)
+        return;
+    const uint32_t block = uint32_t(dibRowBytes(width, 24)) * uint32_t(height);
+    for (size_t i = 0; i < layout.picture_sizes.size(); ++i) {
+        if (layout.picture_sizes[i] != block || layout.picture_offsets[i] < 0)
+            return;
+    }
+    layout.stored_as_frames = true;
+    layout.stored_top_down = stored_height < 0;
+    layout.width = width;
+    layout.height = height;
+}
+
 } // namespace
+
+int64_t ClipLayout::pictureIndex(int64_t slot) const
+{
+    auto it = std::lower_bound(picture_slots.begin(), picture_slots.end(), slot);
+    return it != picture_slots.end() && *it == slot ? it - picture_slots.begin() : -1;
+}
 
 int64_t ClipLayout::pictureSlotAtOrBefore(int64_t slot) const
 {
@@ -244,7 +286,9 @@ std::shared_ptr<const ClipLayout> ClipLayout::read(const QString& file_name)
     if (!layout->indexed)
         entries = scanEntries(input.get(), layout->stream_index);
     fillSlots(*layout, std::move(entries));
-    layout->info = makeInfo(readVideoStreamHeader(file_name), stream, layout->frame_count);
+    const VideoStreamHeader header = readVideoStreamHeader(file_name);
+    layout->info = makeInfo(header, stream, layout->frame_count);
+    checkStoredAsFrames(*layout, header, *stream->codecpar);
     return layout;
 }
 

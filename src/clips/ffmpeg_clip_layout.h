@@ -22,7 +22,16 @@ struct ClipLayout {
     std::vector<int64_t> picture_slots;
     // Slots of the packets decoding may start at, ascending; the first is always 0.
     std::vector<int64_t> key_slots;
+    // File position and size of each picture's data, beside picture_slots; empty without index.
+    std::vector<int64_t> picture_offsets;
+    std::vector<uint32_t> picture_sizes;
     int32_t frame_count = 0;
+    // Uncompressed 24-bit pictures are stored exactly as the rows of a packed frame of this
+    // size (bottom-up, or top-down when marked so): they are read straight from the file.
+    bool stored_as_frames = false;
+    bool stored_top_down = false;
+    int32_t width = 0;
+    int32_t height = 0;
     // False when the demuxer has no usable index: random access then decodes from the start.
     bool indexed = false;
     TAVIStreamInfo info;
@@ -33,6 +42,8 @@ struct ClipLayout {
     // The last key slot at or before `slot`, and the one before a given key slot.
     int64_t keySlotAtOrBefore(int64_t slot) const;
     int64_t keySlotBefore(int64_t key_slot) const;
+    // Position of `slot` in picture_slots, or -1.
+    int64_t pictureIndex(int64_t slot) const;
 
     // Throws fw::Error("Stream Open Failed") when the file is not an AVI RIFF form FFmpeg
     // can read. A file without a video stream gives a layout without video.

@@ -58,6 +58,22 @@ AVPixelFormat plainFormat(AVPixelFormat format, bool& full_range)
     }
 }
 
+void setSourceRange(SwsContext* context, bool full_range)
+{
+    int* table = nullptr;
+    int* unused = nullptr;
+    int src_range = 0;
+    int dst_range = 0;
+    int brightness = 0;
+    int contrast = 0;
+    int saturation = 0;
+    if (sws_getColorspaceDetails(
+            context, &table, &src_range, &unused, &dst_range, &brightness, &contrast, &saturation)
+        >= 0)
+        sws_setColorspaceDetails(
+            context, table, int(full_range), unused, dst_range, brightness, contrast, saturation);
+}
+
 } // namespace
 
 bool FramePacker::pack(const AVFrame& picture, std::vector<uint8_t>& packed)
@@ -122,24 +138,17 @@ bool FramePacker::packColour(const AVFrame& picture, std::vector<uint8_t>& packe
     bool full_range = false;
     const AVPixelFormat source = plainFormat(AVPixelFormat(picture.format), full_range);
     full_range = full_range || picture.color_range == AVCOL_RANGE_JPEG;
-    // The cached context frees the old one itself when it cannot be reused.
-    sws_.reset(sws_getCachedContext(sws_.release(), picture.width, picture.height, source, picture.width,
-        picture.height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    if (!sws_)
-        return false;
-    int* table = nullptr;
-    int* unused = nullptr;
-    int src_range = 0;
-    int dst_range = 0;
-    int brightness = 0;
-    int contrast = 0;
-    int saturation = 0;
-    if (sws_getColorspaceDetails(
-            sws_.get(), &table, &src_range, &unused, &dst_range, &brightness, &contrast, &saturation)
-            >= 0
-        && src_range != int(full_range)) {
-        sws_setColorspaceDetails(
-            sws_.get(), table, int(full_range), unused, dst_range, brightness, contrast, saturation);
+    if (!sws_ || picture.width != sws_width_ || picture.height != sws_height_ || source != sws_format_
+        || full_range != sws_full_range_) {
+        sws_.reset(sws_getContext(picture.width, picture.height, source, picture.width, picture.height,
+            AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        if (!sws_)
+            return false;
+        sws_width_ = picture.width;
+        sws_height_ = picture.height;
+        sws_format_ = source;
+        sws_full_range_ = full_range;
+        setSourceRange(sws_.get(), full_range);
     }
     const int rows = sws_scale(sws_.get(), picture.data, picture.linesize, 0, picture.height, data, linesize);
     return rows == picture.height;

@@ -18,7 +18,12 @@ private:
     bool packIndexed(const AVFrame& picture, std::vector<uint8_t>& packed);
     bool packColour(const AVFrame& picture, std::vector<uint8_t>& packed);
 
-    SwsPtr sws_; // reused while the picture format stays the same
+    // The scaler is kept while pictures keep their size, format and range.
+    SwsPtr sws_;
+    int sws_width_ = 0;
+    int sws_height_ = 0;
+    AVPixelFormat sws_format_ = AV_PIX_FMT_NONE;
+    bool sws_full_range_ = false;
 };
 
 } // namespace fw

@@ -1,0 +1,101 @@
+// Frame access speed on a 512x384 clip, uncompressed 24-bit and MJPEG, stepping forward and
+// jumping around. The clips are made with the ffmpeg command the first time.
+
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <QFileInfo>
+#include <QString>
+
+#include <benchmark/benchmark.h>
+
+#include "clips/avi_stream.h"
+
+namespace {
+
+constexpr int kFrames = 300;
+
+QString benchClip(const char* name, const char* codec)
+{
+    const QString path = QStringLiteral("/tmp/fw_bench_%1_512x384.avi").arg(QString::fromLatin1(name));
+    if (!QFileInfo::exists(path)) {
+        const std::string command
+            = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=512x384:rate=25 "
+              "-frames:v "
+            + std::to_string(kFrames) + " " + codec + " " + path.toStdString();
+        if (std::system(command.c_str()) != 0)
+            return {};
+    }
+    return path;
+}
+
+std::vector<int32_t> frameOrder(int32_t count, bool random)
+{
+    std::vector<int32_t> order(size_t(std::max(count, 0)));
+    std::iota(order.begin(), order.end(), 0);
+    if (random)
+        std::shuffle(order.begin(), order.end(), std::mt19937(20261208));
+    return order;
+}
+
+void accessFrames(benchmark::State& state, const char* name, const char* codec, bool random)
+{
+    const QString path = benchClip(name, codec);
+    fw::TAVISTREAM stream(QStringLiteral("AVI"));
+    fw::FrameAccess* handle = nullptr;
+    try {
+        stream.Open(path);
+    } catch (...) {
+    }
+    if (!stream.IsOpen() || !stream.BeginFrameAccess(handle)) {
+        state.SkipWithError("clip cannot be opened");
+        return;
+    }
+    const std::vector<int32_t> order = frameOrder(stream.FrameCount(), random);
+    size_t next = 0;
+    for (auto _ : state) {
+        int32_t size = 0;
+        const uint8_t* frame = nullptr;
+        if (!stream.GetFrame(handle, order[next], size, frame)) {
+            state.SkipWithError("frame failed");
+            break;
+        }
+        benchmark::DoNotOptimize(frame[size - 1]);
+        next = (next + 1) % order.size();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()));
+    stream.EndFrameAccess(handle);
+}
+
+const char* kRaw = "-c:v rawvideo -pix_fmt bgr24";
+const char* kMjpeg = "-c:v mjpeg -q:v 3 -pix_fmt yuvj422p";
+
+void Uncompressed_Sequential(benchmark::State& state)
+{
+    accessFrames(state, "raw", kRaw, false);
+}
+void Uncompressed_Random(benchmark::State& state)
+{
+    accessFrames(state, "raw", kRaw, true);
+}
+void Mjpeg_Sequential(benchmark::State& state)
+{
+    accessFrames(state, "mjpeg422", kMjpeg, false);
+}
+void Mjpeg_Random(benchmark::State& state)
+{
+    accessFrames(state, "mjpeg422", kMjpeg, true);
+}
+
+BENCHMARK(Uncompressed_Sequential);
+BENCHMARK(Uncompressed_Random);
+BENCHMARK(Mjpeg_Sequential);
+BENCHMARK(Mjpeg_Random);
+
+} // namespace
+
+BENCHMARK_MAIN();
