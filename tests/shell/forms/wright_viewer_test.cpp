@@ -1,0 +1,307 @@
+#include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "shell/forms/child_form.h"
+#include "shell/forms/wright_viewer.h"
+#include "support/settings_store.h"
+#include "support/user_prompt.h"
+
+using namespace fw;
+
+// Sees the hint requests that reach a control (the program-wide filter runs first).
+class HintWatcher : public QObject {
+public:
+    bool seen = false;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::ToolTip)
+            seen = true;
+        return false;
+    }
+};
+
+class WrightViewerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void commandsCarryTheirCaptionsAndHints();
+    void unavailableFeaturesAreDisabled();
+    void queuedClipOpensATimedChild();
+    void playAdvancesTheChildAndStopHolds();
+    void unrecognizedAndUnsupportedFilesAreReported();
+    void closingWritesTheSettings();
+    void cleanupCommandFollowsTheList();
+    void hintsCanBeSwitchedOff();
+
+private:
+    QString MakeClip(const QString& name, int frames);
+    // Ticks until the condition holds or the tick budget runs out.
+    template <typename Condition> bool TickUntil(Condition condition, int ticks = 50);
+
+    QTemporaryDir temp_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<ScriptedPrompt> prompt_;
+    std::unique_ptr<TWrightViewer> viewer_;
+    QString clip_;
+};
+
+QString WrightViewerTest::MakeClip(const QString& name, int frames)
+{
+    const QString path = temp_.filePath(name);
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+        { QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+            QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc=size=64x48:rate=25"),
+            QStringLiteral("-frames:v"), QString::number(frames), QStringLiteral("-c:v"),
+            QStringLiteral("mjpeg"), path });
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return {};
+    return path;
+}
+
+template <typename Condition> bool WrightViewerTest::TickUntil(Condition condition, int ticks)
+{
+    for (int i = 0; i < ticks; ++i) {
+        if (condition())
+            return true;
+        viewer_->Timer();
+        QTest::qWait(30);
+    }
+    return condition();
+}
+
+void WrightViewerTest::initTestCase()
+{
+    QVERIFY(temp_.isValid());
+    clip_ = MakeClip(QStringLiteral("ball.avi"), 12);
+    QVERIFY2(!clip_.isEmpty(), "ffmpeg could not make the test clip");
+}
+
+void WrightViewerTest::init()
+{
+    QFile::remove(temp_.filePath(QStringLiteral("settings.ini")));
+    settings_ = std::make_unique<SettingsStore>(temp_.filePath(QStringLiteral("settings.ini")));
+    prompt_ = std::make_unique<ScriptedPrompt>();
+    installPrompt(prompt_.get());
+    viewer_ = std::make_unique<TWrightViewer>(*settings_);
+    viewer_->show();
+}
+
+void WrightViewerTest::cleanup()
+{
+    viewer_.reset();
+    installPrompt(nullptr);
+    prompt_.reset();
+    settings_.reset();
+}
+
+void WrightViewerTest::commandsCarryTheirCaptionsAndHints()
+{
+    const std::pair<const char*, const char*> items[] = {
+        { "Open1", "&Open..." },
+        { "OpenImager1", "&Attach Imager..." },
+        { "CloseItem", "&Close" },
+        { "CloseAllItem", "C&lose All" },
+        { "SaveAs", "&Save As..." },
+        { "AssignDatabaseFiles", "Assign &Database File(s)" },
+        { "CompressionOptions", "&Video Save Options" },
+        { "DeleteSourceFiles", "Delete Source &File(s)..." },
+        { "Exit1", "E&xit" },
+        { "CopyFrameItem", "&Copy Frame" },
+        { "DefaultTitlesItem", "&Default Titles..." },
+        { "DescriptorsItem", "&File Descriptors..." },
+        { "QMeasureItem", "Quick &Measure..." },
+        { "SGraphItem", "Signal &Graphing..." },
+        { "ShowHints", "&Show Hints" },
+        { "HelpTopics1", "&Help Topics" },
+        { "SetLoopStart", "Set Play Loop &Start" },
+        { "SetLoopEnd", "Set Play Loop &End" },
+        { "SetFullLoop", "Set F&ull Play Loop" },
+    };
+    for (const auto& [name, caption] : items) {
+        auto* action = viewer_->findChild<QAction*>(QLatin1String(name));
+        QVERIFY2(action, name);
+        QCOMPARE(action->text(), QString::fromUtf8(caption));
+    }
+    QCOMPARE(viewer_->findChild<QAction*>(QStringLiteral("CopyFrameItem"))->shortcut(),
+        QKeySequence(Qt::CTRL | Qt::Key_C));
+
+    const std::pair<const char*, const char*> buttons[] = {
+        { "OpenBtn", "Open" },
+        { "AttachBtn", "Attach Imager" },
+        { "SaveBtn", "Save Video Clip As" },
+        { "CompressionOptionsBtn", "Compression Options" },
+        { "CleanupBtn", "Delete Frame Files" },
+        { "DescriptorsBtn", "Descriptors" },
+        { "QMeasureBtn", "Quick Measurements" },
+        { "SGraphBtn", "Signal Graphing" },
+        { "RecordBtn", "Master Record Ready" },
+        { "PresentationBtn", "Presentation Playback" },
+        { "RepeatSB", "Repeating Play" },
+        { "PlaySB", "Play" },
+        { "StopSB", "Stop" },
+        { "TZeroSB", "Stop at Time Zero" },
+        { "EndSB", "Jump to End" },
+        { "StartSB", "Jump to Start" },
+        { "StepSB", "Step Forward" },
+        { "BackSB", "Step Backward" },
+    };
+    for (const auto& [name, hint] : buttons) {
+        auto* button = viewer_->findChild<QToolButton*>(QLatin1String(name));
+        QVERIFY2(button, name);
+        QCOMPARE(button->toolTip(), QString::fromUtf8(hint));
+    }
+    QCOMPARE(
+        viewer_->findChild<QSlider*>(QStringLiteral("TimeBar"))->toolTip(), QStringLiteral("Master Time"));
+    QStringList speeds;
+    for (QAction* item : viewer_->findChild<QMenu*>(QStringLiteral("PlaybackSpeed"))->actions())
+        speeds << item->text() + (item->isChecked() ? QStringLiteral("*") : QString());
+    QCOMPARE(speeds, QStringList({ "1/8", "1/4", "1/2", "x1*", "x2" }));
+    QCOMPARE(viewer_->windowTitle(), QStringLiteral("Framewright"));
+}
+
+void WrightViewerTest::unavailableFeaturesAreDisabled()
+{
+    for (const char* name : { "OpenImager1", "SaveAs", "CompressionOptions", "AssignDatabaseFiles",
+             "DefaultTitlesItem", "DescriptorsItem", "QMeasureItem", "SGraphItem", "CloseItem",
+             "CloseAllItem", "CopyFrameItem", "DeleteSourceFiles" })
+        QVERIFY2(!viewer_->findChild<QAction*>(QLatin1String(name))->isEnabled(), name);
+    for (const char* name :
+        { "AttachBtn", "SaveBtn", "QMeasureBtn", "SGraphBtn", "RecordBtn", "PresentationBtn" })
+        QVERIFY2(!viewer_->findChild<QToolButton*>(QLatin1String(name))->isEnabled(), name);
+    QVERIFY(viewer_->findChild<QToolButton*>(QStringLiteral("OpenBtn"))->isEnabled());
+    QVERIFY(viewer_->findChild<QToolButton*>(QStringLiteral("PresentationBtn"))->isHidden());
+    QVERIFY(viewer_->findChild<QWidget*>(QStringLiteral("TimePanel"))->isHidden());
+}
+
+void WrightViewerTest::queuedClipOpensATimedChild()
+{
+    QSignalSpy opened(viewer_.get(), &TWrightViewer::fileOpened);
+    viewer_->QueueFile(clip_);
+    QVERIFY(TickUntil([&] { return viewer_->Children().size() == 1; }));
+    QCOMPARE(opened.count(), 1);
+    TChildForm* child = viewer_->Children().front();
+    QCOMPARE(child->Title(), QStringLiteral("ball.avi"));
+    QVERIFY(TickUntil([&] { return viewer_->Clock().HasTimedChildren(); }));
+    QCOMPARE(viewer_->CurrentChild(), child);
+    QVERIFY(!viewer_->findChild<QWidget*>(QStringLiteral("TimePanel"))->isHidden());
+    // A clip without timing runs at 1000 frames per second from 0: 12 frames span 0..11 ms.
+    QCOMPARE(viewer_->findChild<QSlider*>(QStringLiteral("TimeBar"))->maximum(), 11);
+    QVERIFY(viewer_->findChild<QAction*>(QStringLiteral("CloseAllItem"))->isEnabled());
+    QVERIFY(prompt_->texts().isEmpty());
+
+    viewer_->findChild<QAction*>(QStringLiteral("CloseItem"))->trigger();
+    QVERIFY(TickUntil([&] { return viewer_->Children().empty(); }));
+    QVERIFY(!viewer_->findChild<QAction*>(QStringLiteral("CloseItem"))->isEnabled());
+}
+
+void WrightViewerTest::playAdvancesTheChildAndStopHolds()
+{
+    viewer_->QueueFile(clip_);
+    QVERIFY(TickUntil([&] { return viewer_->Clock().HasTimedChildren(); }));
+    TChildForm* child = viewer_->Children().front();
+    QTest::mouseClick(viewer_->findChild<QToolButton*>(QStringLiteral("PlaySB")), Qt::LeftButton);
+    QVERIFY(viewer_->findChild<QToolButton*>(QStringLiteral("PlaySB"))->isChecked());
+    QVERIFY(TickUntil([&] { return child->CurrentIndex() >= 3; }));
+    QTest::mouseClick(viewer_->findChild<QToolButton*>(QStringLiteral("StopSB")), Qt::LeftButton);
+    QVERIFY(!viewer_->findChild<QToolButton*>(QStringLiteral("PlaySB"))->isChecked());
+    TickUntil([] { return false; }, 3);
+    const int32_t stopped_at = child->CurrentIndex();
+    TickUntil([] { return false; }, 5);
+    QCOMPARE(child->CurrentIndex(), stopped_at);
+
+    QTest::mouseClick(viewer_->findChild<QToolButton*>(QStringLiteral("EndSB")), Qt::LeftButton);
+    QVERIFY(TickUntil([&] { return child->CurrentIndex() == 11; }));
+    QCOMPARE(viewer_->findChild<QSlider*>(QStringLiteral("TimeBar"))->value(), 11);
+    // Play at the end starts over.
+    QTest::mouseClick(viewer_->findChild<QToolButton*>(QStringLiteral("PlaySB")), Qt::LeftButton);
+    QVERIFY(TickUntil([&] { return child->CurrentIndex() < 11; }, 3));
+}
+
+void WrightViewerTest::unrecognizedAndUnsupportedFilesAreReported()
+{
+    viewer_->QueueFiles({ QStringLiteral("/nowhere/pic.dib"), QStringLiteral("/nowhere/F0000001.bay"),
+        QStringLiteral("/nowhere/readme") });
+    TickUntil([] { return false; }, 3);
+    const QStringList texts = prompt_->texts();
+    QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts.at(0), QStringLiteral("/nowhere/pic.dib is an unrecognized file type."));
+    QVERIFY(texts.at(1).startsWith(QStringLiteral("/nowhere/F0000001.bay")));
+    QVERIFY(viewer_->Children().empty());
+    QCOMPARE(viewer_->Queue().Names(), QStringList { QStringLiteral("/nowhere/readme") });
+
+    prompt_->clear();
+    viewer_->QueueFile(temp_.filePath(QStringLiteral("missing.avi")));
+    TickUntil([] { return false; }, 2);
+    QCOMPARE(prompt_->texts().size(), 1);
+    QVERIFY(prompt_->texts().at(0).startsWith(
+        QStringLiteral("File ") + temp_.filePath(QStringLiteral("missing.avi"))));
+}
+
+void WrightViewerTest::closingWritesTheSettings()
+{
+    settings_->writeString(
+        QStringLiteral("Presentation"), QStringLiteral("Filename"), QStringLiteral("/p/show.txt"));
+    settings_->writeString(
+        QStringLiteral("Database Files"), QStringLiteral("/db/a.ini"), QStringLiteral("Lab|Car"));
+    viewer_ = std::make_unique<TWrightViewer>(*settings_);
+    viewer_->show();
+    viewer_->QueueFile(clip_);
+    QVERIFY(TickUntil([&] { return viewer_->Children().size() == 1; }));
+    viewer_->findChild<QAction*>(QStringLiteral("ShowHints"))->trigger();
+    QVERIFY(viewer_->close());
+    QVERIFY(viewer_->Children().empty());
+
+    SettingsStore written(temp_.filePath(QStringLiteral("settings.ini")));
+    QCOMPARE(written.readBool(QStringLiteral("Preferences"), QStringLiteral("Show Hints"), true), false);
+    QCOMPARE(written.readString(QStringLiteral("Open"), QStringLiteral("Directory")),
+        temp_.path() + QLatin1Char('/'));
+    QCOMPARE(written.readString(QStringLiteral("Open"), QStringLiteral("Filename")), clip_);
+    QCOMPARE(written.readString(QStringLiteral("Presentation"), QStringLiteral("Filename")),
+        QStringLiteral("/p/show.txt"));
+    QCOMPARE(written.readString(QStringLiteral("Database Files"), QStringLiteral("/db/a.ini")),
+        QStringLiteral("Lab|Car"));
+    QVERIFY(written.valueExists(QStringLiteral("Desktop"), QStringLiteral("WrightViewer")));
+    QVERIFY(written.valueExists(QStringLiteral("Desktop"), QStringLiteral("DisplayForm")));
+}
+
+void WrightViewerTest::cleanupCommandFollowsTheList()
+{
+    auto* cleanup = viewer_->findChild<QToolButton*>(QStringLiteral("CleanupBtn"));
+    QVERIFY(!cleanup->isEnabled());
+    viewer_->AddSourceFile(QStringLiteral("/frames/F0000001.bay"));
+    QVERIFY(cleanup->isEnabled());
+    QVERIFY(viewer_->findChild<QAction*>(QStringLiteral("DeleteSourceFiles"))->isEnabled());
+}
+
+void WrightViewerTest::hintsCanBeSwitchedOff()
+{
+    auto* open = viewer_->findChild<QToolButton*>(QStringLiteral("OpenBtn"));
+    HintWatcher watcher;
+    open->installEventFilter(&watcher);
+    auto ask_for_hint = [open, &watcher] {
+        watcher.seen = false;
+        QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), open->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(open, &tip);
+        return watcher.seen;
+    };
+    QVERIFY(viewer_->HintsShown());
+    QVERIFY(ask_for_hint());
+    viewer_->findChild<QAction*>(QStringLiteral("ShowHints"))->trigger();
+    QVERIFY(!viewer_->HintsShown());
+    QVERIFY(!ask_for_hint());
+}
+
+QTEST_MAIN(WrightViewerTest)
+#include "wright_viewer_test.moc"
