@@ -125,11 +125,6 @@ TEST(ClipTimeBaseSetters, FirstFrameTimeRewritesTheMark)
     EXPECT_FLOAT_EQ(base.FirstFrameTimeMs(), -2.25f);
     EXPECT_EQ(
         base.Descriptors(), B("[Timing]|Frame Rate=500|Mark Frame=0|Time at Mark Frame=-2.25|[Camera]|"));
-
-    ClipTimeBase fresh;
-    fresh.SetFirstFrameTime(4);
-    EXPECT_EQ(Value(fresh, "Mark Frame"), "0");
-    EXPECT_EQ(Value(fresh, "Time at Mark Frame"), "4");
 }
 
 TEST(ClipTimeBaseSetters, FirstFrameNumberKeepsTheTimeOfEveryShownNumber)
@@ -188,7 +183,6 @@ TEST(ClipTimeBaseShow, MillisecondsBelowOneSecondSecondsFromThere)
     EXPECT_EQ(t.hint.toStdString(), "Time in Seconds");
 
     EXPECT_EQ(ShowTimeMs(-8.5, 2).text.toStdString(), "-8.50");
-    EXPECT_EQ(ShowTimeMs(-5000, 2).unit.toStdString(), "ms");
     EXPECT_EQ(ShowTimeMs(-0.001, 2).text.toStdString(), "0.00");
     EXPECT_EQ(ShowTimeMs(33.3333, 0).text.toStdString(), "33");
     EXPECT_EQ(ShowTimeMs(0.1234567891, 7).text.toStdString(), "0.1234568");
