@@ -110,6 +110,58 @@ TEST_F(AviStream, DroppedFramesRepeatThePictureBefore)
     }
 }
 
+// Rows of odd widths are padded in the file and in the frames; a clip stored bottom-up (as
+// other writers do) reads as the same pictures as one stored top-down.
+TEST_F(AviStream, UncompressedRowsInEitherOrderAndPadded)
+{
+    for (const char* format : { "bgr24", "pal8" }) {
+        const QString file = path("odd.avi");
+        ASSERT_TRUE(makeClip(file, { "-c:v", "rawvideo", "-pix_fmt", format }, 5, "30x20"));
+        const auto reference = referenceFrames(file, 30, 20);
+        ASSERT_EQ(reference.size(), 5u);
+        QByteArray bytes = readAll(file);
+        const qsizetype strf = bytes.indexOf("strf");
+        ASSERT_GT(strf, 0);
+        int32_t height;
+        std::memcpy(&height, bytes.constData() + strf + 16, 4);
+        ASSERT_EQ(height, -20) << format; // ffmpeg writes top-down rows
+        height = 20;
+        std::memcpy(bytes.data() + strf + 16, &height, 4);
+        const QString flipped = writeBytes("flipped.avi", bytes);
+
+        OpenClip top_down(file);
+        OpenClip bottom_up(flipped);
+        ASSERT_EQ(bottom_up.stream.FrameCount(), 5);
+        for (int i : { 4, 1, 0, 3, 2 }) {
+            EXPECT_EQ(top_down.frame(i), reference[size_t(i)]) << format << " frame " << i;
+            std::vector<uint8_t> mirrored;
+            for (int y = 19; y >= 0; --y)
+                mirrored.insert(mirrored.end(), reference[size_t(i)].begin() + y * 90,
+                    reference[size_t(i)].begin() + (y + 1) * 90);
+            EXPECT_EQ(bottom_up.frame(i), mirrored) << format << " frame " << i;
+        }
+    }
+}
+
+TEST_F(AviStream, UncompressedClipWithDamagedChunksFailsThoseFramesOnly)
+{
+    const QString file = path("raw.avi");
+    ASSERT_TRUE(makeClip(file, { "-c:v", "rawvideo", "-pix_fmt", "bgr24" }, 6));
+    QByteArray bytes = readAll(file);
+    // Spoil the size field of the third frame chunk; the index still points at it.
+    const qsizetype movi = bytes.indexOf("movi");
+    ASSERT_GT(movi, 0);
+    const qsizetype chunk = movi + 4 + 2 * (8 + kWidth * 3 * kHeight);
+    ASSERT_EQ(bytes.mid(chunk, 4), QByteArray("00dc"));
+    std::memcpy(bytes.data() + chunk + 4, "\x01\x00\x00\x00", 4);
+    const auto reference = referenceFrames(file, kWidth, kHeight);
+    OpenClip clip(writeBytes("spoilt.avi", bytes));
+    ASSERT_EQ(clip.stream.FrameCount(), 6);
+    EXPECT_TRUE(clip.frame(2).empty());
+    for (int i : { 3, 1, 5, 0 })
+        EXPECT_EQ(clip.frame(i), reference[size_t(i)]) << "frame " << i;
+}
+
 TEST_F(AviStream, FileWithoutVideoOpensButHasNoFrames)
 {
     const QString file = path("audio.avi");
