@@ -130,6 +130,8 @@ TWrightViewer::TWrightViewer(SettingsStore& settings, QWidget* parent)
     layout->addWidget(time_panel_, 0, Qt::AlignHCenter);
     time_panel_->hide();
     setCentralWidget(central);
+    // The window is as small as its tool bar, and grows by the time panel while clips are open.
+    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     clock_.on_child_dropped = [this](MasterChild* child) { ForgetLink(static_cast<ChildLink*>(child)); };
     ReadSettings();
@@ -604,7 +606,16 @@ void TWrightViewer::OpenClip(const QString& file_name, const QString& options_se
     context.settings = &settings_;
     context.main_window = this;
     auto stream = std::make_unique<TAVISTREAM>(options_section);
+    const bool placed_before = settings_.valueExists(desktopSection(), QStringLiteral("DisplayForm"));
     auto* form = new TDisplayForm(context, std::move(stream), file_name, QFileInfo(file_name).fileName());
+    // A clip window without a stored place opens below the tool bar instead of hiding it.
+    if (!placed_before) {
+        QRect taken = frameGeometry();
+        if (time_panel_->isHidden())
+            taken.setBottom(taken.bottom() + time_panel_->sizeHint().height() + 4);
+        if (form->frameGeometry().intersects(taken))
+            form->move(form->x(), taken.bottom() + 12);
+    }
     form->EnableQuickMeasure(true);
     form->EnableSignalGraph(true);
     last_file_name_ = file_name;
