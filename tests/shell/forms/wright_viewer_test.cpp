@@ -7,6 +7,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 
 #include "shell/forms/child_form.h"
@@ -43,6 +44,7 @@ private slots:
     void closingWritesTheSettings();
     void cleanupCommandFollowsTheList();
     void hintsCanBeSwitchedOff();
+    void helpTopicsShowTheManual();
 
 private:
     QString MakeClip(const QString& name, int frames);
@@ -83,6 +85,8 @@ template <typename Condition> bool WrightViewerTest::TickUntil(Condition conditi
 
 void WrightViewerTest::initTestCase()
 {
+    // Build folders need not sit inside the source tree.
+    qputenv("FRAMEWRIGHT_DOCS_DIR", FW_SOURCE_DIR "/docs");
     QVERIFY(temp_.isValid());
     clip_ = MakeClip(QStringLiteral("ball.avi"), 12);
     QVERIFY2(!clip_.isEmpty(), "ffmpeg could not make the test clip");
@@ -301,6 +305,19 @@ void WrightViewerTest::hintsCanBeSwitchedOff()
     viewer_->findChild<QAction*>(QStringLiteral("ShowHints"))->trigger();
     QVERIFY(!viewer_->HintsShown());
     QVERIFY(!ask_for_hint());
+}
+
+void WrightViewerTest::helpTopicsShowTheManual()
+{
+    viewer_->findChild<QAction*>(QStringLiteral("HelpTopics1"))->trigger();
+    QTextBrowser* text = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QStringLiteral("HelpBrowser") && window->isVisible())
+            text = window->findChild<QTextBrowser*>();
+    }
+    QVERIFY(text);
+    QCOMPARE(text->documentTitle(), QStringLiteral("Framewright User Manual"));
+    QVERIFY(prompt_->texts().isEmpty());
 }
 
 QTEST_MAIN(WrightViewerTest)
