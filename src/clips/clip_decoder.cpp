@@ -93,6 +93,8 @@ const std::vector<uint8_t>* ClipDecoder::frame(int32_t index)
         case Run::Overshot:
             // The key frame's run shows nothing at or before the target (open groups of
             // pictures): start one key frame earlier, and from the start as the last resort.
+            if (key == 0)
+                return nullptr;
             key = attempt + 1 < kMaxSeekRetries ? layout_->keySlotBefore(key) : 0;
             if (!seekToKey(key))
                 return nullptr;

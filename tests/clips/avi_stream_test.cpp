@@ -162,6 +162,19 @@ TEST_F(AviStream, UncompressedClipWithDamagedChunksFailsThoseFramesOnly)
         EXPECT_EQ(clip.frame(i), reference[size_t(i)]) << "frame " << i;
 }
 
+TEST_F(AviStream, ClipOfAnUnknownCompressorOpensAndNamesIt)
+{
+    QByteArray bytes = readAll(mjpegClip(3));
+    bytes.replace("MJPG", "QQ9Z");
+    OpenClip clip(writeBytes("unknown.avi", bytes));
+    ASSERT_TRUE(clip.stream.IsOpen());
+    EXPECT_EQ(clip.stream.FrameCount(), 3);
+    TAVIStreamInfo info;
+    ASSERT_TRUE(clip.stream.GetInfo(info));
+    EXPECT_EQ(fourccText(info.fccHandler), QStringLiteral("QQ9Z"));
+    EXPECT_EQ(clip.handle, nullptr); // no decoder: frame access is refused
+}
+
 TEST_F(AviStream, FileWithoutVideoOpensButHasNoFrames)
 {
     const QString file = path("audio.avi");
