@@ -269,6 +269,16 @@ bool TDisplayForm::CanClose()
     return true;
 }
 
+void TDisplayForm::EnableQuickMeasure(bool enable)
+{
+    TChildForm::EnableQuickMeasure(enable && stand_alone_);
+}
+
+void TDisplayForm::EnableSignalGraph(bool enable)
+{
+    TChildForm::EnableSignalGraph(enable && stand_alone_);
+}
+
 void TDisplayForm::TimeBaseUpdated()
 {
     Redraw();

@@ -32,6 +32,9 @@ public:
     bool Redraw() override;
     bool Poll(bool& range_stale, bool& closing) override;
     bool CanClose() override;
+    // Windows owned by a preview measure and graph through their owner.
+    void EnableQuickMeasure(bool enable) override;
+    void EnableSignalGraph(bool enable) override;
     bool IsTimedClipWindow() const override { return stand_alone_; }
 
     int32_t FrameCount() const { return frame_count_; }

@@ -110,6 +110,7 @@ private slots:
     void optionBitsAreKeptInDesktopExtra();
     void copyFramePutsTheFullFrameOnTheClipboard();
     void sizeItemsResizeThePicture();
+    void windowOverAnotherSourceIsLeftToItsOwner();
     void frameViewPaintsEightBitFramesThroughTheirColourTable();
     void frameViewRefusesBrokenFrames();
 
@@ -176,6 +177,8 @@ void DisplayFormTest::opensClipShowingFrameZeroUpright()
     QCOMPARE(registered_, QList<TChildForm*> { form.get() });
     QVERIFY(form->isVisible());
     QVERIFY(form->IsTimedClipWindow());
+    form->EnableQuickMeasure(true);
+    QVERIFY(form->QuickMeasureAllowed());
     QCOMPARE(form->windowTitle(), QString("split.avi"));
     QCOMPARE(form->CurrentIndex(), 0);
     QCOMPARE(form->FrameWidth(), 64);
@@ -471,6 +474,25 @@ void DisplayFormTest::sizeItemsResizeThePicture()
     QCOMPARE(view->width(), form->width());
     QCOMPARE(view->height(), form->width() * 120 / 160);
     QVERIFY(form->findChild<QAction*>("AnySize")->isChecked());
+}
+
+void DisplayFormTest::windowOverAnotherSourceIsLeftToItsOwner()
+{
+    struct OtherSource : TAVISTREAM {
+        OtherSource()
+            : TAVISTREAM("Other")
+        {
+        }
+    };
+    TDisplayForm form(context_, std::make_unique<OtherSource>(), QString(), "preview");
+    QVERIFY(!form.IsTimedClipWindow());
+    QVERIFY(!form.isVisible());
+    QVERIFY(registered_.isEmpty());
+    form.EnableQuickMeasure(true);
+    form.EnableSignalGraph(true);
+    QVERIFY(!form.QuickMeasureAllowed());
+    QVERIFY(!form.SignalGraphAllowed());
+    QCOMPARE(form.LastIndex(), 0);
 }
 
 void DisplayFormTest::frameViewPaintsEightBitFramesThroughTheirColourTable()
