@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "avi_test_clips.h"
+#include "clips/riff_builder.h"
 
 namespace fw::test {
 namespace {
@@ -90,6 +91,95 @@ const CodecCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Compressors, AviCodecs, ::testing::ValuesIn(kCases),
     [](const ::testing::TestParamInfo<CodecCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace fw::test
+
+namespace fw::test {
+namespace {
+
+void put32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(v >> (8 * i)));
+}
+
+// A run-length coded 8-bit clip with its own colour table, the form older capture drivers wrote
+// and ffmpeg cannot write; built chunk by chunk with the program's own RIFF builder.
+void writeRle8Clip(const QString& file_name, int width, int height, int frames)
+{
+    const auto pixel = [](int x, int y, int f) { return uint8_t((x / 3) * 16 + y + f * 5); };
+    TRIFFNew riff(file_name, frames, width * height * 2, fourcc('A', 'V', 'I', ' '));
+    riff.BeginList(fourcc('h', 'd', 'r', 'l'));
+    std::vector<uint8_t> avih;
+    for (uint32_t v : { 40000u, 0u, 0u, 0x10u, uint32_t(frames), 0u, 1u, 0u, uint32_t(width),
+             uint32_t(height), 0u, 0u, 0u, 0u })
+        put32(avih, v);
+    riff.WriteChunk(fourcc('a', 'v', 'i', 'h'), avih.data(), int64_t(avih.size()));
+    riff.BeginList(fourcc('s', 't', 'r', 'l'));
+    std::vector<uint8_t> strh;
+    for (uint32_t v : { fourcc('v', 'i', 'd', 's'), fourcc('m', 'r', 'l', 'e'), 0u, 0u, 0u, 1u, 25u, 0u,
+             uint32_t(frames), 0u, 0xffffffffu, 0u })
+        put32(strh, v);
+    put32(strh, 0);
+    put32(strh, uint32_t(width) | uint32_t(height) << 16);
+    riff.WriteChunk(fourcc('s', 't', 'r', 'h'), strh.data(), int64_t(strh.size()));
+    std::vector<uint8_t> strf;
+    for (uint32_t v :
+        { 40u, uint32_t(width), uint32_t(height), 1u | 8u << 16, 1u /* RLE8 */, 0u, 0u, 0u, 256u, 0u })
+        put32(strf, v);
+    for (int i = 0; i < 256; ++i)
+        put32(strf, uint32_t(i) | uint32_t(255 - i) << 8 | uint32_t((i * 3) & 0xff) << 16);
+    riff.WriteChunk(fourcc('s', 't', 'r', 'f'), strf.data(), int64_t(strf.size()));
+    riff.EndChunk();
+    riff.EndChunk();
+    riff.BeginList(fourcc('m', 'o', 'v', 'i'));
+    for (int f = 0; f < frames; ++f) {
+        std::vector<uint8_t> rle;
+        for (int y = height - 1; y >= 0; --y) { // coded rows run bottom-up
+            for (int x = 0; x < width;) {
+                int run = 1;
+                while (x + run < width && run < 255 && pixel(x + run, y, f) == pixel(x, y, f))
+                    ++run;
+                rle.push_back(uint8_t(run));
+                rle.push_back(pixel(x, y, f));
+                x += run;
+            }
+            rle.push_back(0);
+            rle.push_back(y == 0 ? 1 : 0); // end of line, end of picture
+        }
+        riff.WriteChunk(fourcc('0', '0', 'd', 'c'), rle.data(), int64_t(rle.size()));
+    }
+    riff.Finish();
+    riff.Close();
+}
+
+TEST(AviRunLengthClip, PalettizedFramesKeepTheirColourTable)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("rle.avi"));
+    writeRle8Clip(file, 21, 10, 6);
+    const auto reference = referenceFrames(file, 21, 10);
+    ASSERT_EQ(reference.size(), 6u);
+    OpenClip clip(file);
+    ASSERT_TRUE(clip.stream.IsOpen());
+    ASSERT_EQ(clip.stream.FrameCount(), 6);
+    TAVIStreamInfo info;
+    ASSERT_TRUE(clip.stream.GetInfo(info));
+    EXPECT_EQ(fourccText(info.fccHandler), QStringLiteral("mrle"));
+    for (int i : { 5, 0, 3, 1, 2, 4 }) {
+        int bits = 0;
+        EXPECT_EQ(clip.frame(i, &bits), reference[size_t(i)]) << "frame " << i;
+        EXPECT_EQ(bits, 8);
+    }
+    int32_t size = 0;
+    const uint8_t* bytes = nullptr;
+    ASSERT_TRUE(clip.stream.GetFrame(clip.handle, 2, size, bytes));
+    const FrameImage frame = FrameImage::fromPacked(bytes, size_t(size));
+    EXPECT_EQ(frame.colourTable()[200].green, 55);
+    EXPECT_EQ(frame.rowBytes(), 24);
+    EXPECT_EQ(frame.topDownRow(0)[0], 2 * 5); // colour index, not colour
+}
 
 } // namespace
 } // namespace fw::test
