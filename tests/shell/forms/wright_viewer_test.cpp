@@ -45,6 +45,7 @@ private slots:
     void cleanupCommandFollowsTheList();
     void hintsCanBeSwitchedOff();
     void helpTopicsShowTheManual();
+    void activatedChildBecomesCurrentAndAllFollowTheTimeBar();
 
 private:
     QString MakeClip(const QString& name, int frames);
@@ -318,6 +319,28 @@ void WrightViewerTest::helpTopicsShowTheManual()
     QVERIFY(text);
     QCOMPARE(text->documentTitle(), QStringLiteral("Framewright User Manual"));
     QVERIFY(prompt_->texts().isEmpty());
+}
+
+void WrightViewerTest::activatedChildBecomesCurrentAndAllFollowTheTimeBar()
+{
+    const QString longer = MakeClip(QStringLiteral("longer.avi"), 20);
+    QVERIFY(!longer.isEmpty());
+    viewer_->QueueFiles({ clip_, longer });
+    QVERIFY(TickUntil([&] { return viewer_->Children().size() == 2; }));
+    TChildForm* first = viewer_->Children().at(0);
+    TChildForm* second = viewer_->Children().at(1);
+    QVERIFY(TickUntil([&] { return viewer_->CurrentChild() != nullptr; }));
+    viewer_->ActiveFormChanged(first);
+    QCOMPARE(viewer_->CurrentChild(), first);
+    viewer_->ActiveFormChanged(viewer_.get());
+    QCOMPARE(viewer_->CurrentChild(), first);
+
+    auto* bar = viewer_->findChild<QSlider*>(QStringLiteral("TimeBar"));
+    QVERIFY(TickUntil([&] { return bar->maximum() == 19; }));
+    bar->setValue(15);
+    QVERIFY(TickUntil([&] { return second->CurrentIndex() == 15; }));
+    // The shorter clip stays on its last frame.
+    QCOMPARE(first->CurrentIndex(), 11);
 }
 
 QTEST_MAIN(WrightViewerTest)
