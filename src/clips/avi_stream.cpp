@@ -1,6 +1,7 @@
 #include "clips/avi_stream.h"
 
 #include <array>
+#include <new>
 
 #include <QFileInfo>
 
@@ -187,7 +188,12 @@ bool TAVISTREAM::GetFrame(FrameAccess* handle, int32_t index, int32_t& size, con
     auto* access = dynamic_cast<ClipFrameAccess*>(handle);
     if (!access)
         return false;
-    const std::vector<uint8_t>* packed = access->decoder.frame(index);
+    const std::vector<uint8_t>* packed = nullptr;
+    try {
+        packed = access->decoder.frame(index);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     if (!packed)
         return false;
     size = int32_t(packed->size());

@@ -45,6 +45,7 @@ ClipDecoder::ClipDecoder(std::shared_ptr<const ClipLayout> layout)
     codec_->pkt_timebase = input_->streams[layout_->stream_index]->time_base;
     // One thread keeps the decoder's output delay fixed, which frame numbering relies on.
     codec_->thread_count = 1;
+    codec_->max_pixels = kMaxPicturePixels;
     if (avcodec_open2(codec_.get(), codec, nullptr) < 0)
         throw Error("Decoder setup failed");
 

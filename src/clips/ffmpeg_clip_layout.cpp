@@ -233,6 +233,8 @@ void checkStoredAsFrames(ClipLayout& layout, const VideoStreamHeader& header, co
     if (readU16(bih + 14) != 24 || readU32(bih + 16) != 0 || width < 1 || height < 1 || width > 65535
         || height > 65535)
         return;
+    if (int64_t(width) * height > kMaxPicturePixels)
+        return;
     const uint32_t block = uint32_t(dibRowBytes(width, 24)) * uint32_t(height);
     for (size_t i = 0; i < layout.picture_sizes.size(); ++i) {
         if (layout.picture_sizes[i] != block || layout.picture_offsets[i] < 0)

@@ -10,6 +10,10 @@
 
 namespace fw {
 
+// The largest picture handed out (about 8000 x 8000): larger claims in a file are taken as
+// damage rather than a reason to allocate gigabytes.
+constexpr int64_t kMaxPicturePixels = int64_t(1) << 26;
+
 // What opening a clip file learns once: its first video stream, where its pictures sit on the
 // stream's time line and where decoding can start. Immutable afterwards, so every frame access
 // handle (also one on a save thread) shares it.

@@ -6,6 +6,7 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
+#include "clips/ffmpeg_clip_layout.h"
 #include "clips/frame_image.h"
 
 namespace fw {
@@ -78,7 +79,8 @@ void setSourceRange(SwsContext* context, bool full_range)
 
 bool FramePacker::pack(const AVFrame& picture, std::vector<uint8_t>& packed)
 {
-    if (picture.width < 1 || picture.height < 1 || picture.width > kMaxSide || picture.height > kMaxSide)
+    if (picture.width < 1 || picture.height < 1 || picture.width > kMaxSide || picture.height > kMaxSide
+        || int64_t(picture.width) * picture.height > kMaxPicturePixels)
         return false;
     if (!picture.data[0])
         return false;

@@ -160,6 +160,13 @@ TEST_F(AviStream, UncompressedClipWithDamagedChunksFailsThoseFramesOnly)
     EXPECT_TRUE(clip.frame(2).empty());
     for (int i : { 3, 1, 5, 0 })
         EXPECT_EQ(clip.frame(i), reference[size_t(i)]) << "frame " << i;
+
+    // A header claiming a picture of gigabytes is not believed.
+    const qsizetype strf = bytes.indexOf("strf");
+    std::memcpy(bytes.data() + strf + 12, "\xff\xff\x00\x00\x01\x00\xff\xff", 8);
+    OpenClip huge(writeBytes("huge.avi", bytes));
+    EXPECT_TRUE(huge.frame(0).empty());
+    EXPECT_TRUE(huge.frame(4).empty());
 }
 
 TEST_F(AviStream, ClipOfAnUnknownCompressorOpensAndNamesIt)
