@@ -102,7 +102,6 @@ private:
     void RecordBtnClick();
     void ShowHintsClick();
     void HelpTopics1Click();
-    void DisabledCommand() { }
     // Transport.
     void TimeBarChange(int position);
     void PlaySBClick();

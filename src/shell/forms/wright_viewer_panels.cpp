@@ -18,7 +18,9 @@ QAction* TWrightViewer::MakeAction(const char* name, const QString& caption, voi
 {
     auto* action = new QAction(caption, this);
     action->setObjectName(QLatin1String(name));
-    connect(action, &QAction::triggered, this, slot);
+    // Commands of features still to come have no handler; they stay disabled.
+    if (slot)
+        connect(action, &QAction::triggered, this, slot);
     actions_[QLatin1String(name)] = action;
     return action;
 }
@@ -26,22 +28,21 @@ QAction* TWrightViewer::MakeAction(const char* name, const QString& caption, voi
 void TWrightViewer::BuildCommands()
 {
     MakeAction("Open1", QStringLiteral("&Open..."), &TWrightViewer::Open1Click);
-    MakeAction("OpenImager1", QStringLiteral("&Attach Imager..."), &TWrightViewer::DisabledCommand);
+    MakeAction("OpenImager1", QStringLiteral("&Attach Imager..."), nullptr);
     MakeAction("CloseItem", QStringLiteral("&Close"), &TWrightViewer::CloseItemClick);
     MakeAction("CloseAllItem", QStringLiteral("C&lose All"), &TWrightViewer::CloseAllItemClick);
-    MakeAction("SaveAs", QStringLiteral("&Save As..."), &TWrightViewer::DisabledCommand);
-    MakeAction(
-        "AssignDatabaseFiles", QStringLiteral("Assign &Database File(s)"), &TWrightViewer::DisabledCommand);
-    MakeAction("CompressionOptions", QStringLiteral("&Video Save Options"), &TWrightViewer::DisabledCommand);
+    MakeAction("SaveAs", QStringLiteral("&Save As..."), nullptr);
+    MakeAction("AssignDatabaseFiles", QStringLiteral("Assign &Database File(s)"), nullptr);
+    MakeAction("CompressionOptions", QStringLiteral("&Video Save Options"), nullptr);
     MakeAction("DeleteSourceFiles", QStringLiteral("Delete Source &File(s)..."),
         &TWrightViewer::DeleteSourceFilesClick);
     MakeAction("Exit1", QStringLiteral("E&xit"), &TWrightViewer::Exit1Click);
     MakeAction("CopyFrameItem", QStringLiteral("&Copy Frame"), &TWrightViewer::CopyFrameItemClick)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    MakeAction("DefaultTitlesItem", QStringLiteral("&Default Titles..."), &TWrightViewer::DisabledCommand);
-    MakeAction("DescriptorsItem", QStringLiteral("&File Descriptors..."), &TWrightViewer::DisabledCommand);
-    MakeAction("QMeasureItem", QStringLiteral("Quick &Measure..."), &TWrightViewer::DisabledCommand);
-    MakeAction("SGraphItem", QStringLiteral("Signal &Graphing..."), &TWrightViewer::DisabledCommand);
+    MakeAction("DefaultTitlesItem", QStringLiteral("&Default Titles..."), nullptr);
+    MakeAction("DescriptorsItem", QStringLiteral("&File Descriptors..."), nullptr);
+    MakeAction("QMeasureItem", QStringLiteral("Quick &Measure..."), nullptr);
+    MakeAction("SGraphItem", QStringLiteral("Signal &Graphing..."), nullptr);
     QAction* hints = MakeAction("ShowHints", QStringLiteral("&Show Hints"), &TWrightViewer::ShowHintsClick);
     hints->setCheckable(true);
     hints->setChecked(true);
