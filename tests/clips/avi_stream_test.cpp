@@ -292,11 +292,7 @@ TEST_F(AviStream, DescriptorIsRewrittenInPlaceOrAdded)
     const QString file = mjpegClip(4);
     TAVISTREAM stream("AVI");
     stream.Open(file);
-    const std::vector<int32_t> original_frame = [&] {
-        OpenClip clip(file);
-        auto f = clip.frame(3);
-        return std::vector<int32_t>(f.begin(), f.end());
-    }();
+    const std::vector<uint8_t> original_frame = OpenClip(file).frame(3);
 
     uint8_t buffer[kDescriptorChunkSize];
     int32_t size = sizeof(buffer);
@@ -324,8 +320,7 @@ TEST_F(AviStream, DescriptorIsRewrittenInPlaceOrAdded)
     // The clip still reads as before.
     OpenClip reopened(file);
     EXPECT_EQ(reopened.stream.FrameCount(), 4);
-    auto f = reopened.frame(3);
-    EXPECT_EQ(std::vector<int32_t>(f.begin(), f.end()), original_frame);
+    EXPECT_EQ(reopened.frame(3), original_frame);
 }
 
 TEST_F(AviStream, DescriptorWriteToANonRiffFileFailsAndLeavesItAlone)
