@@ -1,6 +1,7 @@
 // End-to-end tests of framewright-cli on clips made by the ffmpeg command.
 
 #include <cstring>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,12 @@ const ClipKind kKinds[] = {
     { "pal8", { "-c:v", "rawvideo", "-pix_fmt", "pal8" }, 8, nullptr, 0 },
     { "mjpeg", { "-c:v", "mjpeg", "-q:v", "3" }, 24, "MJPG", 6 },
 };
+
+// Test names and failure traces show the kind by name.
+void PrintTo(const ClipKind& kind, std::ostream* out)
+{
+    *out << kind.name;
+}
 
 class CliTest : public ::testing::Test {
 protected:
