@@ -404,6 +404,19 @@ void TWrightViewer::OpenClip(const QString& file_name, const QString& options_se
         if (form->frameGeometry().intersects(taken))
             form->move(form->x(), taken.bottom() + 12);
     }
+    // Clip windows share one stored place; each further one steps aside so none hides another.
+    QPoint at = form->pos();
+    auto taken_by_other = [&] {
+        for (const auto& link : links_) {
+            // Window systems may shift a window by its frame: near enough counts as the same spot.
+            if (link->Form() != form && (link->Form()->pos() - at).manhattanLength() < 12)
+                return true;
+        }
+        return false;
+    };
+    for (int step = 0; step < 32 && taken_by_other(); ++step)
+        at += QPoint(24, 24);
+    form->move(at);
     form->EnableQuickMeasure(true);
     form->EnableSignalGraph(true);
     last_file_name_ = file_name;
