@@ -69,7 +69,9 @@ int main(int argc, char* argv[])
 
     fw::SingleInstance instance(
         options.instance_name.isEmpty() ? fw::SingleInstance::DefaultServerName() : options.instance_name);
-    while (!instance.Listen()) {
+    // A running program that ends just as this one starts is followed by one more try; a
+    // name that cannot be listened on at all only costs the hand-over, never the program.
+    for (int attempt = 0; attempt < 3 && !instance.Listen(); ++attempt) {
         using Result = fw::SingleInstance::HandOverResult;
         const Result result = fw::SingleInstance::HandOver(instance.ServerName(), options.file_name);
         if (result == Result::Delivered)
@@ -79,8 +81,10 @@ int main(int argc, char* argv[])
                 options.file_name.isEmpty() ? "nothing" : qPrintable(options.file_name));
             return 1;
         }
-        // The running program ended meanwhile: try to be the first again.
     }
+    if (!instance.Listening())
+        std::fprintf(stderr, "framewright: cannot listen on %s; later starts will not find this one.\n",
+            qPrintable(instance.ServerName()));
 
     fw::MessageBoxPrompt prompt;
     fw::installPrompt(&prompt);
