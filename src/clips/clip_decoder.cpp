@@ -54,10 +54,16 @@ ClipDecoder::ClipDecoder(std::shared_ptr<const ClipLayout> layout)
     Picture first;
     if (!nextPicture(first))
         throw Error("The first frame cannot be decoded");
-    if (first.frame->best_effort_timestamp != AV_NOPTS_VALUE)
-        ts_base_ = first.frame->best_effort_timestamp;
-    first.slot = 0;
-    last_slot_ = 0;
+    // The decoder's first picture fixes how far its timestamps run behind the packets (the
+    // reordering delay) unless damaged packets were dropped before it: then it shows a later
+    // slot and the delay the decoder reports is used instead.
+    const int64_t observed = first.frame->best_effort_timestamp;
+    if (rejected_ == 0 && observed != AV_NOPTS_VALUE)
+        ts_base_ = observed;
+    else
+        ts_base_ = layout_->first_ts + std::max(codec_->has_b_frames, 0);
+    first.slot = observed != AV_NOPTS_VALUE ? observed - ts_base_ : 0;
+    last_slot_ = first.slot;
     held_ = std::move(first);
 }
 
@@ -197,6 +203,7 @@ bool ClipDecoder::nextPicture(Picture& picture)
             break;
         }
         if (received != AVERROR(EAGAIN)) {
+            ++rejected_;
             if (++errors > kMaxDecodeErrors)
                 return false;
             continue;
@@ -221,6 +228,7 @@ bool ClipDecoder::feedPacket()
         const int sent = usable ? avcodec_send_packet(codec_.get(), packet_.get()) : -1;
         av_packet_unref(packet_.get());
         // A packet the decoder rejects is skipped; its slot repeats the picture before.
+        rejected_ += usable && sent < 0 ? 1 : 0;
         if (sent >= 0 || (usable && ++errors > kMaxDecodeErrors))
             return sent >= 0;
     }

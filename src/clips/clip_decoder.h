@@ -74,6 +74,7 @@ private:
     bool drained_ = false; // the decoder has nothing more
     bool wait_key_ = false; // after a seek: pictures before the first key picture are unreliable
     int skipped_ = 0;
+    int64_t rejected_ = 0; // packets the decoder refused
     int64_t last_target_ = -1;
     std::deque<CachedFrame> cache_;
     size_t cache_bytes_ = 0;

@@ -169,6 +169,24 @@ TEST_F(AviStream, UncompressedClipWithDamagedChunksFailsThoseFramesOnly)
     EXPECT_TRUE(huge.frame(4).empty());
 }
 
+TEST_F(AviStream, DamagedFirstFrameKeepsTheNumberingOfTheOthers)
+{
+    const QString file = mjpegClip(6);
+    const auto reference = referenceFrames(file, kWidth, kHeight);
+    QByteArray bytes = readAll(file);
+    const qsizetype first = bytes.indexOf("00dc", bytes.indexOf("movi"));
+    ASSERT_GT(first, 0);
+    uint32_t size;
+    std::memcpy(&size, bytes.constData() + first + 4, 4);
+    bytes.replace(first + 8, qsizetype(size), QByteArray(qsizetype(size), '\x55')); // no JPEG left
+    OpenClip clip(writeBytes("bad_start.avi", bytes));
+    ASSERT_NE(clip.handle, nullptr);
+    ASSERT_EQ(clip.stream.FrameCount(), 6);
+    for (int i : { 1, 4, 2, 5, 3 })
+        EXPECT_EQ(clip.frame(i), reference[size_t(i)]) << "frame " << i;
+    EXPECT_TRUE(clip.frame(0).empty());
+}
+
 TEST_F(AviStream, ClipOfAnUnknownCompressorOpensAndNamesIt)
 {
     QByteArray bytes = readAll(mjpegClip(3));
