@@ -40,8 +40,11 @@ private:
 void openClip(TAVISTREAM& stream, const QString& file_name)
 {
     // A missing file is told apart from an unreadable one: the user's fix differs.
-    if (!QFileInfo(file_name).isFile())
+    const QFileInfo info(file_name);
+    if (!info.exists())
         throw Error(file_name + QStringLiteral(": No such file"));
+    if (!info.isFile())
+        throw Error(file_name + QStringLiteral(": Not a file"));
     try {
         stream.Open(file_name);
     } catch (const Error& error) {
