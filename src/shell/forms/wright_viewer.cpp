@@ -4,20 +4,14 @@
 #include <chrono>
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QMenu>
-#include <QMenuBar>
 #include <QScreen>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include "clips/avi_stream.h"
 #include "shell/forms/child_form.h"
