@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "clips/avi_stream.h"
 #include "shell/forms/child_form.h"
