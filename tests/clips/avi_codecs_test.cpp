@@ -1,6 +1,10 @@
 // Every compressor the program must read: the frames the clip stream hands out are ffmpeg's
 // own decoding of the same file, in the same order, in any access order.
 
+#include <cstring>
+
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include "avi_test_clips.h"
@@ -179,6 +183,91 @@ TEST(AviRunLengthClip, PalettizedFramesKeepTheirColourTable)
     EXPECT_EQ(frame.colourTable()[200].green, 55);
     EXPECT_EQ(frame.rowBytes(), 24);
     EXPECT_EQ(frame.topDownRow(0)[0], 2 * 5); // colour index, not colour
+}
+
+// VOP coding type of an MPEG-4 packet: 0 I, 1 P, 2 B; -1 without a VOP.
+int vopType(const QByteArray& packet)
+{
+    const qsizetype vop = packet.indexOf(QByteArray("\x00\x00\x01\xb6", 4));
+    return vop < 0 || vop + 5 >= packet.size() ? -1 : uint8_t(packet[vop + 4]) >> 6;
+}
+
+// Rewrites an MPEG-4 clip with one B-frame between references into the packed form older
+// encoders wrote: each B-frame rides in the packet of the reference before it, and the next
+// packet holds a "not coded" placeholder, so every packet still stands for one frame.
+bool packBFrames(const QString& source, const QString& target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    const qsizetype movi = bytes.indexOf("movi");
+    if (movi < 8)
+        return false;
+    std::vector<QByteArray> packets;
+    for (qsizetype pos = movi + 4; pos + 8 <= bytes.size() && bytes.mid(pos, 4) == "00dc";) {
+        uint32_t size;
+        std::memcpy(&size, bytes.constData() + pos + 4, 4);
+        packets.push_back(bytes.mid(pos + 8, qsizetype(size)));
+        pos += 8 + qsizetype(size) + (size & 1);
+    }
+    // The encoder's signature in the user data tells decoders the stream is packed.
+    QByteArray first = packets.at(0);
+    first.insert(first.indexOf(QByteArray("\x00\x00\x01\xb6", 4)),
+        QByteArray("\x00\x00\x01\xb2", 4) + "DivX503b1393p");
+    std::vector<QByteArray> packed { first };
+    for (size_t k = 1; k < packets.size();) {
+        if (k + 1 < packets.size() && vopType(packets[k]) == 1 && vopType(packets[k + 1]) == 2) {
+            // The placeholder keeps the reference's time code (ten bits after the start code:
+            // type, time base, marker, five time bits at 25 frames/s, marker) and says
+            // "not coded", then stuffs to the byte boundary.
+            const QByteArray& p = packets[k];
+            const qsizetype vop = p.indexOf(QByteArray("\x00\x00\x01\xb6", 4));
+            const uint16_t bits
+                = uint16_t((uint8_t(p[vop + 4]) << 8 | uint8_t(p[vop + 5])) & 0xffc0) | 0x000f;
+            packed.push_back(p + packets[k + 1]);
+            packed.push_back(QByteArray("\x00\x00\x01\xb6", 4) + char(bits >> 8) + char(bits & 0xff));
+            k += 2;
+        } else {
+            packed.push_back(packets[k++]);
+        }
+    }
+    {
+        TRIFFNew riff(target, int32_t(packed.size()), 4096, fourcc('A', 'V', 'I', ' '));
+        riff.Write(bytes.constData() + 12, movi - 8 - 12); // header lists as they were
+        riff.BeginList(fourcc('m', 'o', 'v', 'i'));
+        for (const QByteArray& p : packed)
+            riff.WriteChunk(fourcc('0', '0', 'd', 'c'), p.constData(), p.size());
+        riff.Finish();
+        riff.Close();
+    }
+    // Only the first frame is a key frame.
+    QFile out(target);
+    if (!out.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray file = out.readAll();
+    const qsizetype idx1 = file.lastIndexOf("idx1");
+    for (qsizetype entry = idx1 + 8 + 16; entry + 16 <= file.size(); entry += 16)
+        std::memset(file.data() + entry + 4, 0, 4);
+    return out.seek(0) && out.write(file) == file.size();
+}
+
+TEST(AviPackedBFrames, FramesMatchTheUnpackedClip)
+{
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.avi"));
+    const QString packed = dir.filePath(QStringLiteral("packed.avi"));
+    ASSERT_TRUE(makeClip(plain, { "-c:v", "mpeg4", "-bf", "1", "-g", "100" }, 12));
+    ASSERT_TRUE(packBFrames(plain, packed));
+    const auto reference = referenceFrames(plain, 64, 48);
+    ASSERT_EQ(reference.size(), 12u);
+    ASSERT_EQ(referenceFrames(packed, 64, 48), reference); // ffmpeg reads the packed form alike
+    OpenClip clip(packed);
+    ASSERT_EQ(clip.stream.FrameCount(), 12);
+    for (int i : { 7, 2, 9, 0, 11, 1, 10, 6, 5, 4, 3, 8 })
+        EXPECT_EQ(clip.frame(i), reference[size_t(i)]) << "frame " << i;
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(clip.frame(i), reference[size_t(i)]) << "frame " << i;
 }
 
 } // namespace
