@@ -5,6 +5,7 @@
 #include <limits>
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "clips/ffmpeg_handles.h"
 #include "clips/frame_image.h"
@@ -299,9 +300,15 @@ FormatContextPtr openAviInput(const QString& file_name)
     const AVInputFormat* avi = av_find_input_format("avi");
     if (!avi || file_name.isEmpty())
         return nullptr;
+    // A file name is a file, never a URL: "http:", "pipe:" or "concat:" in front of a
+    // relative name would otherwise make FFmpeg open something else.
+    const QByteArray path = "file:" + QFile::encodeName(QFileInfo(file_name).absoluteFilePath());
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
     AVFormatContext* raw = nullptr;
-    const QByteArray path = QFile::encodeName(file_name);
-    if (avformat_open_input(&raw, path.constData(), avi, nullptr) < 0)
+    const int opened = avformat_open_input(&raw, path.constData(), avi, &options);
+    av_dict_free(&options);
+    if (opened < 0)
         return nullptr;
     FormatContextPtr input(raw);
     const int video = firstVideoStream(input.get());

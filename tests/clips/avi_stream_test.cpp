@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -198,6 +199,18 @@ TEST_F(AviStream, ClipOfAnUnknownCompressorOpensAndNamesIt)
     ASSERT_TRUE(clip.stream.GetInfo(info));
     EXPECT_EQ(fourccText(info.fccHandler), QStringLiteral("QQ9Z"));
     EXPECT_EQ(clip.handle, nullptr); // no decoder: frame access is refused
+}
+
+TEST_F(AviStream, NamesThatLookLikeUrlsAreFiles)
+{
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+    ASSERT_TRUE(QFile::rename(mjpegClip(3), QStringLiteral("data:clip.avi")));
+    TAVISTREAM stream("AVI");
+    EXPECT_NO_THROW(stream.Open(QStringLiteral("data:clip.avi")));
+    EXPECT_EQ(stream.FrameCount(), 3);
+    EXPECT_THROW(stream.Open(QStringLiteral("pipe:0")), Error);
+    QDir::setCurrent(previous);
 }
 
 TEST_F(AviStream, FileWithoutVideoOpensButHasNoFrames)
