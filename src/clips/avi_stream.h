@@ -74,6 +74,8 @@ public:
     virtual int TypeCount() const;
     virtual QString DefaultExtension(int type) const;
     virtual QString TypeFilter(int type) const;
+    // Frames GetFrame can deliver: one per frame period of the stream, from the first picture
+    // to the last; a period whose chunk is empty (a dropped frame) repeats the picture before.
     virtual int32_t FrameCount();
     virtual int32_t FirstFrameIndex() const;
     virtual QString TypeCaption(int type) const;
@@ -85,6 +87,8 @@ public:
     virtual bool GetInfo(TAVIStreamInfo& info);
     // Reads chunk `id` of the file's RIFF form into buffer; size in: buffer size, out: bytes read.
     virtual bool ReadData(uint32_t id, uint8_t* buffer, int32_t& size);
+    // A handle decodes on its own (a save thread may hold one beside the window's) and stays
+    // usable after Close; EndFrameAccess frees it. False when the clip cannot be decoded.
     virtual bool BeginFrameAccess(FrameAccess*& handle);
     // Decodes frame `index` (presentation order) to a packed frame owned by the handle, valid
     // until the next GetFrame or EndFrameAccess on it; size = header + colour table + image.
