@@ -1,7 +1,9 @@
 // The clip stream over clip files: opening, stream information, timing gaps, descriptor
 // chunks, the clip type table, and files that are not what they claim to be.
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include <QDir>
 #include <QFile>
@@ -394,6 +396,31 @@ TEST_F(AviStream, FrameAccessOutlivesCloseAndHandlesAreIndependent)
     stream.EndFrameAccess(second);
     FrameAccess* handle = nullptr;
     EXPECT_FALSE(stream.BeginFrameAccess(handle));
+}
+
+TEST_F(AviStream, HandlesDecodeOnDifferentThreadsAtOnce)
+{
+    const QString file = path("threads.avi");
+    ASSERT_TRUE(makeClip(file, { "-c:v", "mpeg4", "-bf", "2", "-g", "10" }, 40));
+    const auto reference = referenceFrames(file, kWidth, kHeight);
+    ASSERT_EQ(reference.size(), 40u);
+    OpenClip window(file); // the save thread takes a second handle on the same stream
+    FrameAccess* save_handle = nullptr;
+    ASSERT_TRUE(window.stream.BeginFrameAccess(save_handle));
+    std::atomic<int> mismatches = 0;
+    std::thread save_thread([&] {
+        for (int i = 0; i < 40; ++i) {
+            int32_t size = 0;
+            const uint8_t* bytes = nullptr;
+            const bool got = window.stream.GetFrame(save_handle, i, size, bytes);
+            mismatches += !got || topDownBgr(bytes, size) != reference[size_t(i)];
+        }
+    });
+    for (int i = 39; i >= 0; i -= 3)
+        mismatches += window.frame(i) != reference[size_t(i)];
+    save_thread.join();
+    window.stream.EndFrameAccess(save_handle);
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST_F(AviStream, ClipTypeTable)
