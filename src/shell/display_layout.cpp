@@ -1,16 +1,12 @@
 #include "shell/display_layout.h"
 
+#include "shell/view_options.h"
+
 #include <cstdint>
 
 namespace fw {
 
 namespace {
-
-constexpr uint32_t kHalf = 1;
-constexpr uint32_t kFull = 2;
-constexpr uint32_t kDouble = 4;
-constexpr uint32_t kAspect = 128;
-constexpr uint32_t kAny = 256;
 
 class Sizer {
 public:
@@ -37,16 +33,16 @@ ClientSize ComputeClientSize(const DisplaySizing& s)
 {
     if (s.frame_width < 1 || s.frame_height < 1)
         return { s.client_width, s.client_height };
-    const bool aspect = (s.options & kAspect) != 0;
+    const bool aspect = (s.options & voPreserveAspectRatio) != 0;
     Sizer size(s, s.client_width, s.client_height + s.extra_height - s.previous_extra_height);
 
-    if (s.options & kDouble) {
+    if (s.options & voDoubleSize) {
         size.w() = 2 * s.frame_width;
         size.h() = 2 * s.frame_height + s.extra_height;
-    } else if (s.options & kFull) {
+    } else if (s.options & voFullSize) {
         size.w() = s.frame_width;
         size.h() = s.frame_height + s.extra_height;
-    } else if (s.options & kHalf) {
+    } else if (s.options & voHalfSize) {
         size.w() = s.frame_width / 2;
         size.h() = s.frame_height / 2 + s.extra_height;
     } else if (aspect) {
@@ -77,12 +73,12 @@ ClientSize ComputeClientSize(const DisplaySizing& s)
 uint32_t MatchingSizeItem(int paint_width, int paint_height, int frame_width, int frame_height)
 {
     if (paint_width == 2 * frame_width && paint_height == 2 * frame_height)
-        return kDouble;
+        return voDoubleSize;
     if (paint_width == frame_width && paint_height == frame_height)
-        return kFull;
+        return voFullSize;
     if (paint_width == frame_width / 2 && paint_height == frame_height / 2)
-        return kHalf;
-    return kAny;
+        return voHalfSize;
+    return voAnySize;
 }
 
 LegendPositions PlaceLegendPanels(int client_width, int frame_width, int reticle_width, int time_width)

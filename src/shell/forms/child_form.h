@@ -7,6 +7,7 @@
 
 #include "clips/avi_stream.h"
 #include "clips/clip_time_base.h"
+#include "shell/view_options.h"
 
 namespace fw {
 
@@ -20,20 +21,6 @@ struct ChildContext {
     SettingsStore* settings = nullptr;
     QWidget* main_window = nullptr;
 };
-
-// Option bits of a clip window (low 16 bits: view items; high 16 bits: playback speed).
-enum ViewOption : uint32_t {
-    voHalfSize = 1,
-    voFullSize = 2,
-    voDoubleSize = 4,
-    voFrameCounter = 8,
-    voTimeCounter = 16,
-    voReticlePosition = 32,
-    voVideoControls = 64,
-    voPreserveAspectRatio = 128,
-    voAnySize = 256,
-};
-constexpr uint32_t kDefaultViewOptions = 0x03E800D8;
 
 // The base of every window the main window drives: a clip stream, a time base and the virtual
 // operations the master clock and the main commands use. A top-level window that frees itself
