@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include "clips/ffmpeg_handles.h"
 #include "clips/frame_image.h"
 #include "support/fw_error.h"
@@ -297,6 +301,13 @@ std::shared_ptr<const ClipLayout> ClipLayout::read(const QString& file_name)
 
 FormatContextPtr openAviInput(const QString& file_name)
 {
+    // Decoder chatter about damaged packets or pixel formats would end up on the program's
+    // and the command line tool's error output; failures reach the user through our own texts.
+    static const bool quiet = [] {
+        av_log_set_level(AV_LOG_ERROR);
+        return true;
+    }();
+    (void)quiet;
     const AVInputFormat* avi = av_find_input_format("avi");
     if (!avi || file_name.isEmpty())
         return nullptr;

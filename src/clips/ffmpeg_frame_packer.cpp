@@ -2,18 +2,16 @@
 
 #include <cstring>
 
-extern "C" {
-#include <libavutil/imgutils.h>
-}
-
 #include "clips/ffmpeg_clip_layout.h"
 #include "clips/frame_image.h"
+#include "clips/yuv_to_bgr.h"
 
 namespace fw {
 
 namespace {
 
 constexpr int32_t kMaxSide = 65535;
+constexpr int kScalerSlack = 128; // bytes; more than the widest group the scaler writes
 
 uint8_t* writeHeader(std::vector<uint8_t>& packed, int32_t width, int32_t height, int bits, uint32_t colours)
 {
@@ -26,15 +24,6 @@ uint8_t* writeHeader(std::vector<uint8_t>& packed, int32_t width, int32_t height
     packed.resize(sizeof(header) + 4 * colours + header.biSizeImage);
     std::memcpy(packed.data(), &header, sizeof(header));
     return packed.data() + sizeof(header);
-}
-
-// Destination pointers for writing a top-down picture into bottom-up rows.
-void bottomUpTarget(uint8_t* pixels, int32_t row_bytes, int32_t height, uint8_t* data[4], int linesize[4])
-{
-    data[0] = pixels + int64_t(height - 1) * row_bytes;
-    linesize[0] = -row_bytes;
-    data[1] = data[2] = data[3] = nullptr;
-    linesize[1] = linesize[2] = linesize[3] = 0;
 }
 
 // The full-range "J" formats are deprecated for the scaler: it wants the plain format and the
@@ -57,6 +46,56 @@ AVPixelFormat plainFormat(AVPixelFormat format, bool& full_range)
         full_range = false;
         return format;
     }
+}
+
+// Full-range 8-bit planar pictures, as the JPEG-family decoders deliver them, go through our own
+// converter: the scaler has no fast path for most of them. Limited-range pictures stay with the
+// scaler so lossless clips keep matching FFmpeg's own decoding exactly.
+bool fullRangePlanes(const AVFrame& picture, YuvPicture& planes)
+{
+    const bool jpeg_range = picture.color_range == AVCOL_RANGE_JPEG;
+    switch (AVPixelFormat(picture.format)) {
+    case AV_PIX_FMT_YUVJ420P:
+        planes.sampling = ChromaSampling::HalfBoth;
+        break;
+    case AV_PIX_FMT_YUVJ422P:
+        planes.sampling = ChromaSampling::HalfWidth;
+        break;
+    case AV_PIX_FMT_YUVJ444P:
+        planes.sampling = ChromaSampling::Full;
+        break;
+    case AV_PIX_FMT_YUV420P:
+        if (!jpeg_range)
+            return false;
+        planes.sampling = ChromaSampling::HalfBoth;
+        break;
+    case AV_PIX_FMT_YUV422P:
+        if (!jpeg_range)
+            return false;
+        planes.sampling = ChromaSampling::HalfWidth;
+        break;
+    case AV_PIX_FMT_YUV444P:
+        if (!jpeg_range)
+            return false;
+        planes.sampling = ChromaSampling::Full;
+        break;
+    default:
+        return false;
+    }
+    // For an odd number of rows the scaler takes its filtering path, which interpolates the
+    // subsampled chroma rather than repeating it; those rare pictures stay with it so that
+    // frames keep matching FFmpeg's own decoding.
+    if (planes.sampling != ChromaSampling::Full && picture.height % 2 == 1)
+        return false;
+    for (int i = 0; i < 3; ++i) {
+        if (!picture.data[i])
+            return false;
+        planes.planes[i] = picture.data[i];
+        planes.linesize[i] = picture.linesize[i];
+    }
+    planes.width = picture.width;
+    planes.height = picture.height;
+    return true;
 }
 
 void setSourceRange(SwsContext* context, bool full_range)
@@ -124,19 +163,28 @@ bool FramePacker::packColour(const AVFrame& picture, std::vector<uint8_t>& packe
 {
     const int32_t row_bytes = dibRowBytes(picture.width, 24);
     uint8_t* pixels = writeHeader(packed, picture.width, picture.height, 24, 0);
-    uint8_t* data[4];
-    int linesize[4];
-    bottomUpTarget(pixels, row_bytes, picture.height, data, linesize);
-    if (row_bytes != picture.width * 3) {
-        for (int32_t y = 0; y < picture.height; ++y)
-            std::memset(pixels + int64_t(y) * row_bytes + picture.width * 3, 0,
-                size_t(row_bytes - picture.width * 3));
+    YuvPicture planes;
+    if (fullRangePlanes(picture, planes))
+        return fullRangeYuvToBgr(planes, pixels, row_bytes);
+    const uint8_t* rows = picture.data[0];
+    int stride = picture.linesize[0];
+    if (picture.format != AV_PIX_FMT_BGR24) {
+        if (!scale(picture))
+            return false;
+        rows = scaled_.data();
+        stride = scaled_stride_;
     }
-    if (picture.format == AV_PIX_FMT_BGR24) {
-        av_image_copy_plane(
-            data[0], linesize[0], picture.data[0], picture.linesize[0], picture.width * 3, picture.height);
-        return true;
+    const size_t row_length = size_t(picture.width) * 3;
+    for (int32_t y = 0; y < picture.height; ++y) {
+        uint8_t* target = pixels + int64_t(picture.height - 1 - y) * row_bytes;
+        std::memcpy(target, rows + int64_t(y) * stride, row_length);
+        std::memset(target + row_length, 0, size_t(row_bytes) - row_length);
     }
+    return true;
+}
+
+bool FramePacker::scale(const AVFrame& picture)
+{
     bool full_range = false;
     const AVPixelFormat source = plainFormat(AVPixelFormat(picture.format), full_range);
     full_range = full_range || picture.color_range == AVCOL_RANGE_JPEG;
@@ -152,6 +200,12 @@ bool FramePacker::packColour(const AVFrame& picture, std::vector<uint8_t>& packe
         sws_full_range_ = full_range;
         setSourceRange(sws_.get(), full_range);
     }
+    // The scaler writes whole groups of pixels, past the end of a row when the width is not a
+    // multiple of the group; it gets rows with room to spare rather than the packed rows.
+    scaled_stride_ = (picture.width * 3 + 63) / 64 * 64 + kScalerSlack;
+    scaled_.resize(size_t(scaled_stride_) * size_t(picture.height) + kScalerSlack);
+    uint8_t* data[4] = { scaled_.data(), nullptr, nullptr, nullptr };
+    const int linesize[4] = { scaled_stride_, 0, 0, 0 };
     const int rows = sws_scale(sws_.get(), picture.data, picture.linesize, 0, picture.height, data, linesize);
     return rows == picture.height;
 }

@@ -17,6 +17,8 @@ public:
 private:
     bool packIndexed(const AVFrame& picture, std::vector<uint8_t>& packed);
     bool packColour(const AVFrame& picture, std::vector<uint8_t>& packed);
+    // Converts the picture to top-down blue-green-red rows in scaled_.
+    bool scale(const AVFrame& picture);
 
     // The scaler is kept while pictures keep their size, format and range.
     SwsPtr sws_;
@@ -24,6 +26,8 @@ private:
     int sws_height_ = 0;
     AVPixelFormat sws_format_ = AV_PIX_FMT_NONE;
     bool sws_full_range_ = false;
+    std::vector<uint8_t> scaled_;
+    int scaled_stride_ = 0;
 };
 
 } // namespace fw

@@ -1,5 +1,7 @@
 // Every compressor the program must read: the frames the clip stream hands out are ffmpeg's
-// own decoding of the same file, in the same order, in any access order.
+// own decoding of the same file, in the same order, in any access order. Full-range JPEG
+// pictures go through our own colour conversion, which may differ from ffmpeg's by a level or
+// two; everything else must match exactly.
 
 #include <cstring>
 
@@ -82,7 +84,9 @@ const CodecCase kCases[] = {
     { "raw_bgr24", { "-c:v", "rawvideo", "-pix_fmt", "bgr24" }, 24, 0 },
     { "raw_pal8", { "-c:v", "rawvideo", "-pix_fmt", "pal8" }, 8, 0 },
     { "raw_gray", { "-c:v", "rawvideo", "-pix_fmt", "gray" }, 8, 0 },
-    { "mjpeg", { "-c:v", "mjpeg" }, 24, 0 },
+    { "mjpeg", { "-c:v", "mjpeg" }, 24, 2 },
+    { "mjpeg_422", { "-c:v", "mjpeg", "-pix_fmt", "yuvj422p" }, 24, 2 },
+    { "mjpeg_444", { "-c:v", "mjpeg", "-pix_fmt", "yuvj444p" }, 24, 2 },
     { "cinepak", { "-c:v", "cinepak" }, 24, 0 },
     { "msvideo1", { "-c:v", "msvideo1" }, 24, 0 },
     { "huffyuv", { "-c:v", "huffyuv" }, 24, 0 },
@@ -95,6 +99,49 @@ const CodecCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Compressors, AviCodecs, ::testing::ValuesIn(kCases),
     [](const ::testing::TestParamInfo<CodecCase>& info) { return std::string(info.param.name); });
+
+// The scaler writes whole groups of pixels past the end of a row; for widths that are not a
+// multiple of its group those must not land in the neighbouring row or past the frame.
+TEST(AviScaledOddWidth, FramesMatchFfmpegExactly)
+{
+    for (const char* size : { "70x46", "75x45", "9x4" }) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("odd.avi"));
+        ASSERT_TRUE(makeClip(path, { "-c:v", "ffv1", "-pix_fmt", "yuv420p" }, 3, QString::fromLatin1(size)));
+        const QStringList sides = QString::fromLatin1(size).split('x');
+        const auto reference = referenceFrames(path, sides[0].toInt(), sides[1].toInt());
+        ASSERT_EQ(reference.size(), 3u) << size;
+        OpenClip clip(path);
+        ASSERT_EQ(clip.stream.FrameCount(), 3) << size;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(clip.frame(i), reference[size_t(i)]) << size << " frame " << i;
+    }
+}
+
+// Odd sizes leave a last column and row with chroma of their own; their colours must still
+// come out within two levels of ffmpeg's (odd heights of subsampled pictures stay with ffmpeg's
+// own scaler, which interpolates chroma there).
+TEST(AviMjpegOddSize, FramesMatchFfmpegInEverySampling)
+{
+    for (const char* size : { "131x38", "130x37", "131x37" }) {
+        const QStringList sides = QString::fromLatin1(size).split('x');
+        for (const char* format : { "yuvj420p", "yuvj422p", "yuvj444p" }) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("odd.avi"));
+            ASSERT_TRUE(
+                makeClip(path, { "-c:v", "mjpeg", "-pix_fmt", format }, 3, QString::fromLatin1(size)));
+            const auto reference = referenceFrames(path, sides[0].toInt(), sides[1].toInt());
+            ASSERT_EQ(reference.size(), 3u) << size << " " << format;
+            OpenClip clip(path);
+            ASSERT_EQ(clip.stream.FrameCount(), 3) << size << " " << format;
+            int worst = 0;
+            for (int i = 0; i < 3; ++i)
+                worst = std::max(worst, maxDifference(clip.frame(i), reference[size_t(i)]));
+            EXPECT_LE(worst, 2) << size << " " << format;
+            RecordProperty(std::string("max_difference_") + size + "_" + format, worst);
+        }
+    }
+}
 
 } // namespace
 } // namespace fw::test

@@ -106,10 +106,12 @@ TEST_F(AviStream, DroppedFramesRepeatThePictureBefore)
         OpenClip clip(file);
         ASSERT_EQ(clip.stream.FrameCount(), 25);
         const std::string name = codec.join(" ").toStdString();
+        // JPEG colours are converted by our own code, a level or two off ffmpeg's.
+        const int tolerance = name == "mjpeg" ? 2 : 0;
         for (int i : { 2, 0, 7, 24, 6, 12, 11, 13, 1 })
-            EXPECT_EQ(clip.frame(i), expected(i)) << name << " frame " << i;
+            EXPECT_LE(maxDifference(clip.frame(i), expected(i)), tolerance) << name << " frame " << i;
         for (int i = 0; i < 25; ++i)
-            EXPECT_EQ(clip.frame(i), expected(i)) << name << " frame " << i;
+            EXPECT_LE(maxDifference(clip.frame(i), expected(i)), tolerance) << name << " frame " << i;
     }
 }
 
@@ -186,7 +188,7 @@ TEST_F(AviStream, DamagedFirstFrameKeepsTheNumberingOfTheOthers)
     ASSERT_NE(clip.handle, nullptr);
     ASSERT_EQ(clip.stream.FrameCount(), 6);
     for (int i : { 1, 4, 2, 5, 3 })
-        EXPECT_EQ(clip.frame(i), reference[size_t(i)]) << "frame " << i;
+        EXPECT_LE(maxDifference(clip.frame(i), reference[size_t(i)]), 2) << "frame " << i;
     EXPECT_TRUE(clip.frame(0).empty());
 }
 
