@@ -10,6 +10,7 @@
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define FW_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #define FW_HAVE_AVX2_KERNEL 1
+#define FW_AVX2_INLINE inline __attribute__((target("avx2"), always_inline))
 #include <immintrin.h>
 #else
 #define FW_VECTOR_CLONES
@@ -136,7 +137,7 @@ struct Terms {
 };
 
 // Whole-level colour terms of 16 chroma samples given as 16-bit lanes.
-__attribute__((target("avx2"))) Terms chromaTerms(__m256i cb, __m256i cr)
+FW_AVX2_INLINE Terms chromaTerms(__m256i cb, __m256i cr)
 {
     const __m256i centre = _mm256_set1_epi16(128);
     const __m256i half = _mm256_set1_epi16(1 << (kTermBits - 1));
@@ -174,13 +175,13 @@ struct InterleaveMasks {
 
 const InterleaveMasks kMasks;
 
-__attribute__((target("avx2"))) __m256i mask(int block, int channel)
+FW_AVX2_INLINE __m256i mask(int block, int channel)
 {
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(kMasks.mask[block][channel]));
 }
 
 // One 16-byte block of output in each lane.
-__attribute__((target("avx2"))) __m256i interleaveBlock(__m256i blue, __m256i green, __m256i red, int block)
+FW_AVX2_INLINE __m256i interleaveBlock(__m256i blue, __m256i green, __m256i red, int block)
 {
     return _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(blue, mask(block, 0)),
                                _mm256_shuffle_epi8(green, mask(block, 1))),
@@ -188,7 +189,7 @@ __attribute__((target("avx2"))) __m256i interleaveBlock(__m256i blue, __m256i gr
 }
 
 // Clamps and interleaves 32 pixels given as even and odd luma plus their colour terms.
-__attribute__((target("avx2"))) void storeBgr(
+FW_AVX2_INLINE void storeBgr(
     __m256i luma_even, __m256i luma_odd, const Terms& even, const Terms& odd, uint8_t* bgr)
 {
     const __m256i blue
@@ -208,26 +209,27 @@ __attribute__((target("avx2"))) void storeBgr(
         reinterpret_cast<__m256i*>(bgr + 64), _mm256_permute2x128_si256(block1, block2, 0x31));
 }
 
-__attribute__((target("avx2"))) __m256i load32(const uint8_t* bytes)
+FW_AVX2_INLINE __m256i load32(const uint8_t* bytes)
 {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
 }
 
-__attribute__((target("avx2"))) __m256i evenBytes(__m256i bytes)
+FW_AVX2_INLINE __m256i evenBytes(__m256i bytes)
 {
     return _mm256_and_si256(bytes, _mm256_set1_epi16(0x00ff));
 }
 
 // Converts the whole 32-pixel steps of a row; returns how many pixels it did.
+template <int shift>
 __attribute__((target("avx2"))) int32_t convertRowAvx2(
-    const uint8_t* luma, const uint8_t* cb, const uint8_t* cr, int32_t width, int shift, uint8_t* bgr)
+    const uint8_t* luma, const uint8_t* cb, const uint8_t* cr, int32_t width, uint8_t* bgr)
 {
     int32_t x = 0;
     for (; x + kAvx2Step <= width; x += kAvx2Step) {
         const __m256i y = load32(luma + x);
         const __m256i y_even = evenBytes(y);
         const __m256i y_odd = _mm256_srli_epi16(y, 8);
-        if (shift == 1) {
+        if constexpr (shift == 1) {
             // Lane 0 of the luma holds pixels 0-15, whose chroma is samples 0-7.
             const __m256i u
                 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x / 2)));
@@ -262,8 +264,10 @@ FW_VECTOR_CLONES void convertPicture(const YuvPicture& picture, uint8_t* pixels,
         uint8_t* bgr = pixels + int64_t(picture.height - 1 - y) * row_bytes;
         int32_t done = 0;
 #if FW_HAVE_AVX2_KERNEL
-        if (kHasAvx2)
-            done = convertRowAvx2(luma, cb, cr, picture.width, half_width ? 1 : 0, bgr);
+        if (kHasAvx2) {
+            done = half_width ? convertRowAvx2<1>(luma, cb, cr, picture.width, bgr)
+                              : convertRowAvx2<0>(luma, cb, cr, picture.width, bgr);
+        }
 #endif
         const int shift = half_width ? 1 : 0;
         if (half_width)
