@@ -256,7 +256,9 @@ FW_VECTOR_CLONES void convertPicture(const YuvPicture& picture, uint8_t* pixels,
     const bool half_width = picture.sampling != ChromaSampling::Full;
     const int row_shift = picture.sampling == ChromaSampling::HalfBoth ? 1 : 0;
     const size_t padding = size_t(row_bytes) - size_t(picture.width) * 3;
-    for (int32_t y = 0; y < picture.height; ++y) {
+    // Output rows in address order: the target is cold and the hardware fetches it ahead only
+    // for rising addresses; the source was just decoded and is still in the cache.
+    for (int32_t y = picture.height - 1; y >= 0; --y) {
         const int32_t chroma_row = y >> row_shift;
         const uint8_t* luma = picture.planes[0] + int64_t(y) * picture.linesize[0];
         const uint8_t* cb = picture.planes[1] + int64_t(chroma_row) * picture.linesize[1];
