@@ -26,4 +26,8 @@ struct YuvPicture {
 // nothing written, when the picture is empty or a row does not fit in `row_bytes`.
 bool fullRangeYuvToBgr(const YuvPicture& picture, uint8_t* pixels, int32_t row_bytes);
 
+// True when the processor runs the vector kernel of the conversion; the plain code is only
+// correct, not fast, and the scaler does better without the kernel.
+bool fastFullRangeYuvToBgr();
+
 } // namespace fw
