@@ -301,8 +301,9 @@ std::shared_ptr<const ClipLayout> ClipLayout::read(const QString& file_name)
 
 FormatContextPtr openAviInput(const QString& file_name)
 {
-    // Decoder chatter about damaged packets or pixel formats would end up on the program's
-    // and the command line tool's error output; failures reach the user through our own texts.
+    // FFmpeg's warnings (pixel formats, stream details) would clutter the program's and the
+    // command line tool's error output; failures reach the user through our own texts, and
+    // FFmpeg's own error lines are kept for diagnosis.
     static const bool quiet = [] {
         av_log_set_level(AV_LOG_ERROR);
         return true;
