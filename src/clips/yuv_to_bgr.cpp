@@ -36,7 +36,7 @@ constexpr int kTermBits = 6;
 
 constexpr int32_t kChunk = 128; // pixels converted at a time
 
-// (a * b) / 2^15 rounded; compilers turn this into one multiply-high-round instruction.
+// (a * b) / 2^15 rounded, as the vector kernel's multiply-high-round instruction does it.
 FW_INLINE int16_t mulRound(int16_t a, int16_t b)
 {
     return int16_t((int32_t(a) * int32_t(b) + (1 << 14)) >> 15);

@@ -252,6 +252,33 @@ TEST(FullRangeYuvToBgr, ChromaCoversItsOwnPixels)
     }
 }
 
+// Rows are done in wide steps where the processor allows and the rest pixel by pixel; both
+// must give the same levels. Columns 0-63 and 64-127 hold the same content here, and the row
+// ends inside a step.
+TEST(FullRangeYuvToBgr, WideStepsAndRowEndsAgree)
+{
+    for (ChromaSampling sampling : kSamplings) {
+        Planes planes(127, 4, sampling);
+        fillRandom(planes, 99);
+        const int32_t half = sampling == ChromaSampling::Full ? 64 : 32;
+        for (int plane = 0; plane < 3; ++plane) {
+            const int32_t columns = plane == 0 ? 64 : half;
+            const int32_t rows = plane == 0 ? 4 : planes.chroma_height;
+            for (int32_t y = 0; y < rows; ++y) {
+                for (int32_t x = columns; x < (plane == 0 ? 127 : planes.chroma_width); ++x)
+                    planes.at(plane, x, y) = planes.at(plane, x - columns, y);
+            }
+        }
+        const std::vector<uint8_t> ours = convert(planes);
+        const int32_t row_bytes = dibRowBytes(127, 24);
+        for (int32_t y = 0; y < 4; ++y) {
+            const uint8_t* row = ours.data() + size_t(y) * size_t(row_bytes);
+            EXPECT_TRUE(std::equal(row + 64 * 3, row + 127 * 3, row))
+                << "row " << y << " sampling " << int(sampling);
+        }
+    }
+}
+
 TEST(FullRangeYuvToBgr, RefusesRowsThatDoNotFit)
 {
     Planes planes(10, 2, ChromaSampling::HalfWidth);
