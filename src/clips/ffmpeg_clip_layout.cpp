@@ -303,9 +303,10 @@ FormatContextPtr openAviInput(const QString& file_name)
 {
     // FFmpeg's warnings (pixel formats, stream details) would clutter the program's and the
     // command line tool's error output; failures reach the user through our own texts, and
-    // FFmpeg's own error lines are kept for diagnosis.
+    // FFmpeg's own error lines are kept for diagnosis unless the program asked for less.
     static const bool quiet = [] {
-        av_log_set_level(AV_LOG_ERROR);
+        if (av_log_get_level() > AV_LOG_ERROR)
+            av_log_set_level(AV_LOG_ERROR);
         return true;
     }();
     (void)quiet;
