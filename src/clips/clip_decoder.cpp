@@ -14,6 +14,10 @@ namespace fw {
 namespace {
 
 constexpr size_t kCacheFrames = 32;
+// While frames are asked for one after another (playing), a few recent frames are enough, and
+// reusing their still-warm buffers keeps each new frame out of cold memory.
+constexpr size_t kPlayingCacheFrames = 4;
+constexpr int kPlayingRunFrames = 8;
 constexpr size_t kCacheBytes = 64u * 1024 * 1024;
 // How many frames before a backward target are kept while decoding up to it.
 constexpr int64_t kKeepBehind = 16;
@@ -86,6 +90,7 @@ const std::vector<uint8_t>* ClipDecoder::frame(int32_t index)
     if (layout_->stored_as_frames)
         return readStored(target);
     const bool backward = last_target_ >= 0 && target < last_target_;
+    forward_run_ = last_target_ >= 0 && target == last_target_ + 1 ? forward_run_ + 1 : 0;
     last_target_ = target;
 
     int64_t key = layout_->keySlotAtOrBefore(target);
@@ -256,11 +261,16 @@ const std::vector<uint8_t>* ClipDecoder::cached(int64_t slot)
     return &cache_.front().packed;
 }
 
+size_t ClipDecoder::cacheFrames() const
+{
+    return forward_run_ >= kPlayingRunFrames ? kPlayingCacheFrames : kCacheFrames;
+}
+
 std::vector<uint8_t> ClipDecoder::takeBuffer()
 {
     std::vector<uint8_t> buffer;
     // Reuse the buffer of the frame about to leave the cache.
-    if (cache_.size() >= kCacheFrames || cache_bytes_ >= kCacheBytes) {
+    if (cache_.size() >= cacheFrames() || cache_bytes_ >= kCacheBytes) {
         cache_bytes_ -= cache_.back().packed.size();
         buffer = std::move(cache_.back().packed);
         cache_.pop_back();
@@ -272,7 +282,7 @@ const std::vector<uint8_t>* ClipDecoder::insert(int64_t slot, std::vector<uint8_
 {
     cache_bytes_ += packed.size();
     cache_.push_front(CachedFrame { slot, std::move(packed) });
-    while (cache_.size() > 1 && (cache_.size() > kCacheFrames || cache_bytes_ > kCacheBytes)) {
+    while (cache_.size() > 1 && (cache_.size() > cacheFrames() || cache_bytes_ > kCacheBytes)) {
         cache_bytes_ -= cache_.back().packed.size();
         cache_.pop_back();
     }

@@ -54,6 +54,7 @@ private:
     const std::vector<uint8_t>* store(int64_t slot, const AVFrame& frame);
     const std::vector<uint8_t>* readStored(int64_t slot);
     bool readChunk(int64_t offset, uint8_t* target, uint32_t block);
+    size_t cacheFrames() const;
     std::vector<uint8_t> takeBuffer();
     const std::vector<uint8_t>* insert(int64_t slot, std::vector<uint8_t> packed);
 
@@ -76,6 +77,7 @@ private:
     int skipped_ = 0;
     int64_t rejected_ = 0; // packets the decoder refused
     int64_t last_target_ = -1;
+    int forward_run_ = 0; // frames asked for one after another, up to the last target
     std::deque<CachedFrame> cache_;
     size_t cache_bytes_ = 0;
 };
