@@ -6,17 +6,10 @@
 
 #include "clips/descriptor_block.h"
 
+#include "block_text.h"
+
 namespace fw {
 namespace {
-
-std::string B(std::string text)
-{
-    for (char& c : text) {
-        if (c == '|')
-            c = '\r';
-    }
-    return text;
-}
 
 std::string Value(const ClipTimeBase& base, const std::string& name)
 {

@@ -2,18 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "block_text.h"
+
 namespace fw {
 namespace {
-
-// Blocks in tests are written with "|" for the carriage return, which keeps them readable.
-std::string B(std::string text)
-{
-    for (char& c : text) {
-        if (c == '|')
-            c = '\r';
-    }
-    return text;
-}
 
 using Lines = std::vector<std::string>;
 
