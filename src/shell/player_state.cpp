@@ -99,9 +99,12 @@ void PlayerState::BeginPlay()
     // Every play ends at the loop end, so a position there counts as the end for rewinding.
     if (auto_rewind_ && !pending && (position_ >= length_frames_ - 1 || position_ >= loop_end_))
         position_ = loop_start_;
-    const int from = start_pending_ ? loop_start_ : position_;
+    int from = start_pending_ ? loop_start_ : position_;
     start_pending_ = false;
     end_pending_ = false;
+    // A loop end just moved before the position: play the loop rather than nothing.
+    if (auto_rewind_ && from >= loop_end_)
+        from = loop_start_;
     if (from >= loop_end_) {
         // Nothing left to play before the loop end: the play completes at once.
         StopAt(from);

@@ -68,6 +68,17 @@ TEST(PlayerStateTest, OpenSetsLoopStepAndButtons)
     EXPECT_FALSE(player.Button(B::btRecord).enabled);
     EXPECT_FALSE(player.Button(B::btEject).enabled);
     EXPECT_EQ(OpenPlayer(7).StepSize(), 1);
+
+    PlayerCapabilities capabilities;
+    capabilities.can_play = false;
+    capabilities.can_eject = true;
+    player.Open(10, capabilities);
+    EXPECT_EQ(player.Length(), 10);
+    EXPECT_FALSE(player.Button(B::btPlay).enabled);
+    EXPECT_FALSE(player.Button(B::btStep).enabled);
+    EXPECT_TRUE(player.Button(B::btEject).enabled);
+    player.Close();
+    EXPECT_FALSE(player.Button(B::btEject).enabled);
 }
 
 TEST(PlayerStateTest, PlayRateIsClampedAndHalvedOrDoubled)
@@ -162,6 +173,13 @@ TEST(PlayerStateTest, PlayUsesPendingLoopAndRewindsAtTheEnd)
     player.Seek(20);
     player.Play();
     EXPECT_EQ(player.CurrentPlay().from_frame, 20);
+
+    player.Stop();
+    player.Seek(60);
+    player.SetLoopEnd(40);
+    player.Play();
+    EXPECT_EQ(player.CurrentPlay().from_frame, 10);
+    EXPECT_EQ(player.CurrentPlay().to_frame, 40);
 
     player.Stop();
     player.SetAutoRewind(false);
