@@ -1,0 +1,683 @@
+#include "shell/forms/media_player.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include <QGuiApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QToolTip>
+#include <qdrawutil.h>
+
+#include "support/fw_error.h"
+#include "support/user_prompt.h"
+
+namespace fw {
+
+namespace {
+
+constexpr int kMinDefaultSpacingMs = 4;
+constexpr int kMaxDefaultSpacingMs = 40;
+constexpr int kMaxSpacingMs = 1000;
+// Glyphs are drawn on a 16 × 16 grid and scaled to the cell.
+constexpr double kGlyphGrid = 16.0;
+
+bool IsRunning(PlayerMode mode)
+{
+    return mode == PlayerMode::Playing || mode == PlayerMode::Paused;
+}
+
+int DefaultSpacingMs()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double refresh_hz = screen ? screen->refreshRate() : 0.0;
+    if (!(refresh_hz > 0))
+        return 1000 / 60;
+    const int spacing = static_cast<int>(std::lround(1000.0 / refresh_hz));
+    return std::clamp(spacing, kMinDefaultSpacingMs, kMaxDefaultSpacingMs);
+}
+
+QPainterPath Polygon(std::initializer_list<QPointF> points)
+{
+    QPainterPath path;
+    path.addPolygon(QPolygonF(QList<QPointF>(points)));
+    path.closeSubpath();
+    return path;
+}
+
+QPainterPath Mirrored(const QPainterPath& path)
+{
+    return QTransform(-1, 0, 0, 1, kGlyphGrid, 0).map(path);
+}
+
+QPainterPath Chevrons()
+{
+    QPainterPath path;
+    for (double x : { 1.5, 7.5 })
+        path.addPath(
+            Polygon({ { x, 2 }, { x + 3, 2 }, { x + 8, 8 }, { x + 3, 14 }, { x, 14 }, { x + 5, 8 } }));
+    return path;
+}
+
+QPainterPath SkipForward()
+{
+    QPainterPath path;
+    path.addPath(Polygon({ { 1, 3 }, { 6.5, 8 }, { 1, 13 } }));
+    path.addPath(Polygon({ { 6.5, 3 }, { 12, 8 }, { 6.5, 13 } }));
+    path.addRect(QRectF(12, 3, 2.5, 10));
+    return path;
+}
+
+QPainterPath StepForward()
+{
+    QPainterPath path;
+    path.addPath(Polygon({ { 4, 4 }, { 9.5, 8 }, { 4, 12 } }));
+    path.addRect(QRectF(10, 4, 2, 8));
+    return path;
+}
+
+QPainterPath RepeatArrow()
+{
+    // A ring open at the upper left, with an arrowhead on its left end pointing up.
+    const QPointF centre(8.5, 8.5);
+    const QRectF outer(centre.x() - 6.5, centre.y() - 6.5, 13, 13);
+    const QRectF inner(centre.x() - 4.5, centre.y() - 4.5, 9, 9);
+    QPainterPath path;
+    path.arcMoveTo(outer, 90);
+    path.arcTo(outer, 90, -270);
+    path.arcTo(inner, 180, 270);
+    path.closeSubpath();
+    path.addPath(Polygon({ { 0, 9 }, { 7, 9 }, { 3.5, 4.5 } }));
+    return path;
+}
+
+QPainterPath GlyphPath(TMPBtnType button)
+{
+    QPainterPath path;
+    switch (button) {
+    case TMPBtnType::btRepeat:
+        path = RepeatArrow();
+        break;
+    case TMPBtnType::btPlay:
+        path = Polygon({ { 4, 2 }, { 13, 8 }, { 4, 14 } });
+        break;
+    case TMPBtnType::btPause:
+        path.addRect(QRectF(3.5, 3, 3.5, 10));
+        path.addRect(QRectF(9, 3, 3.5, 10));
+        break;
+    case TMPBtnType::btStop:
+        path.addRect(QRectF(3.5, 3.5, 9, 9));
+        break;
+    case TMPBtnType::btNext:
+        path = SkipForward();
+        break;
+    case TMPBtnType::btPrev:
+        path = Mirrored(SkipForward());
+        break;
+    case TMPBtnType::btStep:
+        path = StepForward();
+        break;
+    case TMPBtnType::btBack:
+        path = Mirrored(StepForward());
+        break;
+    case TMPBtnType::btRecord:
+        path.addEllipse(QRectF(3, 3, 10, 10));
+        break;
+    case TMPBtnType::btEject:
+        path = Polygon({ { 2, 9 }, { 8, 3 }, { 14, 9 } });
+        path.addRect(QRectF(2, 11, 12, 2.5));
+        break;
+    case TMPBtnType::btSlow:
+        path = Mirrored(Chevrons());
+        break;
+    case TMPBtnType::btFast:
+        path = Chevrons();
+        break;
+    }
+    path.setFillRule(Qt::WindingFill);
+    return path;
+}
+
+QColor ColouredGlyph(TMPBtnType button)
+{
+    switch (button) {
+    case TMPBtnType::btRepeat:
+    case TMPBtnType::btPlay:
+        return QColor(0, 128, 0);
+    case TMPBtnType::btRecord:
+        return QColor(200, 0, 0);
+    default:
+        return QColor(0, 0, 160);
+    }
+}
+
+void DrawGlyph(
+    QPainter& painter, const QRect& cell, TMPBtnType button, const PlayerButton& state, bool sunken)
+{
+    const double size = std::max(6.0, std::floor(std::min(cell.width(), cell.height()) * 0.55));
+    const QPointF centre = QRectF(cell).center();
+    // Whole-pixel origin keeps the straight edges of the glyphs sharp.
+    QPointF origin(std::round(centre.x() - size / 2), std::round(centre.y() - size / 2));
+    if (sunken)
+        origin += QPointF(1, 1);
+    QTransform transform;
+    transform.translate(origin.x(), origin.y());
+    transform.scale(size / kGlyphGrid, size / kGlyphGrid);
+    const QPainterPath path = transform.map(GlyphPath(button));
+    if (!state.enabled) {
+        // Disabled glyphs are etched: a light copy one pixel down-right under a grey one.
+        painter.fillPath(path.translated(1, 1), QColor(255, 255, 255));
+        painter.fillPath(path, QColor(128, 128, 128));
+    } else {
+        painter.fillPath(path, state.coloured ? ColouredGlyph(button) : QColor(0, 0, 0));
+    }
+}
+
+} // namespace
+
+TFWMediaPlayer::TFWMediaPlayer(QWidget* parent)
+    : QWidget(parent)
+    , min_spacing_ms_(DefaultSpacingMs())
+{
+    setObjectName("MediaPlayer");
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &TFWMediaPlayer::OnTick);
+    resize(240, 30);
+}
+
+QSize TFWMediaPlayer::sizeHint() const
+{
+    return { 240, 30 };
+}
+
+std::int64_t TFWMediaPlayer::NowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// ---- commands ----
+
+template <typename Command> void TFWMediaPlayer::Run(CommandKind kind, Command&& command)
+{
+    const Before before = Snapshot();
+    command();
+    AfterCommand(before, kind);
+}
+
+void TFWMediaPlayer::Open(int length_frames, double frames_per_second)
+{
+    Close();
+    state_.Open(length_frames);
+    frames_per_second_ = frames_per_second;
+    shown_frame_ = 0; // the owner shows the first frame as it opens the clip
+    stats_ = {};
+    // Tell the owner once the player is open, after it has finished setting it up.
+    const std::uint64_t generation = ++open_generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation == open_generation_ && IsOpen())
+                SendNotify(NotifyResult::Successful);
+        },
+        Qt::QueuedConnection);
+    update();
+}
+
+void TFWMediaPlayer::Close()
+{
+    if (!IsOpen())
+        return;
+    Run(CommandKind::AbortsPlay, [this] { state_.Close(); });
+    shown_frame_ = -1;
+    ++open_generation_;
+}
+
+void TFWMediaPlayer::Play()
+{
+    Run(CommandKind::StartsPlay, [this] { state_.Play(); });
+}
+
+void TFWMediaPlayer::PlayRepeat(int passes)
+{
+    Run(CommandKind::StartsPlay, [this, passes] { state_.PlayRepeat(passes); });
+}
+
+void TFWMediaPlayer::Pause()
+{
+    Run(CommandKind::StartsPlay, [this] { state_.Pause(); });
+}
+
+void TFWMediaPlayer::Stop()
+{
+    Run(CommandKind::AbortsPlay, [this] { state_.Stop(); });
+}
+
+void TFWMediaPlayer::Next()
+{
+    Run(CommandKind::Other, [this] { state_.Next(); });
+}
+
+void TFWMediaPlayer::Previous()
+{
+    Run(CommandKind::Other, [this] { state_.Previous(); });
+}
+
+void TFWMediaPlayer::Step()
+{
+    Run(CommandKind::Other, [this] { state_.Step(); });
+}
+
+void TFWMediaPlayer::Back()
+{
+    Run(CommandKind::Other, [this] { state_.Back(); });
+}
+
+void TFWMediaPlayer::Record()
+{
+    Run(CommandKind::Other, [this] { state_.Record(); });
+}
+
+void TFWMediaPlayer::Eject()
+{
+    Run(CommandKind::Other, [this] { state_.Eject(); });
+}
+
+void TFWMediaPlayer::Seek(int frame)
+{
+    Run(CommandKind::Other, [this, frame] { state_.Seek(frame); });
+}
+
+void TFWMediaPlayer::SetPlayRate(int rate)
+{
+    Run(CommandKind::Other, [this, rate] { state_.SetPlayRate(rate); });
+}
+
+bool TFWMediaPlayer::Press(TMPBtnType button)
+{
+    const PlayerButton& state = state_.Button(button);
+    if (!state.visible || !state.enabled)
+        return false;
+    bool cancel = false;
+    emit clicked(button, &cancel);
+    if (!cancel)
+        Run(KindOf(button), [this, button] { state_.Press(button); });
+    emit postClicked(button);
+    update();
+    return true;
+}
+
+TFWMediaPlayer::CommandKind TFWMediaPlayer::KindOf(TMPBtnType button)
+{
+    switch (button) {
+    case TMPBtnType::btRepeat:
+    case TMPBtnType::btPlay:
+    case TMPBtnType::btPause:
+        return CommandKind::StartsPlay;
+    case TMPBtnType::btStop:
+        return CommandKind::AbortsPlay;
+    default:
+        return CommandKind::Other;
+    }
+}
+
+TFWMediaPlayer::Before TFWMediaPlayer::Snapshot() const
+{
+    return { IsOpen() ? state_.Mode() : PlayerMode::NotOpen, state_.CurrentPlay().serial };
+}
+
+void TFWMediaPlayer::AfterCommand(const Before& before, CommandKind kind)
+{
+    const PlayerMode mode = IsOpen() ? state_.Mode() : PlayerMode::NotOpen;
+    const bool new_play = mode == PlayerMode::Playing && state_.CurrentPlay().serial != before.serial;
+    if (mode == PlayerMode::Playing) {
+        if (new_play || !clock_.Running()) {
+            if (new_play && kind == CommandKind::StartsPlay)
+                stats_ = {};
+            StartClock(new_play, std::nullopt);
+        }
+    } else {
+        StopClock();
+    }
+
+    if (IsRunning(before.mode) && (!IsRunning(mode) || new_play))
+        SendNotify(kind == CommandKind::AbortsPlay && !IsRunning(mode) ? NotifyResult::Aborted
+                                                                       : NotifyResult::Superseded);
+    else if (kind == CommandKind::StartsPlay && mode == PlayerMode::Stopped && before.mode == mode)
+        SendNotify(NotifyResult::Successful); // a play with nothing to play is done at once
+
+    if (mode == PlayerMode::Stopped || mode == PlayerMode::Paused)
+        ShowPosition();
+    update();
+}
+
+void TFWMediaPlayer::ShowPosition()
+{
+    const int position = state_.Position();
+    if (position == shown_frame_)
+        return;
+    shown_frame_ = position;
+    emit positionChanged(position);
+}
+
+void TFWMediaPlayer::SendNotify(NotifyResult result)
+{
+    state_.Notify(result);
+    update();
+    emit notified(result);
+}
+
+// ---- playing ----
+
+void TFWMediaPlayer::StartClock(bool from_play_start, std::optional<std::int64_t> start_us)
+{
+    const PlayRange& play = state_.CurrentPlay();
+    // A resumed or re-timed play goes on from the frame on screen; a new one from its start.
+    const int from = from_play_start ? play.from_frame : state_.Position();
+    clock_.Start(from, play.to_frame, frames_per_second_, state_.PlayRate(), start_us.value_or(0));
+    // Timed from the first shot, the first frame of a play is never counted late or skipped
+    // for the time the command took to get back to the event loop.
+    clock_starts_at_first_shot_ = !start_us.has_value();
+    clock_serial_ = play.serial;
+    play_shown_ = from == shown_frame_ ? from : from - 1;
+    timer_.start(0);
+}
+
+void TFWMediaPlayer::StopClock()
+{
+    timer_.stop();
+    clock_.Stop();
+}
+
+void TFWMediaPlayer::OnTick()
+{
+    if (!IsOpen() || state_.Mode() != PlayerMode::Playing || !clock_.Running())
+        return;
+    const std::uint64_t serial = clock_serial_;
+    std::int64_t now_us = NowUs();
+    if (clock_starts_at_first_shot_) {
+        clock_.Start(clock_.FromFrame(), clock_.ToFrame(), frames_per_second_, state_.PlayRate(), now_us);
+        clock_starts_at_first_shot_ = false;
+    }
+    const ClockReading reading = clock_.At(now_us);
+    if (reading.frame != play_shown_ && now_us < last_shown_us_ + SpacingUs()) {
+        ScheduleNextShot(now_us); // the timer fired early; the screen would not show it anyway
+        return;
+    }
+    if (reading.frame != play_shown_) {
+        // Frames whose time passed while the last one was being shown are left out, so the play
+        // keeps time when decoding cannot keep up.
+        stats_.skipped += std::max(0, reading.frame - play_shown_ - 1);
+        stats_.shown += 1;
+        stats_.max_late_us
+            = std::max(stats_.max_late_us, static_cast<double>(now_us - clock_.DueUs(reading.frame)));
+        play_shown_ = reading.frame;
+        shown_frame_ = reading.frame;
+        last_shown_us_ = now_us;
+        state_.SetPlayingPosition(reading.frame);
+        emit positionChanged(reading.frame);
+        // The listener may have stopped, closed or restarted the player.
+        if (!IsOpen() || state_.Mode() != PlayerMode::Playing || clock_serial_ != serial)
+            return;
+        now_us = NowUs();
+    }
+    if (reading.finished)
+        FinishPass(now_us);
+    else
+        ScheduleNextShot(now_us);
+}
+
+void TFWMediaPlayer::FinishPass(std::int64_t now_us)
+{
+    const std::int64_t end_us = clock_.DueUs(clock_.ToFrame() + 1);
+    state_.PlayFinished();
+    if (state_.Mode() == PlayerMode::Playing) {
+        // The next pass starts when this one was due to end, so passes do not drift; after a
+        // long stall it starts now rather than racing through the passes missed.
+        const std::int64_t pass_us = end_us - clock_.StartUs();
+        StartClock(true, now_us - end_us > pass_us ? now_us : end_us);
+        return;
+    }
+    StopClock();
+    update();
+    emit notified(NotifyResult::Successful);
+}
+
+void TFWMediaPlayer::ScheduleNextShot(std::int64_t now_us)
+{
+    std::int64_t wait_us = clock_.UsUntilNext(play_shown_, now_us);
+    wait_us = std::max(wait_us, last_shown_us_ + SpacingUs() - now_us);
+    timer_.start(static_cast<int>(std::clamp<std::int64_t>((wait_us + 999) / 1000, 0, 24 * 3600 * 1000)));
+}
+
+std::int64_t TFWMediaPlayer::SpacingUs() const
+{
+    return std::int64_t { min_spacing_ms_ } * 1000;
+}
+
+void TFWMediaPlayer::SetMinimumFrameSpacing(int spacing_ms)
+{
+    min_spacing_ms_ = std::clamp(spacing_ms, 0, kMaxSpacingMs);
+}
+
+// ---- button sets ----
+
+void TFWMediaPlayer::SetVisibleButtons(std::uint32_t mask)
+{
+    for (int i = 0; i < kPlayerButtonCount; ++i)
+        state_.SetVisible(static_cast<TMPBtnType>(i), (mask >> i) & 1u);
+    KeepFocusVisible();
+    update();
+}
+
+void TFWMediaPlayer::SetEnabledButtons(std::uint32_t mask)
+{
+    for (int i = 0; i < kPlayerButtonCount; ++i)
+        state_.SetEnabled(static_cast<TMPBtnType>(i), (mask >> i) & 1u);
+    update();
+}
+
+void TFWMediaPlayer::SetColoredButtons(std::uint32_t mask)
+{
+    for (int i = 0; i < kPlayerButtonCount; ++i)
+        state_.SetColoured(static_cast<TMPBtnType>(i), (mask >> i) & 1u);
+    update();
+}
+
+// ---- layout ----
+
+int TFWMediaPlayer::VisibleCount() const
+{
+    int count = 0;
+    for (int i = 0; i < kPlayerButtonCount; ++i)
+        count += state_.Button(static_cast<TMPBtnType>(i)).visible ? 1 : 0;
+    return count;
+}
+
+QRect TFWMediaPlayer::CellRect(int slot, int count) const
+{
+    // Equal cells, the row centred in whatever width is left over.
+    const int cell_width = width() / std::max(count, 1);
+    const int left = (width() - cell_width * count) / 2;
+    return { left + slot * cell_width, 0, cell_width, height() };
+}
+
+QRect TFWMediaPlayer::ButtonRect(TMPBtnType button) const
+{
+    const int count = VisibleCount();
+    int slot = 0;
+    for (int i = 0; i < kPlayerButtonCount; ++i) {
+        const auto b = static_cast<TMPBtnType>(i);
+        if (!state_.Button(b).visible)
+            continue;
+        if (b == button)
+            return CellRect(slot, count);
+        ++slot;
+    }
+    return {};
+}
+
+std::optional<TMPBtnType> TFWMediaPlayer::ButtonAt(const QPoint& point) const
+{
+    for (int i = 0; i < kPlayerButtonCount; ++i) {
+        const auto b = static_cast<TMPBtnType>(i);
+        if (state_.Button(b).visible && ButtonRect(b).contains(point))
+            return b;
+    }
+    return std::nullopt;
+}
+
+// ---- painting ----
+
+void TFWMediaPlayer::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QBrush face = palette().button();
+    for (int i = 0; i < kPlayerButtonCount; ++i) {
+        const auto button = static_cast<TMPBtnType>(i);
+        const PlayerButton& state = state_.Button(button);
+        if (!state.visible)
+            continue;
+        const QRect cell = ButtonRect(button);
+        const bool sunken = pressed_ == button && pressed_inside_;
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        qDrawWinButton(&painter, cell, palette(), sunken, &face);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        DrawGlyph(painter, cell, button, state, sunken);
+        if (hasFocus() && i == focus_button_) {
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(cell.adjusted(3, 3, -4, -4).translated(sunken ? 1 : 0, sunken ? 1 : 0));
+        }
+    }
+}
+
+// ---- mouse and keyboard ----
+
+void TFWMediaPlayer::PressFromUser(TMPBtnType button)
+{
+    // Event handlers must not let exceptions through to Qt: the user sees the message instead.
+    try {
+        Press(button);
+    } catch (const Error& error) {
+        showError(error.message());
+    }
+}
+
+void TFWMediaPlayer::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    const std::optional<TMPBtnType> button = ButtonAt(event->position().toPoint());
+    if (!button || !state_.Button(*button).enabled)
+        return;
+    pressed_ = button;
+    pressed_inside_ = true;
+    focus_button_ = static_cast<int>(*button);
+    update();
+}
+
+void TFWMediaPlayer::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!pressed_)
+        return QWidget::mouseMoveEvent(event);
+    const bool inside = ButtonAt(event->position().toPoint()) == pressed_;
+    if (inside != pressed_inside_) {
+        pressed_inside_ = inside;
+        update();
+    }
+}
+
+void TFWMediaPlayer::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !pressed_)
+        return QWidget::mouseReleaseEvent(event);
+    const TMPBtnType button = *pressed_;
+    const bool same_button = ButtonAt(event->position().toPoint()) == button;
+    pressed_.reset();
+    pressed_inside_ = false;
+    update();
+    if (same_button)
+        PressFromUser(button);
+}
+
+void TFWMediaPlayer::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+        KeepFocusVisible();
+        if (VisibleCount() > 0)
+            PressFromUser(static_cast<TMPBtnType>(focus_button_));
+        break;
+    case Qt::Key_Left:
+        MoveFocus(-1);
+        break;
+    case Qt::Key_Right:
+        MoveFocus(+1);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TFWMediaPlayer::MoveFocus(int direction)
+{
+    for (int i = focus_button_ + direction; i >= 0 && i < kPlayerButtonCount; i += direction) {
+        if (state_.Button(static_cast<TMPBtnType>(i)).visible) {
+            focus_button_ = i;
+            update();
+            return;
+        }
+    }
+}
+
+void TFWMediaPlayer::KeepFocusVisible()
+{
+    if (state_.Button(static_cast<TMPBtnType>(focus_button_)).visible)
+        return;
+    for (int i = 0; i < kPlayerButtonCount; ++i) {
+        if (state_.Button(static_cast<TMPBtnType>(i)).visible) {
+            focus_button_ = i;
+            return;
+        }
+    }
+}
+
+void TFWMediaPlayer::focusInEvent(QFocusEvent* event)
+{
+    KeepFocusVisible();
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TFWMediaPlayer::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+bool TFWMediaPlayer::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const std::optional<TMPBtnType> button = ButtonAt(help->pos());
+    if (button)
+        QToolTip::showText(help->globalPos(), state_.Button(*button).hint, this, ButtonRect(*button));
+    else
+        QToolTip::hideText();
+    return true;
+}
+
+} // namespace fw
