@@ -1,5 +1,6 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QtTest>
 
 #include <algorithm>
@@ -308,6 +309,10 @@ void MediaPlayerTest::mouseRunsTheCellReleasedOn()
     QTest::mouseClick(&bar, Qt::LeftButton, {}, CellCentre(4)); // Previous
     QCOMPARE(bar.LastButton(), B::btPrev);
     QCOMPARE(bar.Position(), 0);
+
+    QHelpEvent hover(QEvent::ToolTip, CellCentre(6), bar.mapToGlobal(CellCentre(6)));
+    QApplication::sendEvent(&bar, &hover);
+    QCOMPARE(QToolTip::text(), QString("Step Backward"));
 }
 
 void MediaPlayerTest::hiddenDisabledOrCancelledButtonsDoNothing()
