@@ -67,16 +67,16 @@ QPainterPath Chevrons()
 QPainterPath SkipForward()
 {
     QPainterPath path;
-    path.addPath(Polygon({ { 1, 3 }, { 6.5, 8 }, { 1, 13 } }));
-    path.addPath(Polygon({ { 6.5, 3 }, { 12, 8 }, { 6.5, 13 } }));
-    path.addRect(QRectF(12, 3, 2.5, 10));
+    path.addPath(Polygon({ { 2, 3 }, { 7, 8 }, { 2, 13 } }));
+    path.addPath(Polygon({ { 7, 3 }, { 12, 8 }, { 7, 13 } }));
+    path.addRect(QRectF(12, 3, 2, 10));
     return path;
 }
 
 QPainterPath StepForward()
 {
     QPainterPath path;
-    path.addPath(Polygon({ { 4, 4 }, { 9.5, 8 }, { 4, 12 } }));
+    path.addPath(Polygon({ { 4, 4 }, { 9, 8 }, { 4, 12 } }));
     path.addRect(QRectF(10, 4, 2, 8));
     return path;
 }
@@ -107,11 +107,11 @@ QPainterPath GlyphPath(TMPBtnType button)
         path = Polygon({ { 4, 2 }, { 13, 8 }, { 4, 14 } });
         break;
     case TMPBtnType::btPause:
-        path.addRect(QRectF(3.5, 3, 3.5, 10));
-        path.addRect(QRectF(9, 3, 3.5, 10));
+        path.addRect(QRectF(3, 3, 4, 10));
+        path.addRect(QRectF(9, 3, 4, 10));
         break;
     case TMPBtnType::btStop:
-        path.addRect(QRectF(3.5, 3.5, 9, 9));
+        path.addRect(QRectF(3, 3, 10, 10));
         break;
     case TMPBtnType::btNext:
         path = SkipForward();
@@ -130,7 +130,7 @@ QPainterPath GlyphPath(TMPBtnType button)
         break;
     case TMPBtnType::btEject:
         path = Polygon({ { 2, 9 }, { 8, 3 }, { 14, 9 } });
-        path.addRect(QRectF(2, 11, 12, 2.5));
+        path.addRect(QRectF(2, 11, 12, 2));
         break;
     case TMPBtnType::btSlow:
         path = Mirrored(Chevrons());
@@ -159,9 +159,10 @@ QColor ColouredGlyph(TMPBtnType button)
 void DrawGlyph(
     QPainter& painter, const QRect& cell, TMPBtnType button, const PlayerButton& state, bool sunken)
 {
-    const double size = std::max(6.0, std::floor(std::min(cell.width(), cell.height()) * 0.55));
+    // Sizes in steps of half the grid keep the glyphs' straight edges on whole pixels.
+    const double size = std::max(8.0, 8.0 * std::floor(std::min(cell.width(), cell.height()) * 0.55 / 8.0));
     const QPointF centre = QRectF(cell).center();
-    // Whole-pixel origin keeps the straight edges of the glyphs sharp.
+    // So does a whole-pixel origin.
     QPointF origin(std::round(centre.x() - size / 2), std::round(centre.y() - size / 2));
     if (sunken)
         origin += QPointF(1, 1);
