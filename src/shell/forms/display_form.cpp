@@ -6,34 +6,27 @@
 #include <cstring>
 #include <typeinfo>
 
-#include <QAction>
-#include <QContextMenuEvent>
 #include <QCursor>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
-#include <QScreen>
-#include <QSlider>
 
 #include "clips/descriptor_block.h"
 #include "clips/frame_image.h"
 #include "shell/display_layout.h"
+#include "shell/forms/crop_shape.h"
+#include "shell/forms/display_form_metrics.h"
 #include "shell/forms/frame_view.h"
+#include "shell/forms/media_player.h"
+#include "shell/forms/save_panel.h"
+#include "shell/forms/time_bar.h"
 #include "support/fw_error.h"
 #include "support/user_prompt.h"
 
 namespace fw {
 
-namespace {
+using namespace display_metrics;
 
-constexpr int kLegendHeight = 22;
-constexpr int kControlsHeight = 28;
-constexpr int kFramePanelWidth = 70;
-constexpr int kReticlePanelWidth = 120;
-constexpr int kTimeValueWidth = 90;
-constexpr int kTimeUnitWidth = 30;
-constexpr int kMinimumControlsWidth = 225;
+namespace {
 
 const char* const kCompressorTable[] = {
     "IV31 - Intel Indeo\u00AE R3.1",
@@ -49,16 +42,6 @@ const char* const kCompressorTable[] = {
     "VIVO - Vivo H.263 Video CODEC Version 2.0.0",
 };
 
-QLabel* makePanel(QWidget* parent, const char* name, int width, Qt::Alignment alignment)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setAlignment(alignment | Qt::AlignVCenter);
-    label->setFixedSize(width, kLegendHeight);
-    return label;
-}
-
 // Fixed notation with 5 significant digits and 1 decimal.
 QString reticleText(float value)
 {
@@ -68,10 +51,13 @@ QString reticleText(float value)
     return QString::number(rounded, 'f', 1);
 }
 
-int screenHeightOf(const QWidget& widget)
+// Frames per second at normal speed as the clip's header states it.
+double clipFramesPerSecond(TAVISTREAM& stream)
 {
-    const QScreen* screen = widget.screen() ? widget.screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry().height() : 0;
+    TAVIStreamInfo info;
+    if (!stream.GetInfo(info) || info.dwScale == 0 || info.dwRate == 0)
+        return 0.0;
+    return double(info.dwRate) / double(info.dwScale);
 }
 
 } // namespace
@@ -90,6 +76,8 @@ TDisplayForm::TDisplayForm(const ChildContext& context, std::unique_ptr<TAVISTRE
     RestorePlacement(true);
     shown_index_ = -1;
     requested_index_ = -2;
+    if (player_open_)
+        SetPlaybackSpeed(PlaybackSpeed());
     UpdateMenu();
     Redraw();
     LayoutWindow();
@@ -101,6 +89,9 @@ TDisplayForm::TDisplayForm(const ChildContext& context, std::unique_ptr<TAVISTRE
 
 TDisplayForm::~TDisplayForm()
 {
+    if (player_open_)
+        player_->Close();
+    player_open_ = false;
     // The shown frame belongs to the decoder: let go of it before the decoder goes.
     paint_box_->clear();
     if (frames_open_) {
@@ -148,9 +139,12 @@ void TDisplayForm::OpenClip()
         frames_open_ = true;
         if (frame_count_ < 1 || !ShowFrame(0))
             throw Error(stream.GetShortName() + access_failed);
+        OpenPlayer();
     } catch (const std::exception& failure) {
         TAVIStreamInfo info;
         const bool readable = stream.GetInfo(info);
+        player_open_ = false;
+        player_->Close();
         paint_box_->clear();
         if (frames_open_)
             stream.EndFrameAccess(frame_access_);
@@ -163,6 +157,19 @@ void TDisplayForm::OpenClip()
     frame_bar_->setValue(0);
     frame_bar_->setTickInterval(std::max(1, frame_count_ / 10));
     ReadDescriptors();
+}
+
+void TDisplayForm::OpenPlayer()
+{
+    player_->SetAutoRewind(true);
+    player_->Open(frame_count_, clipFramesPerSecond(*stream_));
+    player_->SetStepSize(1);
+    if (frame_bar_->selectionEnd() > frame_bar_->selectionStart()) {
+        player_->SetLoopStart(frame_bar_->selectionStart());
+        player_->SetLoopEnd(frame_bar_->selectionEnd());
+    }
+    player_open_ = true;
+    options_ |= voVideoControls;
 }
 
 void TDisplayForm::ReadDescriptors()
@@ -196,46 +203,74 @@ bool TDisplayForm::ShowFrame(int32_t index)
     }
     BitmapInfoHeader header;
     std::memcpy(&header, bytes, sizeof header);
-    if (header.biWidth != frame_width_ || header.biHeight != frame_height_) {
-        frame_width_ = header.biWidth;
-        frame_height_ = header.biHeight;
-        if (isVisible())
-            LayoutWindow();
-    }
+    if (header.biWidth != frame_width_ || header.biHeight != frame_height_)
+        SetFrameSize(header.biWidth, header.biHeight);
     return true;
+}
+
+void TDisplayForm::SetFrameSize(int width, int height)
+{
+    if (width == frame_width_ && height == frame_height_)
+        return;
+    frame_width_ = width;
+    frame_height_ = height;
+    if (isVisible())
+        LayoutWindow();
+}
+
+void TDisplayForm::SetHooks(const DisplayOwnerHooks& hooks)
+{
+    hooks_ = hooks;
+    if (hooks_.paint)
+        paint_box_->setPaintHook(hooks_.paint);
+    else
+        paint_box_->setPaintHook(nullptr);
+    UpdateHint();
+    UpdateMenu();
 }
 
 int32_t TDisplayForm::CurrentIndex()
 {
-    return shown_index_;
+    return player_open_ ? player_->Position() : shown_index_;
 }
 
 void TDisplayForm::Seek(int32_t index)
 {
-    TChildForm::Seek(std::clamp(index, 0, std::max(0, frame_count_ - 1)));
+    index = std::clamp(index, 0, std::max(0, frame_count_ - 1));
+    if (player_open_ && player_->Position() != index)
+        player_->Seek(index);
+    TChildForm::Seek(index);
 }
 
 float TDisplayForm::EndTime()
 {
-    if (!frames_open_)
+    if (!player_open_)
         return FirstFrameTimeMs();
     return float(time_base_.FrameTime(frame_count_ - 1));
 }
 
 int32_t TDisplayForm::LastIndex()
 {
-    return frames_open_ ? frame_count_ - 1 : 0;
+    return player_open_ ? frame_count_ - 1 : 0;
 }
 
 bool TDisplayForm::Redraw()
 {
-    if (frames_open_)
+    if (player_open_)
+        requested_index_ = std::clamp(player_->Position(), 0, std::max(0, frame_count_ - 1));
+    else if (frames_open_)
         requested_index_ = std::clamp(requested_index_, 0, std::max(0, frame_count_ - 1));
     if (!TChildForm::Redraw())
         return false;
     if (frames_open_)
         ShowFrame(shown_index_);
+    else if (hooks_.paint)
+        paint_box_->update();
     ShowCounters();
+    if (hooks_.time_changed)
+        hooks_.time_changed(current_time_ms_);
+    if (cropper_->isVisible())
+        cropper_->Outline();
     return true;
 }
 
@@ -247,8 +282,30 @@ bool TDisplayForm::Poll(bool& range_stale, bool& closing)
     return Redraw();
 }
 
+void TDisplayForm::PlayerPositionChanged(int /*frame*/)
+{
+    // The player keeps time itself; show its frame now rather than at the next master tick.
+    Redraw();
+}
+
+void TDisplayForm::PlayerButtonPressed(TMPBtnType /*button*/)
+{
+    if (cropper_->isVisible())
+        cropper_->Outline();
+}
+
 bool TDisplayForm::CanClose()
 {
+    if (saving_) {
+        if (!save_cancel_requested_) {
+            const PromptButton answer = askUser(PromptKind::Confirmation, title_,
+                QStringLiteral("Cancel Save in Progress?"), PromptButton::Yes | PromptButton::No);
+            if (answer == PromptButton::Yes)
+                RequestSaveCancel();
+        }
+        WaitForSaveEnd();
+        return false;
+    }
     if (typeid(*this) != typeid(TDisplayForm) || !descriptors_changed_ || file_name_.isEmpty()
         || descriptor_save_confirmed_)
         return true;
@@ -301,7 +358,7 @@ void TDisplayForm::ShowCounters()
 
 void TDisplayForm::ShowReticle(int mouse_x, int mouse_y)
 {
-    if (!(options_ & voReticlePosition))
+    if (!(options_ & voReticlePosition) || frame_width_ < 1)
         return;
     const ReticlePoint point
         = ReticleAt(mouse_x, mouse_y, paint_box_->width(), paint_box_->height(), frame_width_, frame_height_);
@@ -316,190 +373,10 @@ void TDisplayForm::FrameBarMoved(int position)
         UserSeek(position);
 }
 
-void TDisplayForm::BuildWidgets()
+void TDisplayForm::PictureClicked()
 {
-    paint_box_ = new FrameView(this);
-    paint_box_->setToolTip(QStringLiteral("Right-Click for Settings"));
-    connect(paint_box_, &FrameView::mouseMovedOver, this, &TDisplayForm::ShowReticle);
-
-    legend_ = new QWidget(this);
-    legend_->setObjectName(QStringLiteral("LegendPanel"));
-    frame_panel_ = makePanel(legend_, "FramePanel", kFramePanelWidth, Qt::AlignHCenter);
-    reticle_panel_ = makePanel(legend_, "ReticlePanel", kReticlePanelWidth, Qt::AlignHCenter);
-    time_panel_ = new QWidget(legend_);
-    time_panel_->setObjectName(QStringLiteral("TimePanel"));
-    time_panel_->setFixedSize(kTimeValueWidth + kTimeUnitWidth, kLegendHeight);
-    time_value_ = makePanel(time_panel_, "TimeLabel", kTimeValueWidth, Qt::AlignRight);
-    time_unit_ = new QLabel(time_panel_);
-    time_unit_->setObjectName(QStringLiteral("TimeUnits"));
-    time_unit_->setGeometry(kTimeValueWidth, 0, kTimeUnitWidth, kLegendHeight);
-    time_unit_->setAlignment(Qt::AlignCenter);
-
-    controls_ = new QWidget(this);
-    controls_->setObjectName(QStringLiteral("ControlsPanel"));
-    frame_bar_ = new QSlider(Qt::Horizontal, controls_);
-    frame_bar_->setObjectName(QStringLiteral("FrameBar"));
-    frame_bar_->setRange(0, 0);
-    frame_bar_->setTickPosition(QSlider::TicksBelow);
-    connect(frame_bar_, &QSlider::valueChanged, this, &TDisplayForm::FrameBarMoved);
-    setFocusPolicy(Qt::StrongFocus);
-}
-
-void TDisplayForm::BuildMenu()
-{
-    popup_menu_ = new QMenu(this);
-    popup_menu_->setObjectName(QStringLiteral("DisplayPopupMenu"));
-    auto item = [this](const char* name, const QString& caption, ViewOption option) {
-        QAction* action = popup_menu_->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        action->setCheckable(true);
-        connect(action, &QAction::triggered, this, [this, option](bool on) { SetViewOption(option, on); });
-        return action;
-    };
-    size_items_[0] = item("HalfSize", QStringLiteral("&Half Size"), voHalfSize);
-    size_items_[1] = item("FullSize", QStringLiteral("&Full Size"), voFullSize);
-    size_items_[2] = item("DoubleSize", QStringLiteral("&Double Size"), voDoubleSize);
-    size_items_[3] = item("AnySize", QStringLiteral("Any Si&ze"), voAnySize);
-    popup_menu_->addSeparator();
-    frame_counter_item_ = item("FrameCounter", QStringLiteral("Fra&me Counter"), voFrameCounter);
-    time_counter_item_ = item("TimeCounter", QStringLiteral("&Time Counter"), voTimeCounter);
-    reticle_item_ = item("ReticlePosition", QStringLiteral("&Reticle Position"), voReticlePosition);
-    aspect_item_
-        = item("PreserveAspectRatio", QStringLiteral("Preserve &Aspect Ratio"), voPreserveAspectRatio);
-    popup_menu_->addSeparator();
-    copy_frame_item_ = popup_menu_->addAction(QStringLiteral("Full Resolution Frame"));
-    copy_frame_item_->setObjectName(QStringLiteral("CopyFrameItem"));
-    copy_frame_item_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    copy_frame_item_->setShortcutContext(Qt::WindowShortcut);
-    connect(copy_frame_item_, &QAction::triggered, this, [this] { CopyFrame(); });
-    addAction(copy_frame_item_);
-}
-
-void TDisplayForm::UpdateMenu()
-{
-    const ViewOption sizes[4] = { voHalfSize, voFullSize, voDoubleSize, voAnySize };
-    for (int i = 0; i < 4; ++i)
-        size_items_[i]->setChecked((options_ & sizes[i]) != 0);
-    frame_counter_item_->setChecked(options_ & voFrameCounter);
-    time_counter_item_->setChecked(options_ & voTimeCounter);
-    reticle_item_->setChecked(options_ & voReticlePosition);
-    aspect_item_->setChecked(options_ & voPreserveAspectRatio);
-    copy_frame_item_->setEnabled(frames_open_);
-    paint_box_->setCursor((options_ & voReticlePosition) ? Qt::CrossCursor : Qt::ArrowCursor);
-}
-
-void TDisplayForm::SetViewOption(ViewOption item, bool on)
-{
-    constexpr uint32_t size_bits = voHalfSize | voFullSize | voDoubleSize | voAnySize;
-    if (item & size_bits) {
-        // The size items act as one choice.
-        options_ &= ~size_bits;
-        if (on)
-            options_ |= item;
-    } else if (on) {
-        options_ |= item;
-    } else {
-        options_ &= ~uint32_t(item);
-    }
-    LayoutWindow();
-    UpdateMenu();
-}
-
-void TDisplayForm::UpdateLegendVisibility()
-{
-    frame_panel_->setVisible(options_ & voFrameCounter);
-    time_panel_->setVisible(options_ & voTimeCounter);
-    reticle_panel_->setVisible(options_ & voReticlePosition);
-    legend_->setVisible(options_ & (voFrameCounter | voTimeCounter | voReticlePosition));
-    controls_->setVisible(frames_open_ && (options_ & voVideoControls));
-}
-
-int TDisplayForm::ExtraHeight() const
-{
-    return (legend_->isVisibleTo(this) ? kLegendHeight : 0)
-        + (controls_->isVisibleTo(this) ? kControlsHeight : 0);
-}
-
-int TDisplayForm::LegendWidth() const
-{
-    int width = 0;
-    if (legend_->isVisibleTo(this)) {
-        width += frame_panel_->isVisibleTo(this) ? kFramePanelWidth : 0;
-        width += reticle_panel_->isVisibleTo(this) ? kReticlePanelWidth : 0;
-        width += time_panel_->isVisibleTo(this) ? time_panel_->width() : 0;
-    }
-    if (controls_->isVisibleTo(this))
-        width = std::max(width, kMinimumControlsWidth);
-    return width;
-}
-
-void TDisplayForm::LayoutWindow()
-{
-    if (in_layout_ || frame_width_ < 1)
-        return;
-    in_layout_ = true;
-    UpdateLegendVisibility();
-    DisplaySizing sizing;
-    sizing.frame_width = frame_width_;
-    sizing.frame_height = frame_height_;
-    sizing.client_width = width();
-    sizing.client_height = height();
-    sizing.last_width = last_width_;
-    sizing.last_height = last_height_;
-    sizing.extra_height = ExtraHeight();
-    sizing.previous_extra_height = previous_extra_;
-    sizing.legend_width = LegendWidth();
-    sizing.screen_height = screenHeightOf(*this);
-    sizing.options = options_;
-    const ClientSize size = ComputeClientSize(sizing);
-    previous_extra_ = sizing.extra_height;
-    resize(size.width, size.height);
-    last_width_ = size.width;
-    last_height_ = size.height;
-    PlaceChildren(size.width, size.height);
-
-    horizontal_scale_ = float(paint_box_->width()) / float(frame_width_);
-    vertical_scale_ = float(paint_box_->height()) / float(frame_height_);
-    if (!(options_ & voAnySize)) {
-        options_ &= ~uint32_t(voHalfSize | voFullSize | voDoubleSize);
-        options_ |= MatchingSizeItem(paint_box_->width(), paint_box_->height(), frame_width_, frame_height_);
-    }
-    UpdateMenu();
-    in_layout_ = false;
-}
-
-void TDisplayForm::PlaceChildren(int width, int height)
-{
-    const int extra = ExtraHeight();
-    int y = std::max(0, height - extra);
-    paint_box_->setGeometry(0, 0, width, y);
-    if (legend_->isVisibleTo(this)) {
-        legend_->setGeometry(0, y, width, kLegendHeight);
-        const LegendPositions at
-            = PlaceLegendPanels(width, frame_panel_->isVisibleTo(this) ? kFramePanelWidth : 0,
-                reticle_panel_->isVisibleTo(this) ? kReticlePanelWidth : 0,
-                time_panel_->isVisibleTo(this) ? time_panel_->width() : 0);
-        frame_panel_->move(at.frame_left, 0);
-        reticle_panel_->move(at.reticle_left, 0);
-        time_panel_->move(at.time_left, 0);
-        y += kLegendHeight;
-    }
-    if (controls_->isVisibleTo(this)) {
-        controls_->setGeometry(0, y, width, kControlsHeight);
-        frame_bar_->setGeometry(4, 0, std::max(0, width - 8), kControlsHeight);
-    }
-}
-
-void TDisplayForm::resizeEvent(QResizeEvent* event)
-{
-    TChildForm::resizeEvent(event);
-    LayoutWindow();
-}
-
-void TDisplayForm::contextMenuEvent(QContextMenuEvent* event)
-{
-    UpdateMenu();
-    popup_menu_->exec(event->globalPos());
+    if (!saving_)
+        setFocus();
 }
 
 bool TDisplayForm::MoveReticleByKey(QKeyEvent* event)
@@ -540,7 +417,7 @@ bool TDisplayForm::MoveReticleByKey(QKeyEvent* event)
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        setFocus();
+        PictureClicked();
         return true;
     default:
         return false;
@@ -553,35 +430,36 @@ bool TDisplayForm::MoveReticleByKey(QKeyEvent* event)
     return true;
 }
 
+bool TDisplayForm::StepByKey(QKeyEvent* event)
+{
+    if (!frames_open_ || saving_)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        UserSeek(CurrentIndex() - 1);
+        return true;
+    case Qt::Key_Right:
+        UserSeek(CurrentIndex() + 1);
+        return true;
+    case Qt::Key_Home:
+        UserSeek(0);
+        return true;
+    case Qt::Key_End:
+        UserSeek(frame_count_ - 1);
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TDisplayForm::keyPressEvent(QKeyEvent* event)
 {
     // Over the picture with the reticle on, the keys aim the reticle; elsewhere they step frames.
-    if (MoveReticleByKey(event)) {
+    if (MoveReticleByKey(event) || StepByKey(event)) {
         event->accept();
         return;
     }
-    if (!frames_open_) {
-        TChildForm::keyPressEvent(event);
-        return;
-    }
-    switch (event->key()) {
-    case Qt::Key_Left:
-        UserSeek(shown_index_ - 1);
-        break;
-    case Qt::Key_Right:
-        UserSeek(shown_index_ + 1);
-        break;
-    case Qt::Key_Home:
-        UserSeek(0);
-        break;
-    case Qt::Key_End:
-        UserSeek(frame_count_ - 1);
-        break;
-    default:
-        TChildForm::keyPressEvent(event);
-        return;
-    }
-    event->accept();
+    TChildForm::keyPressEvent(event);
 }
 
 } // namespace fw

@@ -1,21 +1,45 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include <QColor>
+#include <QPoint>
+#include <QRect>
+
 #include "shell/forms/child_form.h"
+#include "shell/player_state.h"
 
 class QAction;
 class QLabel;
 class QMenu;
-class QSlider;
+class QPainter;
 
 namespace fw {
 
 class FrameView;
+class SavePanel;
+class TCropShape;
+class TFWMediaPlayer;
+class TimeBarSlider;
+
+// What a window that owns a clip window (a preview) may hook into it. Every hook is optional.
+struct DisplayOwnerHooks {
+    std::function<void(NotifyResult)> player_notified;
+    std::function<void(const QRect& picture)> layout_changed;
+    // Draws the owner's own frame into the picture area instead of the clip's.
+    std::function<void(QPainter& painter, const QRect& picture)> paint;
+    std::function<void(int percent)> save_progress;
+    std::function<void(bool success, bool clip_file, const QString& final_name)> save_finished;
+    std::function<void(float time_ms)> time_changed;
+    // Double-click on the picture and "Color Transform..." in the pop-up menu.
+    std::function<void()> color_transform;
+};
 
 // A clip window: the current frame scaled into the picture area, a legend with frame number,
-// time and reticle position, and a frame bar. Stand-alone windows open their clip file here
-// and take part in the master timing; windows over another source are driven by their owner.
+// time and reticle position, a frame bar and a player bar, a crop rectangle and the save panel.
+// Stand-alone windows open their clip file here, play it on their own player and take part in
+// the master timing; windows over another source are driven and painted by their owner.
 class TDisplayForm : public TChildForm {
     Q_OBJECT
 public:
@@ -32,6 +56,7 @@ public:
     bool Redraw() override;
     bool Poll(bool& range_stale, bool& closing) override;
     bool CanClose() override;
+    bool IsSaving() const override { return saving_; }
     // Windows owned by a preview measure and graph through their owner.
     void EnableQuickMeasure(bool enable) override;
     void EnableSignalGraph(bool enable) override;
@@ -42,16 +67,55 @@ public:
     int FrameHeight() const { return frame_height_; }
     float HorizontalScale() const { return horizontal_scale_; }
     float VerticalScale() const { return vertical_scale_; }
+    float ReticleX() const { return reticle_x_; }
+    float ReticleY() const { return reticle_y_; }
+    QRect PictureRect() const;
+    bool PlayerOpen() const { return player_open_; }
+    TFWMediaPlayer* MediaPlayer() const { return player_; }
+    TCropShape* Cropper() const { return cropper_; }
+
     // Re-lays out the window after a size or view change.
     void LayoutWindow();
     // Toggles or picks a view item of the pop-up menu, as the user would.
     void SetViewOption(ViewOption item, bool on);
+    // Playback speed per 1000 of normal (125 .. 8000), kept in the high 16 option bits.
+    int PlaybackSpeed() const { return int(options_ >> 16); }
+    void SetPlaybackSpeed(int speed);
+    // The play loop from the frame bar's selection, as the pop-up menu items set it.
+    void SetPlayLoopStart();
+    void SetPlayLoopEnd();
+    void SetFullPlayLoop();
+    // The window's client area above the controls, with a reticle cross at the given picture
+    // point when the reticle shows; also put on the clipboard by CopyImageAndDataBorder.
+    QImage ImageAndDataBorder(const QPoint& picture_point);
+    void CopyImageAndDataBorder();
+    QColor CropColor() const { return crop_color_; }
+    void SetCropColor(const QColor& color);
+
+    // Owners (preview windows) set the frame size and draw through their paint hook.
+    void SetHooks(const DisplayOwnerHooks& hooks);
+    void SetFrameSize(int width, int height);
+
+    // The save panel side of a save: the save itself runs in the stream. BeginSave returns the
+    // name to write to (a "~" name beside an existing clip, so it is replaced only on success).
+    QString BeginSave(const QString& type_caption, const QString& target, bool clip_file);
+    // One progress report from the save; returns 0 to go on or the user-abort code.
+    int32_t ReportSaveProgress(int percent);
+    // The save ended with the given code (0 for success).
+    void FinishSave(int32_t code);
+    void RequestSaveCancel();
 
     // The hint of the clip window when it cannot be opened: the compressor's table entry, or its
     // four-character code when the table does not know it.
     static QString DriverHint(uint32_t compressor);
     static QString OpenFailureMessage(
         const QString& path, bool info_readable, uint32_t compressor, const QString& failure);
+
+signals:
+    // The picture was painted with the frame of this index (used to time the picture path).
+    void framePainted(int32_t index);
+    // A save through this window ended (successfully or not).
+    void saveEnded();
 
 protected:
     void TimeBaseUpdated() override;
@@ -60,24 +124,45 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Opening and frames.
     void OpenClip();
+    void OpenPlayer();
     void ReadDescriptors();
     void WriteDescriptors();
     bool ShowFrame(int32_t index);
     void ShowCounters();
     void ShowReticle(int mouse_x, int mouse_y);
+    void FrameBarMoved(int position);
+    void PlayerPositionChanged(int frame);
+    void PlayerButtonPressed(TMPBtnType button);
+    void PictureClicked();
+    bool MoveReticleByKey(QKeyEvent* event);
+    bool StepByKey(QKeyEvent* event);
+    void WaitForSaveEnd();
+
+    // Widgets and menu.
     void BuildWidgets();
     void BuildMenu();
+    void BuildPlaybackItems();
+    void BuildCopyItems();
     void UpdateMenu();
+    void UpdateHint();
+    void ChooseCropColor();
+
+    // Layout.
     void UpdateLegendVisibility();
     int ExtraHeight() const;
     int LegendWidth() const;
     void PlaceChildren(int width, int height);
-    void FrameBarMoved(int position);
-    bool MoveReticleByKey(QKeyEvent* event);
+    void PlaceControls(int width, int top);
+    void LimitCropper();
+
+    // Saving.
+    void EndSavePanel();
 
     bool stand_alone_ = false;
     bool frames_open_ = false;
+    bool player_open_ = false;
     bool in_layout_ = false;
     FrameAccess* frame_access_ = nullptr;
     int32_t frame_count_ = 0;
@@ -91,8 +176,20 @@ private:
     float reticle_x_ = 0.0f;
     float reticle_y_ = 0.0f;
     bool updating_frame_bar_ = false;
+    QColor crop_color_ { 0, 255, 0 };
+    QPoint menu_point_ { -1, -1 }; // picture point where the pop-up menu was opened
+    DisplayOwnerHooks hooks_;
+
+    // Save state.
+    bool saving_ = false;
+    bool save_cancel_requested_ = false;
+    bool save_to_clip_ = false;
+    QString save_final_name_;
+    QString save_write_name_;
+    QString title_before_save_;
 
     FrameView* paint_box_ = nullptr;
+    TCropShape* cropper_ = nullptr;
     QWidget* legend_ = nullptr;
     QLabel* frame_panel_ = nullptr;
     QLabel* reticle_panel_ = nullptr;
@@ -100,14 +197,24 @@ private:
     QLabel* time_value_ = nullptr;
     QLabel* time_unit_ = nullptr;
     QWidget* controls_ = nullptr;
-    QSlider* frame_bar_ = nullptr;
+    TimeBarSlider* frame_bar_ = nullptr;
+    TFWMediaPlayer* player_ = nullptr;
+    SavePanel* save_panel_ = nullptr;
+
     QMenu* popup_menu_ = nullptr;
     QAction* size_items_[4] = {};
     QAction* frame_counter_item_ = nullptr;
     QAction* time_counter_item_ = nullptr;
     QAction* reticle_item_ = nullptr;
+    QAction* video_controls_item_ = nullptr;
     QAction* aspect_item_ = nullptr;
+    QMenu* speed_menu_ = nullptr;
+    QAction* loop_items_[3] = {};
     QAction* copy_frame_item_ = nullptr;
+    QAction* copy_border_item_ = nullptr;
+    QAction* color_transform_item_ = nullptr;
+    QAction* quick_measure_item_ = nullptr;
+    QAction* signal_graph_item_ = nullptr;
 };
 
 } // namespace fw

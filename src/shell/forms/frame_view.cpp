@@ -59,16 +59,49 @@ QImage FrameView::picture() const
     return rows_.isNull() ? QImage() : rows_.mirrored(false, true);
 }
 
+void FrameView::setPaintHook(std::function<void(QPainter&, const QRect&)> hook)
+{
+    paint_hook_ = std::move(hook);
+    update();
+}
+
+void FrameView::setBackground(const QColor& colour)
+{
+    background_ = colour;
+    update();
+}
+
 void FrameView::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
-    if (rows_.isNull()) {
-        painter.fillRect(rect(), palette().window());
-        return;
+    if (paint_hook_) {
+        painter.fillRect(rect(), background_);
+        paint_hook_(painter, rect());
+    } else if (rows_.isNull()) {
+        painter.fillRect(rect(), background_);
+    } else {
+        // Stored rows run bottom-up: flip while stretching instead of copying the frame.
+        painter.setTransform(QTransform(1, 0, 0, -1, 0, height()));
+        painter.drawImage(QRectF(0, 0, width(), height()), rows_);
     }
-    // Stored rows run bottom-up: flip while stretching instead of copying the frame.
-    painter.setTransform(QTransform(1, 0, 0, -1, 0, height()));
-    painter.drawImage(QRectF(0, 0, width(), height()), rows_);
+    painter.end();
+    emit painted();
+}
+
+void FrameView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const QPoint at = event->position().toPoint();
+        emit clicked(at.x(), at.y());
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void FrameView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
+    QWidget::mouseDoubleClickEvent(event);
 }
 
 void FrameView::mouseMoveEvent(QMouseEvent* event)

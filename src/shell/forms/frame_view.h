@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include <QImage>
 #include <QWidget>
@@ -21,18 +22,29 @@ public:
     bool hasFrame() const { return !rows_.isNull(); }
     // The shown picture as an upright copy (for the clipboard and for checks).
     QImage picture() const;
+    // An owner that paints its own pictures draws them here instead of the packed frame.
+    void setPaintHook(std::function<void(QPainter&, const QRect&)> hook);
+    // Shown where no frame covers the area.
+    void setBackground(const QColor& colour);
 
 signals:
     void mouseMovedOver(int x, int y);
     void mouseLeft();
+    void clicked(int x, int y);
+    void doubleClicked();
+    void painted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
     QImage rows_; // the frame's rows as stored: bottom row first
+    std::function<void(QPainter&, const QRect&)> paint_hook_;
+    QColor background_ { Qt::black };
 };
 
 } // namespace fw

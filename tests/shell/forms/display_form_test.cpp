@@ -14,22 +14,17 @@
 #include "clips/descriptor_block.h"
 #include "clips/frame_image.h"
 #include "shell/forms/display_form.h"
+#include "shell/forms/form_test_support.h"
 #include "shell/forms/frame_view.h"
 #include "support/fw_error.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
 using namespace fw;
+using fw::test::OtherSource;
+using fw::test::runFfmpeg;
 
 namespace {
-
-bool runFfmpeg(const QStringList& arguments)
-{
-    QProcess process;
-    process.start("ffmpeg", QStringList { "-nostdin", "-loglevel", "error", "-y" } + arguments);
-    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
-}
 
 // Top half white, bottom half black: shows whether rows end up the right way up.
 bool makeSplitClip(const QString& path, int width = 64, int height = 48)
@@ -478,12 +473,6 @@ void DisplayFormTest::sizeItemsResizeThePicture()
 
 void DisplayFormTest::windowOverAnotherSourceIsLeftToItsOwner()
 {
-    struct OtherSource : TAVISTREAM {
-        OtherSource()
-            : TAVISTREAM("Other")
-        {
-        }
-    };
     TDisplayForm form(context_, std::make_unique<OtherSource>(), QString(), "preview");
     QVERIFY(!form.IsTimedClipWindow());
     QVERIFY(!form.isVisible());

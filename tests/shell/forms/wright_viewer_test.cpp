@@ -10,6 +10,8 @@
 #include <QTextBrowser>
 #include <QToolButton>
 
+#include "clips/descriptor_block.h"
+#include "clips/riff_file.h"
 #include "shell/forms/child_form.h"
 #include "shell/forms/wright_viewer.h"
 #include "support/settings_store.h"
@@ -46,6 +48,7 @@ private slots:
     void hintsCanBeSwitchedOff();
     void helpTopicsShowTheManual();
     void activatedChildBecomesCurrentAndAllFollowTheTimeBar();
+    void clipsOfDifferentRatesPlayInStep();
 
 private:
     QString MakeClip(const QString& name, int frames);
@@ -341,6 +344,58 @@ void WrightViewerTest::activatedChildBecomesCurrentAndAllFollowTheTimeBar()
     QVERIFY(TickUntil([&] { return second->CurrentIndex() == 15; }));
     // The shorter clip stays on its last frame.
     QCOMPARE(first->CurrentIndex(), 11);
+}
+
+void WrightViewerTest::clipsOfDifferentRatesPlayInStep()
+{
+    // 1000 and 500 frames per second, both starting at time 0.
+    const QString fast = MakeClip(QStringLiteral("fast.avi"), 24);
+    const QString slow = MakeClip(QStringLiteral("slow.avi"), 12);
+    QVERIFY(!fast.isEmpty() && !slow.isEmpty());
+    const auto fast_block
+        = DescriptorChunkBytes("[Timing]\rFrame Rate=1000\rMark Frame=0\rTime at Mark Frame=0\r");
+    const auto slow_block
+        = DescriptorChunkBytes("[Timing]\rFrame Rate=500\rMark Frame=0\rTime at Mark Frame=0\r");
+    QVERIFY(TRIFF(fast).AddChunk(kDescriptorChunkId, fast_block.data(), int32_t(fast_block.size())));
+    QVERIFY(TRIFF(slow).AddChunk(kDescriptorChunkId, slow_block.data(), int32_t(slow_block.size())));
+
+    viewer_->QueueFiles({ fast, slow });
+    QVERIFY(TickUntil([&] { return viewer_->Children().size() == 2; }));
+    TChildForm* fast_child = viewer_->Children().at(0);
+    TChildForm* slow_child = viewer_->Children().at(1);
+    QCOMPARE(slow_child->FramePeriodMs(), 2.0f);
+    QVERIFY(TickUntil([&] { return viewer_->Clock().End() == 23.0f; }));
+    QCOMPARE(viewer_->Clock().Step(), 1.0f);
+
+    // Stepping: every master step is a frame of the fast clip and half a frame of the slow one,
+    // which shows the frame nearest the master time.
+    auto* step = viewer_->findChild<QToolButton*>(QStringLiteral("StepSB"));
+    for (int k = 1; k <= 6; ++k) {
+        QTest::mouseClick(step, Qt::LeftButton);
+        QVERIFY(TickUntil([&] { return fast_child->CurrentIndex() == k; }, 5));
+        QCOMPARE(slow_child->CurrentIndex(), (k + 1) / 2);
+    }
+
+    // Playing: the slow clip shows each of its frames for two master steps, in step.
+    QTest::mouseClick(viewer_->findChild<QToolButton*>(QStringLiteral("StartSB")), Qt::LeftButton);
+    QVERIFY(TickUntil([&] { return fast_child->CurrentIndex() == 0 && slow_child->CurrentIndex() == 0; }));
+    QList<QPair<int, int>> seen;
+    QTest::mouseClick(viewer_->findChild<QToolButton*>(QStringLiteral("PlaySB")), Qt::LeftButton);
+    QVERIFY(TickUntil(
+        [&] {
+            const QPair<int, int> now(fast_child->CurrentIndex(), slow_child->CurrentIndex());
+            if (seen.isEmpty() || seen.last() != now)
+                seen.append(now);
+            return now.first == 23;
+        },
+        400));
+    for (const auto& [fast_index, slow_index] : seen)
+        QCOMPARE(slow_index, std::min((fast_index + 1) / 2, 11));
+    QMap<int, int> steps_per_slow_frame;
+    for (const auto& pair : seen)
+        ++steps_per_slow_frame[pair.second];
+    QVERIFY(seen.size() >= 20);
+    QCOMPARE(steps_per_slow_frame.value(5), 2);
 }
 
 QTEST_MAIN(WrightViewerTest)

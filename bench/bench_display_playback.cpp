@@ -1,0 +1,221 @@
+// The picture path of clip windows, timed as the user meets it: from a frame-bar move to the
+// frame painted (scrubbing), and four windows playing side by side (processor load at x1, how
+// late frames reach the screen at x8). Runs on the offscreen platform unless another is set.
+// Clips are 512x384, uncompressed 24-bit and MJPEG, made with the ffmpeg command the first time.
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include "shell/forms/display_form.h"
+#include "shell/forms/media_player.h"
+#include "shell/forms/time_bar.h"
+#include "support/settings_store.h"
+
+namespace {
+
+constexpr int kFrames = 400;
+constexpr int kClipRate = 100; // frames per second at normal speed
+constexpr int kScrubPositions = 200;
+
+QString benchClip(const char* name, const char* codec)
+{
+    const QString path = QStringLiteral("/tmp/fw_bench_play_%1_512x384.avi").arg(QString::fromLatin1(name));
+    if (!QFileInfo::exists(path)) {
+        const std::string command
+            = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=512x384:rate="
+            + std::to_string(kClipRate) + " -frames:v " + std::to_string(kFrames) + " " + codec + " "
+            + path.toStdString();
+        if (std::system(command.c_str()) != 0)
+            return {};
+    }
+    return path;
+}
+
+QString clipOf(const std::string& kind)
+{
+    return kind == "Mjpeg" ? benchClip("mjpeg", "-c:v mjpeg -q:v 3")
+                           : benchClip("raw", "-c:v rawvideo -pix_fmt bgr24");
+}
+
+double processSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[size_t(fraction * double(values.size() - 1) + 0.5)];
+}
+
+// Clip windows as the main window would open them, without the main window.
+class Windows {
+public:
+    Windows()
+        : settings_(dir_.filePath(QStringLiteral("settings.ini")))
+    {
+        context_.settings = &settings_;
+    }
+
+    fw::TDisplayForm* Open(const QString& path, int left)
+    {
+        auto form = std::make_unique<fw::TDisplayForm>(context_,
+            std::make_unique<fw::TAVISTREAM>(QStringLiteral("AVI")), path, QFileInfo(path).fileName());
+        form->setAttribute(Qt::WA_DeleteOnClose, false);
+        form->move(left, 0);
+        forms_.push_back(std::move(form));
+        return forms_.back().get();
+    }
+
+private:
+    QTemporaryDir dir_;
+    fw::SettingsStore settings_;
+    fw::ChildContext context_;
+    std::vector<std::unique_ptr<fw::TDisplayForm>> forms_;
+};
+
+// Runs the event loop until the condition holds or the time is up.
+bool runUntil(const std::function<bool()>& done, int timeout_ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeout_ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+void Scrub(benchmark::State& state, const std::string& kind)
+{
+    Windows windows;
+    fw::TDisplayForm* form = windows.Open(clipOf(kind), 0);
+    auto* frame_bar = form->findChild<fw::TimeBarSlider*>(QStringLiteral("FrameBar"));
+    std::mt19937 random(20261209);
+    std::uniform_int_distribution<int> position(0, kFrames - 1);
+    std::vector<double> latencies_ms;
+    int painted = -1;
+    QObject::connect(form, &fw::TDisplayForm::framePainted, form, [&](int32_t index) { painted = index; });
+    runUntil([] { return false; }, 200); // let the window settle
+    for (auto _ : state) {
+        for (int i = 0; i < kScrubPositions; ++i) {
+            int target = position(random);
+            if (target == frame_bar->value())
+                target = (target + 1) % kFrames;
+            painted = -1;
+            QElapsedTimer clock;
+            clock.start();
+            frame_bar->setValue(target);
+            if (!runUntil([&] { return painted == target; }, 2000)) {
+                state.SkipWithError("frame never painted");
+                return;
+            }
+            latencies_ms.push_back(double(clock.nsecsElapsed()) * 1e-6);
+        }
+    }
+    state.counters["median_ms"] = percentile(latencies_ms, 0.5);
+    state.counters["p95_ms"] = percentile(latencies_ms, 0.95);
+    state.counters["max_ms"] = percentile(latencies_ms, 1.0);
+}
+
+// Four windows play the whole clip at once; lateness is measured at the paint, against the
+// due time of the frame painted, in periods of the play (clip period / speed).
+void PlayFour(benchmark::State& state, const std::string& kind, int speed)
+{
+    Windows windows;
+    std::vector<fw::TDisplayForm*> forms;
+    for (int i = 0; i < 4; ++i)
+        forms.push_back(windows.Open(clipOf(kind), i * 520));
+    runUntil([] { return false; }, 300);
+    const double period_us = 1e6 / (double(kClipRate) * speed / 1000.0);
+    std::vector<double> late_periods;
+    int shown = 0;
+    QElapsedTimer clock;
+    for (fw::TDisplayForm* form : forms) {
+        form->SetPlaybackSpeed(speed);
+        QObject::connect(form, &fw::TDisplayForm::framePainted, form, [&](int32_t index) {
+            const double due_us = double(index) * period_us;
+            late_periods.push_back(std::max(0.0, double(clock.nsecsElapsed()) * 1e-3 - due_us) / period_us);
+            ++shown;
+        });
+    }
+    double cpu_seconds = 0;
+    double wall_seconds = 0;
+    for (auto _ : state) {
+        for (fw::TDisplayForm* form : forms)
+            form->Seek(0);
+        runUntil([] { return false; }, 100);
+        late_periods.clear();
+        shown = 0;
+        const double cpu_start = processSeconds();
+        clock.start();
+        for (fw::TDisplayForm* form : forms)
+            form->MediaPlayer()->Press(fw::TMPBtnType::btPlay);
+        const bool ended = runUntil(
+            [&] {
+                return std::all_of(forms.begin(), forms.end(), [](fw::TDisplayForm* form) {
+                    return form->MediaPlayer()->Mode() == fw::PlayerMode::Stopped;
+                });
+            },
+            60000);
+        wall_seconds = double(clock.nsecsElapsed()) * 1e-9;
+        cpu_seconds = processSeconds() - cpu_start;
+        if (!ended) {
+            state.SkipWithError("play did not end");
+            return;
+        }
+    }
+    state.counters["cores"] = cpu_seconds / wall_seconds;
+    state.counters["play_s"] = wall_seconds;
+    state.counters["expected_s"] = double(kFrames) / (double(kClipRate) * speed / 1000.0);
+    state.counters["painted"] = shown;
+    state.counters["late_p50_periods"] = percentile(late_periods, 0.5);
+    state.counters["late_max_periods"] = percentile(late_periods, 1.0);
+    int skipped = 0;
+    for (fw::TDisplayForm* form : forms)
+        skipped += form->MediaPlayer()->Stats().skipped;
+    state.counters["skipped"] = skipped;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    for (const std::string kind : { "Uncompressed", "Mjpeg" }) {
+        benchmark::RegisterBenchmark(("Scrub_" + kind).c_str(), Scrub, kind)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+        for (const int speed : { 1000, 8000 })
+            benchmark::RegisterBenchmark(
+                ("PlayFour_" + kind + "_x" + std::to_string(speed / 1000)).c_str(), PlayFour, kind, speed)
+                ->Iterations(1)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
