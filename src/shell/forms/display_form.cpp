@@ -284,8 +284,10 @@ bool TDisplayForm::Poll(bool& range_stale, bool& closing)
 
 void TDisplayForm::PlayerPositionChanged(int /*frame*/)
 {
-    // The player keeps time itself; show its frame now rather than at the next master tick.
-    Redraw();
+    // The player keeps time itself; paint its frame now rather than at the next master tick or
+    // after the other windows' work queued meanwhile.
+    if (Redraw())
+        paint_box_->repaint();
 }
 
 void TDisplayForm::PlayerButtonPressed(TMPBtnType /*button*/)
