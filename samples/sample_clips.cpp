@@ -101,7 +101,7 @@ Canvas paint(int index)
     const double radius = kBallRadiusMm * kPixelsPerMm;
     canvas.disc(kBallX, centre_y, radius, Colour { 220, 40, 30 });
     canvas.disc(kBallX - radius * 0.35, centre_y - radius * 0.35, radius * 0.3, Colour { 240, 120, 100 });
-    canvas.text(330, 12, numbered("FRAME %04d", index), 2, kWhite);
+    canvas.text(330, 12, numbered("FRAME %04d", index + 1), 2, kWhite);
     canvas.text(330, 34, numbered("T=%d MS", index - impactFrame()), 2, kWhite);
     return canvas;
 }
@@ -168,7 +168,7 @@ Canvas paint(int index, double angle)
     canvas.line(pivot_x, pivot_y, bob_x, bob_y, 2.0, Colour { 200, 200, 200 });
     canvas.disc(bob_x, bob_y, 10.0, Colour { 235, 235, 235 });
     canvas.disc(pivot_x, pivot_y, 3.0, kWhite);
-    canvas.text(kWidth - 66, kHeight - 12, numbered("F %04d", index), 1, kWhite);
+    canvas.text(kWidth - 66, kHeight - 12, numbered("F %04d", index + 1), 1, kWhite);
     return canvas;
 }
 
@@ -204,7 +204,7 @@ Canvas paint(int index)
     canvas.disc(kCentreX + std::cos(angle + 2.0) * kRadius * 0.75,
         kCentreY - std::sin(angle + 2.0) * kRadius * 0.75, 7.0, Colour { 230, 40, 30 });
     canvas.disc(kCentreX, kCentreY, 6.0, Colour { 40, 40, 40 });
-    canvas.text(8, 8, numbered("FRAME %04d", index), 2, kWhite);
+    canvas.text(8, 8, numbered("FRAME %04d", index + 1), 2, kWhite);
     return canvas;
 }
 

@@ -73,6 +73,9 @@ TDisplayForm::TDisplayForm(const ChildContext& context, std::unique_ptr<TAVISTRE
     stand_alone_ = stream_ && typeid(*stream_) == typeid(TAVISTREAM);
     if (stand_alone_)
         OpenClip();
+    // A first clip window shows its frames pixel for pixel; later ones take the stored size.
+    if (frame_width_ > 0)
+        resize(frame_width_, frame_height_);
     RestorePlacement(true);
     shown_index_ = -1;
     requested_index_ = -2;

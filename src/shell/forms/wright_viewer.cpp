@@ -381,6 +381,24 @@ void TWrightViewer::OpenWindow(const QString& file_name, OpenFileType type)
     }
 }
 
+QPoint TWrightViewer::BesideLastClip(const QWidget& form, const QPoint& fallback) const
+{
+    // Clips are compared side by side: the next window goes to the right of the last one while
+    // the screen has room for it, and only then do windows overlap.
+    const QWidget* last = nullptr;
+    for (const auto& link : links_) {
+        if (link->Form() != &form)
+            last = link->Form();
+    }
+    const QScreen* screen = form.screen() ? form.screen() : QGuiApplication::primaryScreen();
+    if (!last || !screen)
+        return fallback;
+    const QRect frame = last->frameGeometry();
+    const QPoint beside(frame.right() + 1 + 4, frame.top());
+    const QRect wanted(beside, form.frameGeometry().size());
+    return screen->availableGeometry().contains(wanted) ? beside : fallback;
+}
+
 void TWrightViewer::OpenClip(const QString& file_name, const QString& options_section)
 {
     ChildContext context;
@@ -409,6 +427,8 @@ void TWrightViewer::OpenClip(const QString& file_name, const QString& options_se
         }
         return false;
     };
+    if (taken_by_other())
+        at = BesideLastClip(*form, at);
     for (int step = 0; step < 32 && taken_by_other(); ++step)
         at += QPoint(24, 24);
     form->move(at);

@@ -89,6 +89,7 @@ private:
 
     void DispatchOpenQueue();
     void OpenWindow(const QString& file_name, OpenFileType type);
+    QPoint BesideLastClip(const QWidget& form, const QPoint& fallback) const;
     void OpenClip(const QString& file_name, const QString& options_section);
     void OpenSignalFiles(const QStringList& file_names);
 

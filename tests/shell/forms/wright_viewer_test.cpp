@@ -364,6 +364,9 @@ void WrightViewerTest::clipsOfDifferentRatesPlayInStep()
     TChildForm* fast_child = viewer_->Children().at(0);
     TChildForm* slow_child = viewer_->Children().at(1);
     QCOMPARE(slow_child->FramePeriodMs(), 2.0f);
+    // The second window opens beside the first, not over it.
+    QVERIFY(slow_child->x() > fast_child->frameGeometry().right());
+    QCOMPARE(slow_child->y(), fast_child->y());
     QVERIFY(TickUntil([&] { return viewer_->Clock().End() == 23.0f; }));
     QCOMPARE(viewer_->Clock().Step(), 1.0f);
 
