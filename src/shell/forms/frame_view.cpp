@@ -1,6 +1,8 @@
 #include "shell/forms/frame_view.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,10 +19,38 @@ FrameView::FrameView(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+namespace {
+
+// Packed rows run bottom-up in BGR or palette order; the screen wants upright 32-bit pixels.
+// Converting once per frame, in one pass, leaves the paint a plain copy at full size.
+void uprightFrom24(QImage& picture, const uint8_t* pixels, int width, int height)
+{
+    const int stride = dibRowBytes(width, 24);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* source = pixels + size_t(height - 1 - y) * size_t(stride);
+        auto* target = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < width; ++x, source += 3)
+            target[x] = 0xFF000000u | uint32_t(source[2]) << 16 | uint32_t(source[1]) << 8 | source[0];
+    }
+}
+
+void uprightFrom8(QImage& picture, const uint8_t* pixels, const QRgb (&table)[256], int width, int height)
+{
+    const int stride = dibRowBytes(width, 8);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* source = pixels + size_t(height - 1 - y) * size_t(stride);
+        auto* target = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            target[x] = table[source[x]];
+    }
+}
+
+} // namespace
+
 bool FrameView::setPackedFrame(const uint8_t* bytes, size_t size)
 {
-    rows_ = QImage();
     if (!bytes || validPackedSize(bytes, size) == 0) {
+        picture_ = QImage();
         update();
         return false;
     }
@@ -28,21 +58,20 @@ bool FrameView::setPackedFrame(const uint8_t* bytes, size_t size)
     std::memcpy(&header, bytes, sizeof header);
     const uint8_t* colours = bytes + header.biSize;
     const uint8_t* pixels = colours + size_t(header.biClrUsed) * sizeof(RgbQuad);
-    const int stride = dibRowBytes(header.biWidth, header.biBitCount);
-    // QImage only reads through this pointer; the non-const form keeps the colour table from
-    // forcing a copy of the pixels.
-    uchar* data = const_cast<uchar*>(pixels);
+    const QSize frame_size(header.biWidth, header.biHeight);
+    if (picture_.size() != frame_size)
+        picture_ = QImage(frame_size, QImage::Format_RGB32);
     if (header.biBitCount == 24) {
-        rows_ = QImage(data, header.biWidth, header.biHeight, stride, QImage::Format_BGR888);
+        uprightFrom24(picture_, pixels, header.biWidth, header.biHeight);
     } else {
-        rows_ = QImage(data, header.biWidth, header.biHeight, stride, QImage::Format_Indexed8);
-        QList<QRgb> table(256, qRgb(0, 0, 0));
+        QRgb table[256];
+        std::fill(std::begin(table), std::end(table), qRgb(0, 0, 0));
         for (uint32_t i = 0; i < header.biClrUsed && i < 256; ++i) {
             RgbQuad entry;
             std::memcpy(&entry, colours + i * sizeof(RgbQuad), sizeof entry);
             table[i] = qRgb(entry.red, entry.green, entry.blue);
         }
-        rows_.setColorTable(table);
+        uprightFrom8(picture_, pixels, table, header.biWidth, header.biHeight);
     }
     update();
     return true;
@@ -50,13 +79,13 @@ bool FrameView::setPackedFrame(const uint8_t* bytes, size_t size)
 
 void FrameView::clear()
 {
-    rows_ = QImage();
+    picture_ = QImage();
     update();
 }
 
 QImage FrameView::picture() const
 {
-    return rows_.isNull() ? QImage() : rows_.mirrored(false, true);
+    return picture_.copy();
 }
 
 void FrameView::setPaintHook(std::function<void(QPainter&, const QRect&)> hook)
@@ -77,12 +106,10 @@ void FrameView::paintEvent(QPaintEvent* /*event*/)
     if (paint_hook_) {
         painter.fillRect(rect(), background_);
         paint_hook_(painter, rect());
-    } else if (rows_.isNull()) {
+    } else if (picture_.isNull()) {
         painter.fillRect(rect(), background_);
     } else {
-        // Stored rows run bottom-up: flip while stretching instead of copying the frame.
-        painter.setTransform(QTransform(1, 0, 0, -1, 0, height()));
-        painter.drawImage(QRectF(0, 0, width(), height()), rows_);
+        painter.drawImage(rect(), picture_);
     }
     painter.end();
     emit painted();

@@ -9,8 +9,8 @@
 
 namespace fw {
 
-// The picture area of a clip window: paints a packed frame scaled to the whole area. The frame's
-// bytes are wrapped, not copied, so they must stay valid until the next frame or clear().
+// The picture area of a clip window: paints a packed frame scaled to the whole area. The frame
+// is converted to an upright screen picture when it arrives, so its bytes may go at once.
 class FrameView : public QWidget {
     Q_OBJECT
 public:
@@ -19,7 +19,7 @@ public:
     // False (and nothing shown) when the bytes are not a packed 8- or 24-bit frame.
     bool setPackedFrame(const uint8_t* bytes, size_t size);
     void clear();
-    bool hasFrame() const { return !rows_.isNull(); }
+    bool hasFrame() const { return !picture_.isNull(); }
     // The shown picture as an upright copy (for the clipboard and for checks).
     QImage picture() const;
     // An owner that paints its own pictures draws them here instead of the packed frame.
@@ -42,7 +42,7 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    QImage rows_; // the frame's rows as stored: bottom row first
+    QImage picture_; // upright, 32-bit
     std::function<void(QPainter&, const QRect&)> paint_hook_;
     QColor background_ { Qt::black };
 };
