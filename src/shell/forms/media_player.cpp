@@ -408,7 +408,10 @@ void TFWMediaPlayer::OnTick()
         clock_.Start(clock_.FromFrame(), clock_.ToFrame(), frames_per_second_, state_.PlayRate(), now_us);
         clock_starts_at_first_shot_ = false;
     }
-    const ClockReading reading = clock_.At(now_us);
+    // The frame chosen is the one due when the listener will have it on screen, judged by how
+    // long showing the last frames took; the end of the play is still judged by now.
+    ClockReading reading = clock_.At(now_us + show_lead_us_);
+    reading.finished = clock_.At(now_us).finished;
     if (reading.frame != play_shown_ && now_us < last_shown_us_ + SpacingUs()) {
         ScheduleNextShot(now_us); // the timer fired early; the screen would not show it anyway
         return;
@@ -428,7 +431,9 @@ void TFWMediaPlayer::OnTick()
         // The listener may have stopped, closed or restarted the player.
         if (!IsOpen() || state_.Mode() != PlayerMode::Playing || clock_serial_ != serial)
             return;
-        now_us = NowUs();
+        const std::int64_t shown_us = NowUs();
+        LearnShowTime(shown_us - now_us);
+        now_us = shown_us;
     }
     if (reading.finished)
         FinishPass(now_us);
@@ -452,9 +457,17 @@ void TFWMediaPlayer::FinishPass(std::int64_t now_us)
     emit notified(NotifyResult::Successful);
 }
 
+void TFWMediaPlayer::LearnShowTime(std::int64_t took_us)
+{
+    // A running average follows a steady decoding cost without jumping at one slow frame; a
+    // stall (a window being dragged) is not a cost to plan for.
+    const std::int64_t sample_us = std::clamp<std::int64_t>(took_us, 0, kMaxShowLeadUs);
+    show_lead_us_ = (show_lead_us_ * 3 + sample_us) / 4;
+}
+
 void TFWMediaPlayer::ScheduleNextShot(std::int64_t now_us)
 {
-    std::int64_t wait_us = clock_.UsUntilNext(play_shown_, now_us);
+    std::int64_t wait_us = clock_.UsUntilNext(play_shown_, now_us + show_lead_us_);
     wait_us = std::max(wait_us, last_shown_us_ + SpacingUs() - now_us);
     timer_.start(static_cast<int>(std::clamp<std::int64_t>((wait_us + 999) / 1000, 0, 24 * 3600 * 1000)));
 }

@@ -116,6 +116,7 @@ private:
     void OnTick();
     void FinishPass(std::int64_t now_us);
     void ScheduleNextShot(std::int64_t now_us);
+    void LearnShowTime(std::int64_t took_us);
     std::int64_t SpacingUs() const;
     void ShowPosition();
     void SendNotify(NotifyResult result);
@@ -140,6 +141,9 @@ private:
     int shown_frame_ = -1; // last frame the listener was told to show
     int play_shown_ = -1; // last frame announced by the running clock
     std::int64_t last_shown_us_ = 0;
+    // How long the listener takes to show a frame: frames are chosen that much ahead.
+    static constexpr std::int64_t kMaxShowLeadUs = 40000;
+    std::int64_t show_lead_us_ = 0;
     std::uint64_t open_generation_ = 0;
     PlayStats stats_;
 
