@@ -1,0 +1,104 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "clips/image_filer.h"
+#include "clips/processing_tone.h"
+#include "clips/sharpen.h"
+
+namespace fw {
+
+class FrameImage;
+
+// Rows give output red, green, blue from input red, green, blue, in 1/32.
+using ColorMatrix = std::array<int32_t, 9>;
+inline constexpr ColorMatrix kDefaultColorMatrix = { 36, 12, -16, -8, 46, -6, -8, -16, 56 };
+
+// Where a source's white levels come from when it is created.
+enum class WhiteLevelSource {
+    ColorTemperature, // the "Tungsten" row of the colour temperature table
+    Full, // 255 in every channel
+};
+
+// The colour pipeline a frame source carries: sharpening, one tone table per channel and the
+// optional colour matrix ("Tone Curve"). Every setter rebuilds the tables at once, so the next
+// pixel already uses the new values. The per-pixel path is table look-ups and integer
+// arithmetic only.
+class ProcessingPipeline {
+public:
+    explicit ProcessingPipeline(WhiteLevelSource white_source = WhiteLevelSource::ColorTemperature);
+
+    // Effective gains: brightness x channel gain.
+    void SetGains(float red, float green, float blue);
+    ChannelGains Gains() const { return gains_; }
+    void SetGamma(float gamma);
+    float Gamma() const { return gamma_; }
+    // Loads the white levels of a row of the colour temperature table; an index outside the
+    // table changes nothing and answers false.
+    bool SetColorTemperature(int index);
+    int ColorTemperatureIndex() const { return color_temperature_; }
+    void SetWhiteLevels(const ChannelLevels& white);
+    void SetBlackLevels(const ChannelLevels& black);
+    const ToneLevels& Levels() const { return levels_; }
+    // Grey frames have no white balance: every table takes the green gain and green black level.
+    void SetGreyFrames(bool grey);
+    bool GreyFrames() const { return grey_frames_; }
+
+    void SetColorMatrix(const ColorMatrix& matrix);
+    const ColorMatrix& Matrix() const { return matrix_; }
+    void SetToneCurve(bool on) { tone_curve_ = on; }
+    bool ToneCurve() const { return tone_curve_; }
+    // Off for a monochrome imager, whose mosaic is spread as grey.
+    void SetColorInterpolation(bool on) { color_interpolation_ = on; }
+    bool ColorInterpolation() const { return color_interpolation_; }
+    // Shows the filter mask (128 + step) instead of the picture.
+    void SetShowFilterMask(bool on) { show_filter_mask_ = on; }
+    bool ShowFilterMask() const { return show_filter_mask_; }
+
+    TSharpen& Sharpen() { return sharpen_; }
+    const TSharpen& Sharpen() const { return sharpen_; }
+    const ToneTable& Table(int channel) const { return tables_[size_t(channel)]; }
+
+    // Writes one processed pixel, blue first, from its unprocessed R, G, B and sharpening step.
+    void ProcessPixel(uint8_t* blue_green_red, uint8_t red, uint8_t green, uint8_t blue, int32_t step) const;
+    // The pixel hook of an interpolating source: the step comes from the filter mask entry of
+    // the pixel's byte offset into a packed frame of the sharpener's size.
+    void PixelCallback(uint8_t* frame, size_t byte_offset, uint8_t red, uint8_t green, uint8_t blue) const;
+    // One grey value through the green table.
+    uint8_t ProcessGrey(uint8_t value, int32_t step) const;
+
+    // Processes a 24-bit blue-green-red or 8-bit grey picture in place. With a filter other than
+    // "None" the mask is first built from the unprocessed picture. Rows may be in any order;
+    // row_bytes is their distance.
+    void ProcessBgrPixels(uint8_t* pixels, int32_t width, int32_t height, int32_t row_bytes);
+    void ProcessGreyPixels(uint8_t* pixels, int32_t width, int32_t height, int32_t row_bytes);
+    // A packed frame, 24-bit or 8-bit (the latter taken as grey values).
+    void ProcessFrame(FrameImage& frame);
+
+    // The colour hook of an image filer's processed pass; positions are those of the pass that
+    // built the mask through the filer's sharpener hook.
+    ColourTransform MakeColourTransform() const;
+
+private:
+    void RebuildToneTables();
+    void PrepareMask(const uint8_t* pixels, int32_t width, int32_t height, int32_t row_bytes, bool color);
+
+    ChannelGains gains_ = { 1.0F, 1.0F, 1.0F };
+    float gamma_ = kDefaultGamma;
+    int color_temperature_ = kTungstenIndex;
+    ToneLevels levels_;
+    bool grey_frames_ = false;
+    std::array<ToneTable, 3> tables_ {};
+
+    ColorMatrix matrix_ = kDefaultColorMatrix;
+    // products_[k][i] = matrix_[k] x i; 64-bit so any stored matrix sums without overflow.
+    std::array<std::array<int64_t, 256>, 9> products_ {};
+    bool tone_curve_ = false;
+    bool color_interpolation_ = true;
+    bool show_filter_mask_ = false;
+    TSharpen sharpen_;
+};
+
+} // namespace fw

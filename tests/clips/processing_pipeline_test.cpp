@@ -1,0 +1,194 @@
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "clips/frame_image.h"
+#include "clips/processing_pipeline.h"
+
+using namespace fw;
+
+namespace {
+
+// The colour matrix as plain arithmetic on real numbers.
+std::array<uint8_t, 3> MatrixReference(const ColorMatrix& m, const std::array<uint8_t, 3>& rgb)
+{
+    std::array<uint8_t, 3> out {};
+    for (size_t row = 0; row < 3; ++row) {
+        const double t
+            = double(m[row * 3]) * rgb[0] + double(m[row * 3 + 1]) * rgb[1] + double(m[row * 3 + 2]) * rgb[2];
+        out[row] = t >= 8192.0 ? 255 : t < 0.0 ? 0 : uint8_t(std::floor(t / 32.0));
+    }
+    return out;
+}
+
+// A pipeline whose tables are the identity, so only the matrix and the steps act.
+ProcessingPipeline IdentityPipeline()
+{
+    ProcessingPipeline pipeline(WhiteLevelSource::Full);
+    pipeline.SetBlackLevels({ 0, 0, 0 });
+    pipeline.SetGamma(1.0F);
+    pipeline.Sharpen().SetFilter(SharpenFilter::None);
+    return pipeline;
+}
+
+std::array<uint8_t, 3> Processed(
+    const ProcessingPipeline& pipeline, uint8_t r, uint8_t g, uint8_t b, int32_t step)
+{
+    uint8_t bgr[3] = {};
+    pipeline.ProcessPixel(bgr, r, g, b, step);
+    return { bgr[2], bgr[1], bgr[0] };
+}
+
+} // namespace
+
+TEST(Pipeline, StartsWithItsDefaults)
+{
+    const ProcessingPipeline bayer;
+    EXPECT_EQ(bayer.Gains(), (ChannelGains { 1.0F, 1.0F, 1.0F }));
+    EXPECT_EQ(bayer.Gamma(), 1.8F);
+    EXPECT_EQ(bayer.ColorTemperatureIndex(), 2);
+    EXPECT_EQ(bayer.Levels().white, (ChannelLevels { 221, 200, 88 }));
+    EXPECT_EQ(bayer.Levels().black, (ChannelLevels { 15, 10, 0 }));
+    EXPECT_EQ(bayer.Matrix(), kDefaultColorMatrix);
+    EXPECT_FALSE(bayer.ToneCurve());
+    EXPECT_TRUE(bayer.ColorInterpolation());
+    EXPECT_FALSE(bayer.ShowFilterMask());
+    EXPECT_EQ(bayer.Sharpen().Filter(), SharpenFilter::Clip);
+    EXPECT_EQ(bayer.Sharpen().Sharpness(), 1.0F);
+    for (size_t row = 0; row < 3; ++row)
+        EXPECT_EQ(kDefaultColorMatrix[row * 3] + kDefaultColorMatrix[row * 3 + 1]
+                + kDefaultColorMatrix[row * 3 + 2],
+            32);
+
+    EXPECT_EQ(ProcessingPipeline(WhiteLevelSource::Full).Levels().white, (ChannelLevels { 255, 255, 255 }));
+
+    ProcessingPipeline pipeline;
+    const ToneTable before = pipeline.Table(kBlue);
+    EXPECT_FALSE(pipeline.SetColorTemperature(4));
+    EXPECT_FALSE(pipeline.SetColorTemperature(-1));
+    EXPECT_EQ(pipeline.ColorTemperatureIndex(), 2);
+    EXPECT_EQ(pipeline.Table(kBlue), before);
+    EXPECT_TRUE(pipeline.SetColorTemperature(3));
+    EXPECT_EQ(pipeline.Levels().white, (ChannelLevels { 132, 221, 99 }));
+}
+
+TEST(Pipeline, ColourMatrixMatchesRealArithmetic)
+{
+    ProcessingPipeline pipeline = IdentityPipeline();
+    pipeline.SetToneCurve(true);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int32_t> small(-64, 96);
+    std::uniform_int_distribution<int32_t> any(
+        std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+    std::vector<ColorMatrix> matrices = { kDefaultColorMatrix };
+    for (int i = 0; i < 20; ++i) {
+        ColorMatrix m;
+        for (int32_t& c : m)
+            c = i < 10 ? small(random) : any(random);
+        matrices.push_back(m);
+    }
+    for (const ColorMatrix& m : matrices) {
+        pipeline.SetColorMatrix(m);
+        for (int n = 0; n < 2000; ++n) {
+            const std::array<uint8_t, 3> rgb
+                = { uint8_t(byte(random)), uint8_t(byte(random)), uint8_t(byte(random)) };
+            ASSERT_EQ(Processed(pipeline, rgb[0], rgb[1], rgb[2], 0), MatrixReference(m, rgb));
+        }
+    }
+    // t = 8191 stays 255 by division, t = 8192 by saturation.
+    pipeline.SetColorMatrix({ 8191, 0, 0, 8192, 0, 0, -1, 0, 0 });
+    EXPECT_EQ(Processed(pipeline, 1, 0, 0, 0), (std::array<uint8_t, 3> { 255, 255, 0 }));
+}
+
+TEST(Pipeline, StepsRunInOrderSharpenTablesMatrix)
+{
+    ProcessingPipeline pipeline(WhiteLevelSource::Full);
+    pipeline.SetGamma(1.0F);
+    // The step is added before the tables and limited: red 250 + 20 reads entry 255.
+    const auto stepped = Processed(pipeline, 250, 5, 100, 20);
+    EXPECT_EQ(stepped[0], pipeline.Table(kRed)[255]);
+    EXPECT_EQ(stepped[1], pipeline.Table(kGreen)[25]);
+    EXPECT_EQ(stepped[2], pipeline.Table(kBlue)[120]);
+    const auto darkened = Processed(pipeline, 10, 200, 3, -30);
+    EXPECT_EQ(darkened[0], pipeline.Table(kRed)[0]);
+    EXPECT_EQ(darkened[2], pipeline.Table(kBlue)[0]);
+
+    // The matrix works on the table output.
+    pipeline.SetBlackLevels({ 0, 0, 0 });
+    pipeline.SetGains(0.5F, 1.0F, 1.0F);
+    pipeline.SetToneCurve(true);
+    pipeline.SetColorMatrix({ 32, 0, 0, 32, 0, 0, 0, 0, 32 });
+    EXPECT_EQ(Processed(pipeline, 200, 0, 7, 0), (std::array<uint8_t, 3> { 100, 100, 7 }));
+
+    // The mask view bypasses everything else.
+    pipeline.SetShowFilterMask(true);
+    EXPECT_EQ(Processed(pipeline, 200, 0, 7, -20), (std::array<uint8_t, 3> { 108, 108, 108 }));
+    EXPECT_EQ(Processed(pipeline, 0, 0, 0, 500), (std::array<uint8_t, 3> { 255, 255, 255 }));
+    EXPECT_EQ(pipeline.ProcessGrey(9, -300), 0);
+}
+
+TEST(Pipeline, FramesAreSharpenedFromTheirUnprocessedPixels)
+{
+    // 5 x 3 picture of 24-bit pixels: rows of 15 bytes padded to 16.
+    FrameImage frame(5, 3, 24);
+    ASSERT_EQ(frame.rowBytes(), 16);
+    for (int32_t row = 0; row < 3; ++row) {
+        uint8_t* p = frame.pixels() + row * 16;
+        for (int i = 0; i < 15; ++i)
+            p[i] = 100;
+        p[15] = 0xAB;
+    }
+    frame.pixels()[16 + 2 * 3 + 1] = 140; // green of the middle pixel
+    ProcessingPipeline pipeline = IdentityPipeline();
+    pipeline.Sharpen().SetFilter(SharpenFilter::Linear);
+    pipeline.ProcessFrame(frame);
+
+    const uint8_t* middle = frame.pixels() + 16;
+    EXPECT_EQ(middle[2 * 3 + 0], 140); // 100 + 40 on every channel
+    EXPECT_EQ(middle[2 * 3 + 1], 180);
+    EXPECT_EQ(middle[1 * 3 + 1], 95); // a neighbour: -40 / 8
+    EXPECT_EQ(middle[0 * 3 + 1], 100); // the border is not sharpened
+    for (int32_t row = 0; row < 3; ++row)
+        EXPECT_EQ(frame.pixels()[row * 16 + 15], 0xAB);
+
+    // Grey frames go through the green table; 5 columns pad to 8 bytes.
+    FrameImage grey(5, 3, 8);
+    std::fill(grey.pixels(), grey.pixels() + grey.pixelBytes(), uint8_t(50));
+    pipeline.Sharpen().SetFilter(SharpenFilter::None);
+    pipeline.SetGains(1.0F, 2.0F, 1.0F);
+    pipeline.SetGreyFrames(true);
+    pipeline.ProcessFrame(grey);
+    EXPECT_EQ(grey.pixels()[0], 100);
+    EXPECT_EQ(grey.pixels()[8 + 4], 100);
+    EXPECT_EQ(grey.pixels()[7], 50);
+}
+
+TEST(Pipeline, PixelHooksUseTheMaskOfTheirPosition)
+{
+    ProcessingPipeline pipeline = IdentityPipeline();
+    TSharpen& sharpen = pipeline.Sharpen();
+    sharpen.SetFilter(SharpenFilter::Linear);
+    std::vector<uint8_t> raw(9 * 3, 0);
+    raw[4 * 3 + 1] = 8; // green of the centre: mask 8
+    sharpen.Apply(raw.data(), 3, 3, 3);
+    ASSERT_TRUE(sharpen.HasMask());
+
+    std::vector<uint8_t> out(9 * 3, 0);
+    pipeline.PixelCallback(out.data(), 4 * 3, 50, 60, 70);
+    EXPECT_EQ(out[12], 78);
+    EXPECT_EQ(out[13], 68);
+    EXPECT_EQ(out[14], 58);
+
+    const ColourTransform transform = pipeline.MakeColourTransform();
+    uint8_t centre[3] = { 10, 20, 30 };
+    transform(1, 1, centre);
+    EXPECT_EQ(centre[0], 18);
+    EXPECT_EQ(centre[2], 38);
+    uint8_t border[3] = { 10, 20, 30 };
+    transform(0, 1, border);
+    EXPECT_EQ(border[0], 10);
+}
