@@ -149,18 +149,21 @@ void ProcessingPipeline::PrepareMask(
         sharpen_.BuildFilterMask(pixels, row_bytes);
 }
 
+const int8_t* ProcessingPipeline::MaskRowForSteps(int32_t row) const
+{
+    return sharpen_.Filter() == SharpenFilter::None ? nullptr : sharpen_.MaskRow(row);
+}
+
 void ProcessingPipeline::ProcessBgrPixels(uint8_t* pixels, int32_t width, int32_t height, int32_t row_bytes)
 {
     if (!pixels || width <= 0 || height <= 0 || int64_t(row_bytes) < int64_t(width) * 3)
         throw Error("Invalid frame");
     PrepareMask(pixels, width, height, row_bytes, true);
-    const bool sharpening = sharpen_.Filter() != SharpenFilter::None;
     for (int32_t row = 0; row < height; ++row) {
         uint8_t* p = pixels + size_t(row) * size_t(row_bytes);
-        for (int32_t x = 0; x < width; ++x, p += 3) {
-            const int32_t step = sharpening ? sharpen_.StepAtPixel(x, row) : 0;
-            ProcessPixel(p, p[2], p[1], p[0], step);
-        }
+        const int8_t* mask = MaskRowForSteps(row);
+        for (int32_t x = 0; x < width; ++x, p += 3)
+            ProcessPixel(p, p[2], p[1], p[0], mask ? sharpen_.StepOfMask(mask[x]) : 0);
     }
 }
 
@@ -169,11 +172,11 @@ void ProcessingPipeline::ProcessGreyPixels(uint8_t* pixels, int32_t width, int32
     if (!pixels || width <= 0 || height <= 0 || row_bytes < width)
         throw Error("Invalid frame");
     PrepareMask(pixels, width, height, row_bytes, false);
-    const bool sharpening = sharpen_.Filter() != SharpenFilter::None;
     for (int32_t row = 0; row < height; ++row) {
         uint8_t* p = pixels + size_t(row) * size_t(row_bytes);
+        const int8_t* mask = MaskRowForSteps(row);
         for (int32_t x = 0; x < width; ++x)
-            p[x] = ProcessGrey(p[x], sharpening ? sharpen_.StepAtPixel(x, row) : 0);
+            p[x] = ProcessGrey(p[x], mask ? sharpen_.StepOfMask(mask[x]) : 0);
     }
 }
 

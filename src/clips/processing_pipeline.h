@@ -83,6 +83,8 @@ public:
 
 private:
     void RebuildToneTables();
+    // The mask row whose steps apply, or nullptr when nothing is sharpened.
+    const int8_t* MaskRowForSteps(int32_t row) const;
     void PrepareMask(const uint8_t* pixels, int32_t width, int32_t height, int32_t row_bytes, bool color);
 
     ChannelGains gains_ = { 1.0F, 1.0F, 1.0F };

@@ -53,6 +53,23 @@ int32_t SharpenResponse(SharpenFilter filter, int32_t m)
     return m < 0 ? -PositiveResponse(filter, -m) : PositiveResponse(filter, m);
 }
 
+TSharpen::TSharpen()
+{
+    RebuildSteps();
+}
+
+void TSharpen::RebuildSteps()
+{
+    for (int32_t m = -kMaskLimit; m <= kMaskLimit; ++m)
+        steps_[size_t(m + kMaskLimit)] = SharpenResponse(filter_, m) * strength_ / 8;
+}
+
+void TSharpen::SetFilter(SharpenFilter filter)
+{
+    filter_ = filter;
+    RebuildSteps();
+}
+
 void TSharpen::SetWidth(int32_t width)
 {
     if (width != width_)
@@ -76,13 +93,14 @@ void TSharpen::SetColor(bool color)
 
 void TSharpen::SetFilterIndex(int index)
 {
-    filter_ = index >= 0 && index < kSharpenFilterCount ? SharpenFilter(index) : SharpenFilter::None;
+    SetFilter(index >= 0 && index < kSharpenFilterCount ? SharpenFilter(index) : SharpenFilter::None);
 }
 
 void TSharpen::SetSharpness(float sharpness)
 {
     sharpness_ = std::isnan(sharpness) ? 0.0F : std::clamp(sharpness, -10.0F, 10.0F);
     strength_ = int32_t(std::trunc(8.0F * sharpness_));
+    RebuildSteps();
 }
 
 void TSharpen::DropMask()
@@ -124,11 +142,11 @@ int8_t TSharpen::MaskAt(int32_t x, int32_t row) const
     return mask_[size_t(row) * size_t(width_) + size_t(x)];
 }
 
-int32_t TSharpen::StepOfMask(int32_t m) const
+const int8_t* TSharpen::MaskRow(int32_t row) const
 {
-    if (filter_ == SharpenFilter::None)
-        return 0;
-    return SharpenResponse(filter_, m) * strength_ / 8;
+    if (mask_.empty() || row < 0 || row >= height_)
+        return nullptr;
+    return mask_.data() + size_t(row) * size_t(width_);
 }
 
 int32_t TSharpen::StepAt(size_t pixel_byte_offset) const

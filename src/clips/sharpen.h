@@ -25,7 +25,7 @@ int32_t SharpenResponse(SharpenFilter filter, int32_t m);
 // reallocated when the frame size or the colour flag changes.
 class TSharpen : public TSharpener {
 public:
-    TSharpen() = default;
+    TSharpen();
 
     int32_t Width() const { return width_; }
     void SetWidth(int32_t width);
@@ -37,7 +37,7 @@ public:
     int BytesPerPixel() const { return color_ ? 3 : 1; }
 
     SharpenFilter Filter() const { return filter_; }
-    void SetFilter(SharpenFilter filter) { filter_ = filter; }
+    void SetFilter(SharpenFilter filter);
     // An index outside the combo box's items (a damaged settings value) selects "None".
     void SetFilterIndex(int index);
     float Sharpness() const { return sharpness_; }
@@ -58,13 +58,18 @@ public:
     // The step of pixel x in buffer row `row`.
     int32_t StepAtPixel(int32_t x, int32_t row) const;
 
+    // Mask entries of one buffer row, or nullptr without a mask (for walking a whole frame).
+    const int8_t* MaskRow(int32_t row) const;
+    // The step a mask value gives: curve x strength / 8, truncated toward zero.
+    int32_t StepOfMask(int8_t m) const { return steps_[size_t(m + 63)]; }
+
     // The image filer's hook: builds the mask from the extracted picture (top row first, rows
     // unpadded), adopting its size and colour; the picture is left as it is, the processed pass
     // adds the steps.
     void Apply(uint8_t* image, int w, int h, int bytes_per_pixel) override;
 
 private:
-    int32_t StepOfMask(int32_t m) const;
+    void RebuildSteps();
     void DropMask();
 
     int32_t width_ = 0;
@@ -74,6 +79,8 @@ private:
     SharpenFilter filter_ = SharpenFilter::Clip;
     int32_t strength_ = 8;
     std::vector<int8_t> mask_;
+    // The step of every mask value -63..63 under the current filter and strength.
+    std::array<int32_t, 127> steps_ {};
 };
 
 } // namespace fw
