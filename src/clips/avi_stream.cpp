@@ -1,14 +1,19 @@
 #include "clips/avi_stream.h"
 
 #include <array>
+#include <atomic>
 #include <new>
 
 #include <QFileInfo>
+#include <QObject>
 
+#include "clips/avi_clip_writer.h"
 #include "clips/clip_decoder.h"
 #include "clips/ffmpeg_clip_layout.h"
+#include "clips/frame_scatter.h"
 #include "clips/riff_file.h"
 #include "support/fw_error.h"
+#include "support/settings_store.h"
 
 namespace fw {
 
@@ -47,7 +52,14 @@ public:
     ClipDecoder decoder;
 };
 
+std::atomic<CompressionChooser> compression_chooser { nullptr };
+
 } // namespace
+
+void SetCompressionChooser(CompressionChooser chooser)
+{
+    compression_chooser = chooser;
+}
 
 QString fourccText(uint32_t code)
 {
@@ -64,7 +76,10 @@ TAVISTREAM::TAVISTREAM(QString options_section)
 {
 }
 
-TAVISTREAM::~TAVISTREAM() = default;
+TAVISTREAM::~TAVISTREAM()
+{
+    StopSave();
+}
 
 QString TAVISTREAM::GetTitle() const
 {
@@ -204,6 +219,92 @@ bool TAVISTREAM::GetFrame(FrameAccess* handle, int32_t index, int32_t& size, con
 void TAVISTREAM::EndFrameAccess(FrameAccess* handle)
 {
     delete handle;
+}
+
+bool TAVISTREAM::ScatterFrames(const QString& directory, int type, const ScatterProgress& progress)
+{
+    QString error;
+    switch (fw::ScatterFrames(*this, directory, type, progress, error)) {
+    case ScatterResult::Completed:
+        return true;
+    case ScatterResult::Cancelled:
+        return false;
+    case ScatterResult::Failed:
+        break;
+    }
+    throw Error(error);
+}
+
+void TAVISTREAM::StartSave(int type, const QString& caption, const QString& target,
+    SaveProgressHandler progress, SaveDoneHandler done, QWidget* window)
+{
+    if (save_running_)
+        throw Error("A save of this clip is already running");
+    save_type_ = type;
+    save_caption_ = caption;
+    done_ = std::move(done);
+    if (!relay_)
+        relay_ = std::make_unique<QObject>();
+
+    const uint64_t generation = ++save_generation_;
+    SaveFinishedHandler finished = [this, generation](int32_t result) { SaveEnded(generation, result); };
+    if (IsClipType(type)) {
+        if (!options_.options_ok && !ChooseCompression(window)) {
+            if (done_)
+                done_(*this, avierr::kUserAbort);
+            return;
+        }
+        SaveSource source;
+        source.frame_count = FrameCount();
+        TAVIStreamInfo info;
+        if (GetInfo(info) && info.dwRate > 0 && info.dwScale > 0) {
+            source.rate = info.dwRate;
+            source.scale = info.dwScale;
+        }
+        save_thread_ = std::make_unique<TAVISaveThread>(
+            *this, target, options_, source, relay_.get(), std::move(progress), std::move(finished));
+    } else {
+        save_thread_ = std::make_unique<TAVIScatterThread>(
+            *this, target, type, relay_.get(), std::move(progress), std::move(finished));
+    }
+    save_running_ = true;
+    save_thread_->Start();
+}
+
+void TAVISTREAM::SaveEnded(uint64_t generation, int32_t result)
+{
+    // A save stopped by StopSave may still have its end queued: it is no longer ours.
+    if (generation != save_generation_ || !save_thread_)
+        return;
+    save_thread_.reset();
+    save_running_ = false;
+    if (done_)
+        done_(*this, result);
+}
+
+void TAVISTREAM::StopSave()
+{
+    save_thread_.reset();
+    save_running_ = false;
+}
+
+bool TAVISTREAM::ChooseCompression(QWidget* window)
+{
+    const CompressionChooser chooser = compression_chooser;
+    if (!chooser || !chooser(window, *this, options_))
+        return false;
+    options_.options_ok = true;
+    return true;
+}
+
+void TAVISTREAM::LoadCompression(const SettingsStore& store)
+{
+    options_ = fw::LoadCompression(store, options_section_);
+}
+
+void TAVISTREAM::StoreCompression(SettingsStore& store) const
+{
+    fw::StoreCompression(store, options_section_, options_);
 }
 
 } // namespace fw

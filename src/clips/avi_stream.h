@@ -1,17 +1,21 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include <QString>
 
+#include "clips/compression_options.h"
+#include "clips/frame_scatter.h"
+#include "clips/save_thread.h"
+
+class QObject;
+class QWidget;
+
 namespace fw {
 
-constexpr uint32_t fourcc(char a, char b, char c, char d)
-{
-    return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16
-        | uint32_t(uint8_t(d)) << 24;
-}
+class SettingsStore;
 
 // The chunk that holds a clip's descriptor block, directly inside the RIFF form.
 constexpr uint32_t kDescriptorChunkId = fourcc('t', 't', 'l', 's');
@@ -53,6 +57,15 @@ public:
 };
 
 struct ClipLayout;
+class TAVISTREAM;
+
+// Called once on the thread that started the save, with the stream and the result code.
+using SaveDoneHandler = std::function<void(TAVISTREAM& stream, int32_t result)>;
+
+// Shows the compression dialog for one stream's options; true on OK with the options filled.
+// The forms library installs it; the model only calls it.
+using CompressionChooser = bool (*)(QWidget* window, TAVISTREAM& stream, CompressionOptions& options);
+void SetCompressionChooser(CompressionChooser chooser);
 
 // The clip stream: the base of every frame source. The base class reads AVI and KFS clip files
 // (FFmpeg's AVI demuxer whatever the extension); sources of other Parts override the frame
@@ -95,6 +108,29 @@ public:
     virtual bool GetFrame(FrameAccess* handle, int32_t index, int32_t& size, const uint8_t*& frame);
     virtual void EndFrameAccess(FrameAccess* handle);
 
+    // Writes every frame as a numbered frame file into `directory`. Returns true unless the
+    // progress routine stopped it; throws fw::Error when the frames cannot all be written, so a
+    // broken scatter is never taken for a finished one. Runs on the scatter thread.
+    virtual bool ScatterFrames(const QString& directory, int type, const ScatterProgress& progress);
+    // Starts saving as clip type `type` (1, 2: clip file; 3 and up: frame file directory) to
+    // `target` and returns at once. Options not yet confirmed are asked for first (cancelling
+    // ends the save with the user-abort code). `progress` and `done` run on the calling thread,
+    // which must run an event loop. Throws fw::Error while another save of this stream runs.
+    virtual void StartSave(int type, const QString& caption, const QString& target,
+        SaveProgressHandler progress, SaveDoneHandler done, QWidget* window = nullptr);
+    // Asks for compression options through the installed chooser; on OK marks them confirmed.
+    // False without a chooser or when the user cancels.
+    virtual bool ChooseCompression(QWidget* window);
+    // The options of this stream's section, or of "Codec" when the section does not exist.
+    virtual void LoadCompression(const SettingsStore& store);
+    virtual void StoreCompression(SettingsStore& store) const;
+
+    CompressionOptions& CompressOptions() { return options_; }
+    const CompressionOptions& CompressOptions() const { return options_; }
+    bool SaveRunning() const { return save_running_; }
+    int SaveType() const { return save_type_; }
+    QString SaveCaption() const { return save_caption_; }
+
     // Overwrites chunk `id` in place when the RIFF form has one; otherwise adds it inside the
     // RIFF form. The file is never rewritten as a whole. False when nothing was written.
     bool WriteData(uint32_t id, const uint8_t* buffer, int32_t size);
@@ -104,13 +140,30 @@ public:
     QString OptionsSection() const { return options_section_; }
 
 protected:
+    // Stops a running save or scatter without its done notification. A subclass whose frames
+    // a save may be reading calls this first in its destructor.
+    void StopSave();
+
     QString file_name_;
     QString title_;
     QString options_section_;
     bool stream_open_ = false;
 
 private:
+    void SaveEnded(uint64_t generation, int32_t result);
+
     std::shared_ptr<const ClipLayout> clip_; // while open; frame access handles share it
+
+    CompressionOptions options_;
+    bool save_running_ = false;
+    int save_type_ = 0;
+    uint64_t save_generation_ = 0;
+    QString save_caption_;
+    SaveDoneHandler done_;
+    // Receives the worker's calls on the thread that started the save; going with the stream,
+    // it takes pending calls along.
+    std::unique_ptr<QObject> relay_;
+    std::unique_ptr<TAVISaveThread> save_thread_;
 };
 
 } // namespace fw

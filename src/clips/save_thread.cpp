@@ -1,0 +1,310 @@
+#include "clips/save_thread.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <vector>
+
+#include <QDir>
+#include <QMetaObject>
+#include <QObject>
+#include <QThread>
+
+#include "clips/avi_clip_writer.h"
+#include "clips/avi_stream.h"
+
+namespace fw {
+
+namespace {
+
+struct Running {
+    TAVISaveThread* thread;
+    std::thread::id id;
+};
+
+std::mutex& runningMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::vector<Running>& runningList()
+{
+    static std::vector<Running> list;
+    return list;
+}
+
+void setRunningId(TAVISaveThread* thread, std::thread::id id)
+{
+    std::lock_guard lock(runningMutex());
+    for (Running& r : runningList()) {
+        if (r.thread == thread)
+            r.id = id;
+    }
+}
+
+// Ends a frame access however the save leaves.
+class AccessGuard {
+public:
+    AccessGuard(TAVISTREAM& stream, FrameAccess* access)
+        : stream_(stream)
+        , access_(access)
+    {
+    }
+    ~AccessGuard() { stream_.EndFrameAccess(access_); }
+    AccessGuard(const AccessGuard&) = delete;
+    AccessGuard& operator=(const AccessGuard&) = delete;
+
+private:
+    TAVISTREAM& stream_;
+    FrameAccess* access_;
+};
+
+} // namespace
+
+// One call carried to the context's thread. It lives on the heap, shared by the worker and the
+// queued call, so a worker that stops waiting leaves nothing behind that the call could touch.
+struct ContextCall {
+    std::mutex mutex;
+    std::condition_variable done_signal;
+    bool done = false;
+    std::atomic<bool> ran { false };
+    std::atomic<bool> abandoned { false };
+};
+
+namespace {
+
+// Marks the call done when the queued functor goes away: after it ran, or when Qt dropped it
+// because the context was destroyed first.
+struct DoneNotifier {
+    std::shared_ptr<ContextCall> call;
+    ~DoneNotifier()
+    {
+        std::lock_guard lock(call->mutex);
+        call->done = true;
+        call->done_signal.notify_all();
+    }
+};
+
+} // namespace
+
+TAVISaveThread::TAVISaveThread(TAVISTREAM& stream, QString target, const CompressionOptions& options,
+    SaveSource source, QObject* context, SaveProgressHandler progress, SaveFinishedHandler finished)
+    : stream_(stream)
+    , target_(std::move(target))
+    , options_(options)
+    , source_(source)
+    , context_(context)
+    , progress_(std::move(progress))
+    , finished_(std::move(finished))
+{
+    std::lock_guard lock(runningMutex());
+    runningList().push_back({ this, {} });
+}
+
+TAVISaveThread::~TAVISaveThread()
+{
+    Stop();
+    std::lock_guard lock(runningMutex());
+    auto& list = runningList();
+    list.erase(
+        std::remove_if(list.begin(), list.end(), [this](const Running& r) { return r.thread == this; }),
+        list.end());
+}
+
+void TAVISaveThread::Start()
+{
+    worker_ = std::thread([this] { Main(); });
+}
+
+void TAVISaveThread::Stop()
+{
+    terminated_ = true;
+    {
+        std::lock_guard lock(wait_mutex_);
+        if (waiting_) {
+            std::lock_guard call_lock(waiting_->mutex);
+            waiting_->done_signal.notify_all();
+        }
+    }
+    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id())
+        worker_.join();
+}
+
+TAVISaveThread* TAVISaveThread::Current()
+{
+    const std::thread::id self = std::this_thread::get_id();
+    std::lock_guard lock(runningMutex());
+    for (const Running& r : runningList()) {
+        if (r.id == self)
+            return r.thread;
+    }
+    return nullptr;
+}
+
+int TAVISaveThread::RunningCount()
+{
+    std::lock_guard lock(runningMutex());
+    return int(runningList().size());
+}
+
+void TAVISaveThread::Main()
+{
+    setRunningId(this, std::this_thread::get_id());
+    int32_t result = avierr::kGeneral;
+    try {
+        result = Run();
+    } catch (...) {
+        result = last_answer_ != 0 ? last_answer_.load() : avierr::kGeneral;
+    }
+    setRunningId(this, {});
+    if (!finished_)
+        return;
+    if (!context_) {
+        finished_(result);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        context_, [finished = finished_, result] { finished(result); }, Qt::QueuedConnection);
+}
+
+bool TAVISaveThread::CallOnContext(const std::function<void()>& call)
+{
+    if (terminated_)
+        return false;
+    if (!context_ || QThread::currentThread() == context_->thread()) {
+        call();
+        return true;
+    }
+    auto state = std::make_shared<ContextCall>();
+    {
+        std::lock_guard lock(wait_mutex_);
+        waiting_ = state;
+    }
+    auto notifier = std::make_shared<DoneNotifier>(DoneNotifier { state });
+    QMetaObject::invokeMethod(
+        context_,
+        [state, notifier, call] {
+            if (state->abandoned)
+                return;
+            call();
+            state->ran = true;
+        },
+        Qt::QueuedConnection);
+    notifier.reset();
+    {
+        std::unique_lock lock(state->mutex);
+        state->done_signal.wait(lock, [&] { return state->done || terminated_.load(); });
+        state->abandoned = !state->done;
+    }
+    std::lock_guard lock(wait_mutex_);
+    waiting_.reset();
+    return state->ran && !terminated_;
+}
+
+int32_t TAVISaveThread::Progress(int percent)
+{
+    last_percent_ = percent;
+    int32_t answer = 0;
+    if (progress_) {
+        auto reply = std::make_shared<std::atomic<int32_t>>(0);
+        if (CallOnContext([reply, handler = progress_, percent] { *reply = handler(percent); }))
+            answer = *reply;
+        else
+            answer = avierr::kUserAbort;
+    }
+    if (terminated_)
+        answer = avierr::kUserAbort;
+    last_answer_ = answer;
+    return answer;
+}
+
+PromptButton TAVISaveThread::Ask(
+    PromptKind kind, const QString& caption, const QString& text, PromptButton buttons)
+{
+    auto reply = std::make_shared<std::atomic<PromptButton>>(PromptButton::None);
+    if (!CallOnContext([=] { *reply = askUser(kind, caption, text, buttons); }))
+        return PromptButton::None;
+    return *reply;
+}
+
+int TAVISaveThread::AskOnError(const QString& message)
+{
+    const PromptButton answer = Ask(PromptKind::Error, QString(), message,
+        PromptButton::Abort | PromptButton::Retry | PromptButton::Ignore);
+    if (answer == PromptButton::Retry)
+        return kAskRetry;
+    if (answer == PromptButton::Ignore)
+        return kAskIgnore;
+    user_aborted_ = true;
+    Progress(-1);
+    return kAskAbort;
+}
+
+int32_t TAVISaveThread::Run()
+{
+    try {
+        return SaveClip();
+    } catch (const AviSaveError& failure) {
+        return failure.code();
+    }
+}
+
+int32_t TAVISaveThread::SaveClip()
+{
+    const int32_t count = source_.frame_count;
+    if (count <= 0)
+        return avierr::kBadParameter;
+    FrameAccess* access = nullptr;
+    if (!stream_.BeginFrameAccess(access))
+        return avierr::kFileRead;
+    AccessGuard guard(stream_, access);
+    AviClipWriter writer(target_, options_, source_.rate, source_.scale);
+    for (int32_t i = 0; i < count; ++i) {
+        if (Progress(int(int64_t(i) * 100 / count)) != 0)
+            return avierr::kUserAbort;
+        int32_t size = 0;
+        const uint8_t* frame = nullptr;
+        const bool produced = stream_.GetFrame(access, i, size, frame);
+        if (user_aborted_)
+            return avierr::kUserAbort;
+        if (!produced || !frame || size <= 0)
+            return avierr::kFileRead;
+        writer.WriteFrame(frame, size_t(size));
+    }
+    if (Progress(100) != 0)
+        return avierr::kUserAbort;
+    writer.Finish();
+    return avierr::kOk;
+}
+
+TAVIScatterThread::TAVIScatterThread(TAVISTREAM& stream, QString directory, int type, QObject* context,
+    SaveProgressHandler progress, SaveFinishedHandler finished)
+    : TAVISaveThread(stream, std::move(directory), CompressionOptions {}, SaveSource {}, context,
+        std::move(progress), std::move(finished))
+    , type_(type)
+{
+}
+
+TAVIScatterThread::~TAVIScatterThread()
+{
+    // The worker runs this class's Run: it must end before this part of the object goes.
+    Stop();
+}
+
+int32_t TAVIScatterThread::Run()
+{
+    last_answer_ = avierr::kGeneral;
+    Progress(0);
+    try {
+        if (target_.isEmpty() || !QDir().mkpath(target_))
+            throw Error("Unable to create directory");
+        stream_.ScatterFrames(target_, type_, [this](int percent) { return Progress(percent) == 0; });
+    } catch (const std::exception&) {
+        if (last_answer_ == 0)
+            last_answer_ = avierr::kGeneral;
+    }
+    return last_answer_;
+}
+
+} // namespace fw
