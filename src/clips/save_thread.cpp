@@ -77,6 +77,12 @@ namespace {
 // Marks the call done when the queued functor goes away: after it ran, or when Qt dropped it
 // because the context was destroyed first.
 struct DoneNotifier {
+    explicit DoneNotifier(std::shared_ptr<ContextCall> c)
+        : call(std::move(c))
+    {
+    }
+    DoneNotifier(const DoneNotifier&) = delete;
+    DoneNotifier& operator=(const DoneNotifier&) = delete;
     std::shared_ptr<ContextCall> call;
     ~DoneNotifier()
     {
@@ -181,7 +187,7 @@ bool TAVISaveThread::CallOnContext(const std::function<void()>& call)
         std::lock_guard lock(wait_mutex_);
         waiting_ = state;
     }
-    auto notifier = std::make_shared<DoneNotifier>(DoneNotifier { state });
+    auto notifier = std::make_shared<DoneNotifier>(state);
     QMetaObject::invokeMethod(
         context_,
         [state, notifier, call] {
