@@ -82,6 +82,21 @@ void ProcessingPipeline::SetColorMatrix(const ColorMatrix& matrix)
             products_[k][size_t(i)] = int64_t(matrix_[k]) * i;
 }
 
+void ProcessingPipeline::SetMonochrome(
+    bool monochrome, float brightness, const ChannelGains& channel_gains, int color_temperature)
+{
+    color_interpolation_ = !monochrome;
+    if (monochrome) {
+        tone_curve_ = false;
+        SetColorTemperature(0);
+        SetGains(brightness, brightness, brightness);
+        return;
+    }
+    SetColorTemperature(color_temperature);
+    SetGains(brightness * channel_gains[kRed], brightness * channel_gains[kGreen],
+        brightness * channel_gains[kBlue]);
+}
+
 void ProcessingPipeline::RebuildToneTables()
 {
     for (int c = kRed; c <= kBlue; ++c) {

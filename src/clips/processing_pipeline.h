@@ -57,6 +57,12 @@ public:
     void SetShowFilterMask(bool on) { show_filter_mask_ = on; }
     bool ShowFilterMask() const { return show_filter_mask_; }
 
+    // A monochrome imager's frames: tone curve off, colour temperature "None", the brightness as
+    // every gain and no colour interpolation. Switching back restores the colour temperature of
+    // the box and brightness x channel gains.
+    void SetMonochrome(
+        bool monochrome, float brightness, const ChannelGains& channel_gains, int color_temperature);
+
     TSharpen& Sharpen() { return sharpen_; }
     const TSharpen& Sharpen() const { return sharpen_; }
     const ToneTable& Table(int channel) const { return tables_[size_t(channel)]; }

@@ -1,11 +1,15 @@
 #include <cmath>
 #include <cstdlib>
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include "clips/processing_color_pick.h"
+#include "clips/processing_color_table.h"
 #include "clips/processing_controls.h"
 #include "clips/processing_pipeline.h"
+#include "support/settings_store.h"
 
 using namespace fw;
 
@@ -102,4 +106,29 @@ TEST(TrackBars, ValuesAndPositionsMapBothWays)
     EXPECT_EQ(TrackPosition(TrackTag::Sharpness, std::nanf("")), 0);
     EXPECT_FALSE(TrackChangeTaken(1.0F, 1.009F));
     EXPECT_TRUE(TrackChangeTaken(1.0F, 0.985F));
+}
+
+TEST(ColorTable, StoredColoursAreBlueGreenRedWithWhiteAsEmpty)
+{
+    EXPECT_EQ(CustomColorFromText("68F8F8"), QColor(0xF8, 0xF8, 0x68));
+    EXPECT_EQ(CustomColorFromText("0000ff"), QColor(255, 0, 0));
+    for (const char* empty : { "FFFFFF", "1000000", "", "xyz", "-1", "$12", "FFFFFFFFFF" })
+        EXPECT_FALSE(CustomColorFromText(empty).has_value()) << empty;
+    EXPECT_EQ(CustomColorText(QColor(1, 2, 3)), "030201");
+    EXPECT_EQ(CustomColorText(std::nullopt), "FFFFFF");
+
+    QTemporaryDir dir;
+    SettingsStore store(dir.filePath("store.ini"));
+    const CustomColors defaults = ReadCustomColors(store);
+    EXPECT_EQ(defaults[0], QColor(0xF8, 0xF8, 0xF8));
+    EXPECT_EQ(defaults[2], QColor(0xD8, 0xA8, 0xA8));
+    EXPECT_FALSE(defaults[3].has_value());
+
+    CustomColors colors;
+    colors[5] = QColor(10, 20, 30);
+    colors[15] = QColor(0, 0, 0);
+    WriteCustomColors(store, colors);
+    EXPECT_EQ(store.readString("ColorTable", "ColorP"), "000000");
+    const CustomColors back = ReadCustomColors(store);
+    EXPECT_EQ(back, colors);
 }

@@ -192,3 +192,19 @@ TEST(Pipeline, PixelHooksUseTheMaskOfTheirPosition)
     transform(0, 1, border);
     EXPECT_EQ(border[0], 10);
 }
+
+TEST(Pipeline, MonochromeSendsBrightnessAloneAndBack)
+{
+    ProcessingPipeline pipeline;
+    pipeline.SetToneCurve(true);
+    pipeline.SetMonochrome(true, 1.5F, { 2.0F, 0.5F, 1.0F }, 1);
+    EXPECT_FALSE(pipeline.ToneCurve());
+    EXPECT_FALSE(pipeline.ColorInterpolation());
+    EXPECT_EQ(pipeline.ColorTemperatureIndex(), 0);
+    EXPECT_EQ(pipeline.Gains(), (ChannelGains { 1.5F, 1.5F, 1.5F }));
+    pipeline.SetMonochrome(false, 1.5F, { 2.0F, 0.5F, 1.0F }, 1);
+    EXPECT_TRUE(pipeline.ColorInterpolation());
+    EXPECT_EQ(pipeline.ColorTemperatureIndex(), 1);
+    EXPECT_EQ(pipeline.Gains(), (ChannelGains { 3.0F, 0.75F, 1.5F }));
+    EXPECT_FALSE(pipeline.ToneCurve());
+}
