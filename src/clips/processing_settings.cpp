@@ -189,6 +189,7 @@ void ProcessingSettings::Connect(const QString& path)
         return;
     }
     caption_ = QStringLiteral("Image Process Settings file ") + name;
+    disconnect_enabled_ = true;
 }
 
 void ProcessingSettings::Disconnect()
@@ -213,6 +214,19 @@ bool ProcessingSettings::LoadConnected()
         showInformation(error.message());
         return false;
     }
+}
+
+bool ProcessingSettings::LoadFrom(const QString& path)
+{
+    Connect(path);
+    disconnect_enabled_ = LoadConnected();
+    return disconnect_enabled_;
+}
+
+void ProcessingSettings::SaveTo(const QString& path)
+{
+    Connect(path);
+    SaveConnected();
 }
 
 } // namespace fw

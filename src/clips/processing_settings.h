@@ -107,6 +107,7 @@ public:
 
     // The connected settings file; a path without a file name part disconnects.
     QString ConnectedPath() const { return connected_path_; }
+    // Connects and offers to disconnect again.
     void Connect(const QString& path);
     // Keeps only the folder of the connected path.
     void Disconnect();
@@ -118,6 +119,10 @@ public:
     // answers whether that worked (a failure is shown to the user).
     bool SaveConnected() const;
     bool LoadConnected();
+    // The Load and Save buttons, after their file dialogs: the chosen file becomes the connected
+    // one and is read (Disconnect is offered only when that worked) or written.
+    bool LoadFrom(const QString& path);
+    void SaveTo(const QString& path);
 
 private:
     struct Choice {

@@ -121,7 +121,7 @@ TEST(SettingsConnection, CaptionAndDisconnect)
     EXPECT_EQ(settings.Caption(), "ProcessingSettings");
     settings.Connect("/data/runs/hot.ips");
     EXPECT_EQ(settings.Caption(), "Image Process Settings file hot.ips");
-    settings.SetDisconnectEnabled(true);
+    EXPECT_TRUE(settings.DisconnectEnabled());
     settings.Disconnect();
     EXPECT_EQ(settings.Caption(), "Image Process Settings");
     EXPECT_EQ(settings.ConnectedPath(), "/data/runs/");
@@ -259,8 +259,15 @@ TEST(IpsFile, RunsWithoutWindowSaveAndLoadTheConnectedFile)
     loaded.Connect(dir.filePath("a/b.ips"));
     EXPECT_TRUE(loaded.LoadConnected());
     EXPECT_EQ(loaded.Number(SettingsNumber::Gamma), 300);
-    loaded.Connect(dir.filePath("a/none.ips"));
-    EXPECT_FALSE(loaded.LoadConnected());
+
+    // The buttons: a failed load keeps the path but offers no disconnect.
+    EXPECT_FALSE(loaded.LoadFrom(dir.filePath("a/none.ips")));
+    EXPECT_EQ(loaded.ConnectedPath(), dir.filePath("a/none.ips"));
+    EXPECT_FALSE(loaded.DisconnectEnabled());
+    loaded.SaveTo(dir.filePath("c/saved.ips"));
+    EXPECT_TRUE(loaded.DisconnectEnabled());
+    EXPECT_EQ(loaded.Caption(), "Image Process Settings file saved.ips");
+    EXPECT_TRUE(loaded.LoadFrom(dir.filePath("c/saved.ips")));
     installPrompt(nullptr);
     ASSERT_EQ(prompt.texts().size(), 1);
     EXPECT_EQ(prompt.texts()[0], "Settings File " + dir.filePath("a/none.ips") + " could not be loaded.");
