@@ -172,8 +172,11 @@ void AviClipWriter::State::openEncoder(AVPixelFormat source)
         c.global_quality = q * FF_QP2LAMBDA;
         c.qmin = 1;
     }
-    if (encoder->has_key_frames && (options.dwFlags & kCompressKeyFrames) && options.dwKeyFrameEvery > 0)
+    if (encoder->has_key_frames && (options.dwFlags & kCompressKeyFrames) && options.dwKeyFrameEvery > 0) {
         c.gop_size = int(std::min<uint32_t>(options.dwKeyFrameEvery, 1000));
+        // Microsoft Video 1 reads the distance from the minimum, counting the frames between.
+        c.keyint_min = std::strcmp(encoder->ffmpeg_name, "msvideo1") == 0 ? c.gop_size - 1 : c.gop_size;
+    }
     if (c.pix_fmt == AV_PIX_FMT_YUVJ420P || c.pix_fmt == AV_PIX_FMT_YUVJ422P
         || c.pix_fmt == AV_PIX_FMT_YUVJ444P)
         c.color_range = AVCOL_RANGE_JPEG;
