@@ -11,8 +11,10 @@ namespace fw {
 
 class ProcessingSettings;
 
-// The open and save dialogs' file filter.
+// The open and save dialogs' file filter and captions.
 inline constexpr const char* kIpsFileFilter = "IPS  -  Image Process Settings|*.ips";
+inline constexpr const char* kLoadIpsCaption = "Load Settings From File";
+inline constexpr const char* kSaveIpsCaption = "Save Settings to File";
 // Settings files are a few hundred bytes; anything far larger is not one.
 inline constexpr qsizetype kMaxIpsFileBytes = 1 << 20;
 

@@ -84,7 +84,7 @@ public:
     void ProcessFrame(FrameImage& frame);
 
     // The colour hook of an image filer's processed pass; positions are those of the pass that
-    // built the mask through the filer's sharpener hook.
+    // built the mask through the filer's sharpener hook. The hook refers to this pipeline.
     ColourTransform MakeColourTransform() const;
 
 private:
