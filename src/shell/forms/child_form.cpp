@@ -144,7 +144,11 @@ bool TChildForm::Redraw()
 // Compression choice, Save As, descriptor editing, Quick Measure and the signal graph come with
 // their own windows; until then the main window keeps these commands disabled.
 void TChildForm::ChooseCompression() { }
-void TChildForm::EditDescriptors() { }
+void TChildForm::EditDescriptors()
+{
+    if (context_.edit_descriptors)
+        context_.edit_descriptors(*this);
+}
 void TChildForm::SaveAs() { }
 void TChildForm::OpenQuickMeasure() { }
 void TChildForm::OpenSignalGraph() { }
@@ -248,6 +252,22 @@ bool TChildForm::ApplyDescriptors(const std::string& block)
     TimeBaseUpdated();
     emit timeBaseChanged();
     return true;
+}
+
+void TChildForm::SetTiming(double period_ms, double first_frame_time_ms)
+{
+    if (float(period_ms) != FramePeriodMs())
+        SetFramePeriod(period_ms);
+    if (float(first_frame_time_ms) != FirstFrameTimeMs())
+        SetFirstFrameTime(first_frame_time_ms);
+}
+
+void TChildForm::RestoreTimeBase(const ClipTimeBase& saved)
+{
+    time_base_ = saved;
+    shown_index_ = -1;
+    TimeBaseUpdated();
+    emit timeBaseChanged();
 }
 
 void TChildForm::ChangeDescriptors(const std::string& block)

@@ -20,6 +20,8 @@ struct ChildContext {
     std::function<void(TChildForm*)> unregister_child; // called from the destructor
     SettingsStore* settings = nullptr;
     QWidget* main_window = nullptr;
+    // Runs the descriptor dialog on a child; true when the user confirmed a change.
+    std::function<bool(TChildForm&)> edit_descriptors;
 };
 
 // The base of every window the main window drives: a clip stream, a time base and the virtual
@@ -80,6 +82,11 @@ public:
     bool QuickMeasureAllowed() const { return quick_measure_allowed_; }
     bool SignalGraphAllowed() const { return signal_graph_allowed_; }
     bool DescriptorsChanged() const { return descriptors_changed_; }
+    // Sets the frame period and first-frame time where they differ (the descriptor dialog's
+    // timing page, applied while the dialog is open).
+    void SetTiming(double period_ms, double first_frame_time_ms);
+    // Puts back a time base taken before such edits, descriptor text included.
+    void RestoreTimeBase(const ClipTimeBase& saved);
     // Takes an edited descriptor block: applies its timing and marks it for writing back.
     void ChangeDescriptors(const std::string& block);
     uint32_t Options() const { return options_; }

@@ -20,6 +20,7 @@
 #include "shell/forms/display_form.h"
 #include "shell/forms/help_browser.h"
 #include "shell/forms/time_bar.h"
+#include "shell/forms/titles_form.h"
 #include "shell/window_placement.h"
 #include "support/fw_error.h"
 #include "support/settings_store.h"
@@ -32,7 +33,6 @@ namespace {
 const QString kPreferences = QStringLiteral("Preferences");
 const QString kOpen = QStringLiteral("Open");
 const QString kPresentation = QStringLiteral("Presentation");
-const QString kDatabaseFiles = QStringLiteral("Database Files");
 const QString kRecordReadyHint = QStringLiteral("Master Record Ready");
 const QString kRecordStopHint = QStringLiteral("Master Stop/Trigger");
 
@@ -43,7 +43,6 @@ constexpr const char* kUnavailableCommands[] = {
     "CompressionOptions",
     "AssignDatabaseFiles",
     "DefaultTitlesItem",
-    "DescriptorsItem",
     "QMeasureItem",
     "SGraphItem",
 };
@@ -168,8 +167,7 @@ void TWrightViewer::ReadSettings()
     open_queue_.SetLastDirectory(settings_.readString(kOpen, QStringLiteral("Directory"), samples));
     last_file_name_ = settings_.readString(kOpen, QStringLiteral("Filename"));
     presentation_file_name_ = settings_.readString(kPresentation, QStringLiteral("Filename"));
-    for (const QString& name : settings_.valueNames(kDatabaseFiles))
-        database_files_[name] = settings_.readString(kDatabaseFiles, name);
+    databases_.Load(settings_);
 
     const WindowPlacement current { y(), x(), width(), height(), 0 };
     const WindowPlacement placed = ReadPlacement(settings_, objectName(), current, ScreenOf(*this));
@@ -182,10 +180,7 @@ void TWrightViewer::WriteSettings()
     settings_.writeString(kOpen, QStringLiteral("Directory"), open_queue_.LastDirectory());
     settings_.writeString(kOpen, QStringLiteral("Filename"), last_file_name_);
     settings_.writeString(kPresentation, QStringLiteral("Filename"), presentation_file_name_);
-    // The assignments are carried through unchanged until database files can be edited here.
-    settings_.eraseSection(kDatabaseFiles);
-    for (const auto& [name, sections] : database_files_)
-        settings_.writeString(kDatabaseFiles, name, sections);
+    databases_.Store(settings_);
     WritePlacement(settings_, objectName(), WindowPlacement { y(), x(), width(), height(), 0 }, false);
     settings_.sync();
 }
@@ -324,6 +319,7 @@ void TWrightViewer::UpdateCommands()
     actions_.at(QStringLiteral("CloseItem"))->setEnabled(children);
     actions_.at(QStringLiteral("CloseAllItem"))->setEnabled(children);
     actions_.at(QStringLiteral("CopyFrameItem"))->setEnabled(children);
+    actions_.at(QStringLiteral("DescriptorsItem"))->setEnabled(children);
     actions_.at(QStringLiteral("DeleteSourceFiles"))->setEnabled(!cleanup_.Empty());
     for (const char* name : kUnavailableCommands)
         actions_.at(QLatin1String(name))->setEnabled(false);
@@ -406,6 +402,7 @@ void TWrightViewer::OpenClip(const QString& file_name, const QString& options_se
     context.unregister_child = [this](TChildForm* child) { UnregisterChild(child); };
     context.settings = &settings_;
     context.main_window = this;
+    context.edit_descriptors = [this](TChildForm& child) { return EditDescriptors(child); };
     auto stream = std::make_unique<TAVISTREAM>(options_section);
     const bool placed_before = settings_.valueExists(desktopSection(), QStringLiteral("DisplayForm"));
     auto* form = new TDisplayForm(context, std::move(stream), file_name, QFileInfo(file_name).fileName());
@@ -481,6 +478,20 @@ void TWrightViewer::CloseAllItemClick()
 void TWrightViewer::Exit1Click()
 {
     close();
+}
+
+bool TWrightViewer::EditDescriptors(TChildForm& child)
+{
+    // One dialog for every child, made the first time it is needed.
+    if (!titles_form_)
+        titles_form_ = new TTitlesForm(this);
+    return titles_form_->Edit(child, databases_);
+}
+
+void TWrightViewer::DescriptorsItemClick()
+{
+    if (current_)
+        current_->EditDescriptors();
 }
 
 void TWrightViewer::CopyFrameItemClick()

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "shell/cleanup_list.h"
+#include "shell/database_lists.h"
 #include "shell/master_clock.h"
 #include "shell/open_dispatch.h"
 
@@ -23,6 +24,7 @@ class SettingsStore;
 class TChildForm;
 class TimeBarSlider;
 class THelpBrowser;
+class TTitlesForm;
 
 // The program's main window: a small tool-bar window that owns every child window, opens the
 // queued files, and drives all timed children from one master clock with one set of
@@ -99,6 +101,8 @@ private:
     void CloseAllItemClick();
     void Exit1Click();
     void CopyFrameItemClick();
+    void DescriptorsItemClick();
+    bool EditDescriptors(TChildForm& child);
     void DeleteSourceFilesClick();
     void RecordBtnClick();
     void ShowHintsClick();
@@ -129,7 +133,8 @@ private:
     bool show_hints_ = true;
     QString last_file_name_;
     QString presentation_file_name_;
-    std::map<QString, QString> database_files_;
+    DatabaseLists databases_;
+    TTitlesForm* titles_form_ = nullptr;
     QPointer<THelpBrowser> help_browser_;
 
     std::map<QString, QAction*> actions_;

@@ -40,7 +40,8 @@ void TWrightViewer::BuildCommands()
     MakeAction("CopyFrameItem", QStringLiteral("&Copy Frame"), &TWrightViewer::CopyFrameItemClick)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     MakeAction("DefaultTitlesItem", QStringLiteral("&Default Titles..."), nullptr);
-    MakeAction("DescriptorsItem", QStringLiteral("&File Descriptors..."), nullptr);
+    MakeAction(
+        "DescriptorsItem", QStringLiteral("&File Descriptors..."), &TWrightViewer::DescriptorsItemClick);
     MakeAction("QMeasureItem", QStringLiteral("Quick &Measure..."), nullptr);
     MakeAction("SGraphItem", QStringLiteral("Signal &Graphing..."), nullptr);
     QAction* hints = MakeAction("ShowHints", QStringLiteral("&Show Hints"), &TWrightViewer::ShowHintsClick);

@@ -278,8 +278,10 @@ void WrightViewerTest::closingWritesTheSettings()
     QCOMPARE(written.readString(QStringLiteral("Open"), QStringLiteral("Filename")), clip_);
     QCOMPARE(written.readString(QStringLiteral("Presentation"), QStringLiteral("Filename")),
         QStringLiteral("/p/show.txt"));
+    // A database file that is not there keeps its assignment; its sections are kept sorted.
     QCOMPARE(written.readString(QStringLiteral("Database Files"), QStringLiteral("/db/a.ini")),
-        QStringLiteral("Lab|Car"));
+        QStringLiteral("Car|Lab"));
+    QCOMPARE(written.valueNames(QStringLiteral("Default Titles")), QStringList({ "Imager Name", "Title" }));
     QVERIFY(written.valueExists(QStringLiteral("Desktop"), QStringLiteral("WrightViewer")));
     QVERIFY(written.valueExists(QStringLiteral("Desktop"), QStringLiteral("DisplayForm")));
 }
