@@ -154,26 +154,26 @@ uint8_t ProcessingPipeline::ProcessGrey(uint8_t value, int32_t step) const
     return tables_[kGreen][ClampByte(value + step)];
 }
 
-void ProcessingPipeline::PrepareMask(
+void ProcessingPipeline::BuildFilterMask(
     const uint8_t* pixels, int32_t width, int32_t height, int32_t row_bytes, bool color)
 {
     sharpen_.SetWidth(width);
     sharpen_.SetHeight(height);
     sharpen_.SetColor(color);
-    if (sharpen_.Filter() != SharpenFilter::None)
+    if (NeedsFilterMask())
         sharpen_.BuildFilterMask(pixels, row_bytes);
 }
 
 const int8_t* ProcessingPipeline::MaskRowForSteps(int32_t row) const
 {
-    return sharpen_.Filter() == SharpenFilter::None ? nullptr : sharpen_.MaskRow(row);
+    return NeedsFilterMask() ? sharpen_.MaskRow(row) : nullptr;
 }
 
 void ProcessingPipeline::ProcessBgrPixels(uint8_t* pixels, int32_t width, int32_t height, int32_t row_bytes)
 {
     if (!pixels || width <= 0 || height <= 0 || int64_t(row_bytes) < int64_t(width) * 3)
         throw Error("Invalid frame");
-    PrepareMask(pixels, width, height, row_bytes, true);
+    BuildFilterMask(pixels, width, height, row_bytes, true);
     for (int32_t row = 0; row < height; ++row) {
         uint8_t* p = pixels + size_t(row) * size_t(row_bytes);
         const int8_t* mask = MaskRowForSteps(row);
@@ -186,7 +186,7 @@ void ProcessingPipeline::ProcessGreyPixels(uint8_t* pixels, int32_t width, int32
 {
     if (!pixels || width <= 0 || height <= 0 || row_bytes < width)
         throw Error("Invalid frame");
-    PrepareMask(pixels, width, height, row_bytes, false);
+    BuildFilterMask(pixels, width, height, row_bytes, false);
     for (int32_t row = 0; row < height; ++row) {
         uint8_t* p = pixels + size_t(row) * size_t(row_bytes);
         const int8_t* mask = MaskRowForSteps(row);

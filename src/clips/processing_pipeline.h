@@ -75,6 +75,12 @@ public:
     // One grey value through the green table.
     uint8_t ProcessGrey(uint8_t value, int32_t step) const;
 
+    // Whether frames need an unprocessed pass first, to build the filter mask from.
+    bool NeedsFilterMask() const { return sharpen_.Filter() != SharpenFilter::None; }
+    // Sizes the sharpener to an unprocessed picture and builds its mask from it (nothing is built
+    // with the filter "None").
+    void BuildFilterMask(const uint8_t* pixels, int32_t width, int32_t height, int32_t row_bytes, bool color);
+
     // Processes a 24-bit blue-green-red or 8-bit grey picture in place. With a filter other than
     // "None" the mask is first built from the unprocessed picture. Rows may be in any order;
     // row_bytes is their distance.
@@ -91,7 +97,6 @@ private:
     void RebuildToneTables();
     // The mask row whose steps apply, or nullptr when nothing is sharpened.
     const int8_t* MaskRowForSteps(int32_t row) const;
-    void PrepareMask(const uint8_t* pixels, int32_t width, int32_t height, int32_t row_bytes, bool color);
 
     ChannelGains gains_ = { 1.0F, 1.0F, 1.0F };
     float gamma_ = kDefaultGamma;

@@ -135,12 +135,12 @@ TEST(Pipeline, FramesAreSharpenedFromTheirUnprocessedPixels)
 TEST(Pipeline, PixelHooksUseTheMaskOfTheirPosition)
 {
     ProcessingPipeline pipeline = IdentityPipeline();
-    TSharpen& sharpen = pipeline.Sharpen();
-    sharpen.SetFilter(SharpenFilter::Linear);
     std::vector<uint8_t> raw(9 * 3, 0);
     raw[4 * 3 + 1] = 8; // green of the centre: mask 8
-    sharpen.Apply(raw.data(), 3, 3, 3);
-    ASSERT_TRUE(sharpen.HasMask());
+    pipeline.BuildFilterMask(raw.data(), 3, 3, 9, true);
+    EXPECT_FALSE(pipeline.Sharpen().HasMask());
+    pipeline.Sharpen().SetFilter(SharpenFilter::Linear);
+    pipeline.BuildFilterMask(raw.data(), 3, 3, 9, true);
 
     std::vector<uint8_t> out(9 * 3, 0);
     pipeline.PixelCallback(out.data(), 4 * 3, 50, 60, 70);
