@@ -5,10 +5,22 @@
 #include <memory>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QMetaObject>
+#include <QEvent>
 #include <QObject>
 #include <QThread>
+
+#if defined(__SANITIZE_THREAD__)
+#define FW_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define FW_TSAN 1
+#endif
+#endif
+#ifdef FW_TSAN
+#include <sanitizer/tsan_interface.h>
+#endif
 
 #include "clips/avi_clip_writer.h"
 #include "clips/avi_stream.h"
@@ -74,21 +86,72 @@ struct ContextCall {
 
 namespace {
 
-// Marks the call done when the queued functor goes away: after it ran, or when Qt dropped it
-// because the context was destroyed first.
-struct DoneNotifier {
-    explicit DoneNotifier(std::shared_ptr<ContextCall> c)
-        : call(std::move(c))
+// Qt hands posted events over under a lock of its own, which ThreadSanitizer only sees when Qt
+// itself is instrumented; these two mark the hand-over for it.
+void markHandover([[maybe_unused]] void* event)
+{
+#ifdef FW_TSAN
+    __tsan_release(event);
+#endif
+}
+
+void takeHandover([[maybe_unused]] void* event)
+{
+#ifdef FW_TSAN
+    __tsan_acquire(event);
+#endif
+}
+
+QEvent::Type callEventType()
+{
+    static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+// One call from the worker, run on the relay's thread. When the event goes away, after it ran
+// or unrun because the relay was freed first, a waiting worker is told.
+class CallEvent : public QEvent {
+public:
+    CallEvent(std::function<void()> run, std::shared_ptr<ContextCall> call)
+        : QEvent(callEventType())
+        , run_(std::move(run))
+        , call_(std::move(call))
     {
     }
-    DoneNotifier(const DoneNotifier&) = delete;
-    DoneNotifier& operator=(const DoneNotifier&) = delete;
-    std::shared_ptr<ContextCall> call;
-    ~DoneNotifier()
+    ~CallEvent() override
     {
-        std::lock_guard lock(call->mutex);
-        call->done = true;
-        call->done_signal.notify_all();
+        if (!call_)
+            return;
+        std::lock_guard lock(call_->mutex);
+        call_->done = true;
+        call_->done_signal.notify_all();
+    }
+    CallEvent(const CallEvent&) = delete;
+    CallEvent& operator=(const CallEvent&) = delete;
+
+    void execute()
+    {
+        if (call_ && call_->abandoned)
+            return;
+        run_();
+        if (call_)
+            call_->ran = true;
+    }
+
+private:
+    std::function<void()> run_;
+    std::shared_ptr<ContextCall> call_;
+};
+
+class CallRelay : public QObject {
+public:
+    bool event(QEvent* event) override
+    {
+        takeHandover(event); // before anything of the event is read
+        if (event->type() != callEventType())
+            return QObject::event(event);
+        static_cast<CallEvent*>(event)->execute();
+        return true;
     }
 };
 
@@ -104,6 +167,10 @@ TAVISaveThread::TAVISaveThread(TAVISTREAM& stream, QString target, const Compres
     , progress_(std::move(progress))
     , finished_(std::move(finished))
 {
+    if (context_) {
+        relay_ = new CallRelay;
+        relay_->moveToThread(context_->thread());
+    }
     std::lock_guard lock(runningMutex());
     runningList().push_back({ this, {} });
 }
@@ -111,6 +178,12 @@ TAVISaveThread::TAVISaveThread(TAVISTREAM& stream, QString target, const Compres
 TAVISaveThread::~TAVISaveThread()
 {
     Stop();
+    if (relay_) {
+        // The worker has ended: what it posted and nobody ran yet is dropped now, and the
+        // relay goes once control is back in the event loop, since this may run inside it.
+        QCoreApplication::removePostedEvents(relay_);
+        relay_->deleteLater();
+    }
     std::lock_guard lock(runningMutex());
     auto& list = runningList();
     list.erase(
@@ -170,8 +243,13 @@ void TAVISaveThread::Main()
         finished_(result);
         return;
     }
-    QMetaObject::invokeMethod(
-        context_, [finished = finished_, result] { finished(result); }, Qt::QueuedConnection);
+    post(new CallEvent([finished = finished_, result] { finished(result); }, {}));
+}
+
+void TAVISaveThread::post(QEvent* event)
+{
+    markHandover(event);
+    QCoreApplication::postEvent(relay_, event);
 }
 
 bool TAVISaveThread::CallOnContext(const std::function<void()>& call)
@@ -187,17 +265,7 @@ bool TAVISaveThread::CallOnContext(const std::function<void()>& call)
         std::lock_guard lock(wait_mutex_);
         waiting_ = state;
     }
-    auto notifier = std::make_shared<DoneNotifier>(state);
-    QMetaObject::invokeMethod(
-        context_,
-        [state, notifier, call] {
-            if (state->abandoned)
-                return;
-            call();
-            state->ran = true;
-        },
-        Qt::QueuedConnection);
-    notifier.reset();
+    post(new CallEvent(call, state));
     {
         std::unique_lock lock(state->mutex);
         state->done_signal.wait(lock, [&] { return state->done || terminated_.load(); });

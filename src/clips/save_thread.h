@@ -12,6 +12,7 @@
 #include "clips/compression_options.h"
 #include "support/user_prompt.h"
 
+class QEvent;
 class QObject;
 
 namespace fw {
@@ -83,11 +84,13 @@ protected:
 
 private:
     void Main();
+    void post(QEvent* event);
     int32_t SaveClip();
 
     CompressionOptions options_;
     SaveSource source_;
     QObject* context_; // outlives the thread: its owner stops the thread before freeing it
+    QObject* relay_ = nullptr; // receives the worker's calls on the context's thread
     SaveProgressHandler progress_;
     SaveFinishedHandler finished_;
 

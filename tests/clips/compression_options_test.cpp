@@ -5,7 +5,6 @@
 #include "clips/avi_encoders.h"
 #include "clips/avi_stream.h"
 #include "clips/compression_options.h"
-#include "clips/ffmpeg_handles.h"
 #include "support/settings_store.h"
 
 namespace fw {
@@ -17,14 +16,8 @@ protected:
     SettingsStore store_ { dir_.filePath("settings.ini") };
 };
 
-TEST_F(CompressionOptionsTest, ConstructedAndLoadedDefaultsDiffer)
+TEST_F(CompressionOptionsTest, NothingStoredGivesTheLoadedDefaults)
 {
-    const CompressionOptions fresh;
-    EXPECT_EQ(fresh.fccHandler, fourcc('i', 'v', '3', '2'));
-    EXPECT_EQ(fresh.dwKeyFrameEvery, 6u);
-    EXPECT_EQ(fresh.dwFlags, 12u);
-    EXPECT_FALSE(fresh.options_ok);
-
     // Neither the section nor "Codec" exists: everything comes from the loaded defaults.
     const CompressionOptions loaded = LoadCompression(store_, "AVI");
     EXPECT_EQ(loaded.fccType, fourcc('v', 'i', 'd', 's'));
@@ -90,22 +83,6 @@ TEST_F(CompressionOptionsTest, HandlerKeepsFirstFourCharactersZeroPadded)
     EXPECT_EQ(LoadCompression(store_, "AVI").fccHandler, fourcc('X', 'V', 'I', 'D'));
 }
 
-TEST(AviEncodersTest, OffersOnlyEncodersThisFfmpegHas)
-{
-    const auto& encoders = AviEncoders();
-    ASSERT_FALSE(encoders.empty());
-    EXPECT_EQ(encoders.front().code, kUncompressedCode);
-    for (const AviEncoder& e : encoders) {
-        if (e.code != kUncompressedCode) {
-            EXPECT_NE(avcodec_find_encoder_by_name(e.ffmpeg_name), nullptr) << e.ffmpeg_name;
-        }
-        EXPECT_EQ(FindAviEncoder(e.code), &e);
-        EXPECT_FALSE(e.display_name.isEmpty());
-    }
-    // Old settings keep uncompressed frames as code 0.
-    EXPECT_EQ(FindAviEncoder(0), &encoders.front());
-}
-
 TEST(AviEncodersTest, StoredCodeWithoutEncoderFallsBackInsteadOfFailing)
 {
     EXPECT_FALSE(HasAviEncoder(fourcc('i', 'v', '3', '2')));
@@ -126,11 +103,6 @@ TEST(AviEncodersTest, QualityMapsOntoTheWholeQuantiserScale)
     EXPECT_EQ(QuantiserForQuality(5000), 16);
     // Values beyond the scale, as a hand-edited store may hold, stay at the best quantiser.
     EXPECT_EQ(QuantiserForQuality(uint32_t(-5)), 1);
-    int previous = 32;
-    for (uint32_t q = 0; q <= 10000; q += 250) {
-        EXPECT_LE(QuantiserForQuality(q), previous);
-        previous = QuantiserForQuality(q);
-    }
 }
 
 TEST(CompressionChooserTest, StreamAsksInstalledChooserAndMarksOptionsConfirmed)
