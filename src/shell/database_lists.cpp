@@ -161,6 +161,13 @@ bool DatabaseLists::AddFile(const QString& path)
     return true;
 }
 
+void DatabaseLists::RemoveFile(int file_index)
+{
+    if (file_index < 0 || size_t(file_index) + 1 >= files_.size())
+        return;
+    files_.erase(files_.begin() + file_index);
+}
+
 void DatabaseLists::RefreshSectionNames(int file_index)
 {
     if (file_index < 0 || size_t(file_index) + 1 >= files_.size())

@@ -66,6 +66,8 @@ public:
     void SetAssignedFiles(std::vector<DatabaseFile> files);
     // Adds a file unless it is listed already; false when it was.
     bool AddFile(const QString& path);
+    // Removes an assigned file (never the built-in entry).
+    void RemoveFile(int file_index);
     // Re-reads the section names of a file: new ones come unchecked, vanished ones go.
     void RefreshSectionNames(int file_index);
     // Checks or unchecks a section; checking loads its lines from the file.

@@ -15,8 +15,10 @@
 #include <QWindow>
 
 #include "clips/avi_stream.h"
+#include "shell/forms/assign_db_form.h"
 #include "shell/forms/child_form.h"
 #include "shell/forms/cleanup_form.h"
+#include "shell/forms/default_titles_form.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/help_browser.h"
 #include "shell/forms/time_bar.h"
@@ -41,8 +43,6 @@ constexpr const char* kUnavailableCommands[] = {
     "OpenImager1",
     "SaveAs",
     "CompressionOptions",
-    "AssignDatabaseFiles",
-    "DefaultTitlesItem",
     "QMeasureItem",
     "SGraphItem",
 };
@@ -486,6 +486,18 @@ bool TWrightViewer::EditDescriptors(TChildForm& child)
     if (!titles_form_)
         titles_form_ = new TTitlesForm(this);
     return titles_form_->Edit(child, databases_);
+}
+
+void TWrightViewer::DefaultTitlesItemClick()
+{
+    TDefaultTitlesForm dialog(this);
+    dialog.Edit(databases_);
+}
+
+void TWrightViewer::AssignDatabaseFilesClick()
+{
+    TAssignDBForm dialog(this);
+    dialog.Edit(databases_);
 }
 
 void TWrightViewer::DescriptorsItemClick()

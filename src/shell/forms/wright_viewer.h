@@ -102,6 +102,8 @@ private:
     void Exit1Click();
     void CopyFrameItemClick();
     void DescriptorsItemClick();
+    void DefaultTitlesItemClick();
+    void AssignDatabaseFilesClick();
     bool EditDescriptors(TChildForm& child);
     void DeleteSourceFilesClick();
     void RecordBtnClick();

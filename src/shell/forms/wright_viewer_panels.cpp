@@ -32,14 +32,16 @@ void TWrightViewer::BuildCommands()
     MakeAction("CloseItem", QStringLiteral("&Close"), &TWrightViewer::CloseItemClick);
     MakeAction("CloseAllItem", QStringLiteral("C&lose All"), &TWrightViewer::CloseAllItemClick);
     MakeAction("SaveAs", QStringLiteral("&Save As..."), nullptr);
-    MakeAction("AssignDatabaseFiles", QStringLiteral("Assign &Database File(s)"), nullptr);
+    MakeAction("AssignDatabaseFiles", QStringLiteral("Assign &Database File(s)"),
+        &TWrightViewer::AssignDatabaseFilesClick);
     MakeAction("CompressionOptions", QStringLiteral("&Video Save Options"), nullptr);
     MakeAction("DeleteSourceFiles", QStringLiteral("Delete Source &File(s)..."),
         &TWrightViewer::DeleteSourceFilesClick);
     MakeAction("Exit1", QStringLiteral("E&xit"), &TWrightViewer::Exit1Click);
     MakeAction("CopyFrameItem", QStringLiteral("&Copy Frame"), &TWrightViewer::CopyFrameItemClick)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    MakeAction("DefaultTitlesItem", QStringLiteral("&Default Titles..."), nullptr);
+    MakeAction(
+        "DefaultTitlesItem", QStringLiteral("&Default Titles..."), &TWrightViewer::DefaultTitlesItemClick);
     MakeAction(
         "DescriptorsItem", QStringLiteral("&File Descriptors..."), &TWrightViewer::DescriptorsItemClick);
     MakeAction("QMeasureItem", QStringLiteral("Quick &Measure..."), nullptr);
