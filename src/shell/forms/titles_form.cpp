@@ -106,7 +106,7 @@ void TTitlesForm::BuildTimingPage()
     });
     grid->addWidget(new QLabel(QStringLiteral("Frame Rate"), page), 0, 0);
     grid->addWidget(rate_field_, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("frames/second"), page), 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("frames/second"), page), 0, 2, 1, 3);
 
     mark_field_ = new MarkFrameSpin(page);
     mark_field_->setObjectName(QStringLiteral("MarkFrameEdit"));
@@ -132,6 +132,7 @@ void TTitlesForm::BuildTimingPage()
     });
     grid->addWidget(timing_locked_, 2, 1, 1, 3);
     grid->setRowStretch(3, 1);
+    grid->setColumnStretch(5, 1);
     pages_->addTab(page, QStringLiteral("Timing"));
 }
 
