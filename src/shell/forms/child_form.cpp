@@ -143,7 +143,11 @@ bool TChildForm::Redraw()
 
 // Compression choice, Save As, descriptor editing, Quick Measure and the signal graph come with
 // their own windows; until then the main window keeps these commands disabled.
-void TChildForm::ChooseCompression() { }
+void TChildForm::ChooseCompression()
+{
+    if (stream_ && stream_->ChooseCompression(this) && context_.settings)
+        stream_->StoreCompression(*context_.settings);
+}
 void TChildForm::EditDescriptors()
 {
     if (context_.edit_descriptors)

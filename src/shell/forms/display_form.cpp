@@ -160,6 +160,8 @@ void TDisplayForm::OpenClip()
     frame_bar_->setValue(0);
     frame_bar_->setTickInterval(std::max(1, frame_count_ / 10));
     ReadDescriptors();
+    if (context_.settings)
+        stream_->LoadCompression(*context_.settings);
 }
 
 void TDisplayForm::OpenPlayer()

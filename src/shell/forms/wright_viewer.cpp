@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include "clips/avi_stream.h"
+#include "clips/forms/compression_dialog.h"
 #include "shell/forms/assign_db_form.h"
 #include "shell/forms/child_form.h"
 #include "shell/forms/cleanup_form.h"
@@ -42,7 +43,6 @@ const QString kRecordStopHint = QStringLiteral("Master Stop/Trigger");
 constexpr const char* kUnavailableCommands[] = {
     "OpenImager1",
     "SaveAs",
-    "CompressionOptions",
     "QMeasureItem",
     "SGraphItem",
 };
@@ -110,6 +110,8 @@ TWrightViewer::TWrightViewer(SettingsStore& settings, QWidget* parent)
 {
     setObjectName(QStringLiteral("WrightViewer"));
     setWindowTitle(QStringLiteral("Framewright"));
+    // Clip streams ask for compression options through this dialog.
+    SetCompressionChooser(&TCompressionDialog::Choose);
     BuildCommands();
     BuildMenus();
 
@@ -320,6 +322,7 @@ void TWrightViewer::UpdateCommands()
     actions_.at(QStringLiteral("CloseAllItem"))->setEnabled(children);
     actions_.at(QStringLiteral("CopyFrameItem"))->setEnabled(children);
     actions_.at(QStringLiteral("DescriptorsItem"))->setEnabled(children);
+    actions_.at(QStringLiteral("CompressionOptions"))->setEnabled(children);
     actions_.at(QStringLiteral("DeleteSourceFiles"))->setEnabled(!cleanup_.Empty());
     for (const char* name : kUnavailableCommands)
         actions_.at(QLatin1String(name))->setEnabled(false);
@@ -486,6 +489,12 @@ bool TWrightViewer::EditDescriptors(TChildForm& child)
     if (!titles_form_)
         titles_form_ = new TTitlesForm(this);
     return titles_form_->Edit(child, databases_);
+}
+
+void TWrightViewer::CompressionOptionsClick()
+{
+    if (current_)
+        current_->ChooseCompression();
 }
 
 void TWrightViewer::DefaultTitlesItemClick()

@@ -103,6 +103,7 @@ private:
     void CopyFrameItemClick();
     void DescriptorsItemClick();
     void DefaultTitlesItemClick();
+    void CompressionOptionsClick();
     void AssignDatabaseFilesClick();
     bool EditDescriptors(TChildForm& child);
     void DeleteSourceFilesClick();

@@ -34,7 +34,8 @@ void TWrightViewer::BuildCommands()
     MakeAction("SaveAs", QStringLiteral("&Save As..."), nullptr);
     MakeAction("AssignDatabaseFiles", QStringLiteral("Assign &Database File(s)"),
         &TWrightViewer::AssignDatabaseFilesClick);
-    MakeAction("CompressionOptions", QStringLiteral("&Video Save Options"), nullptr);
+    MakeAction(
+        "CompressionOptions", QStringLiteral("&Video Save Options"), &TWrightViewer::CompressionOptionsClick);
     MakeAction("DeleteSourceFiles", QStringLiteral("Delete Source &File(s)..."),
         &TWrightViewer::DeleteSourceFilesClick);
     MakeAction("Exit1", QStringLiteral("E&xit"), &TWrightViewer::Exit1Click);
