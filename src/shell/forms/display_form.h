@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QColor>
 #include <QPoint>
@@ -96,6 +97,20 @@ public:
     void SetHooks(const DisplayOwnerHooks& hooks);
     void SetFrameSize(int width, int height);
 
+    // Where a save goes: a clip type or frame-file directory type of the stream, and a name.
+    struct SaveChoice {
+        int type = 0;
+        QString file_name;
+    };
+    // Asks for the save target (parent, caption, filters, filter index, file name); the program
+    // uses a file dialog, tests install their own answers.
+    using SaveTargetChooser = std::function<std::optional<SaveChoice>(
+        QWidget*, const QString&, const QStringList&, int, const QString&)>;
+    static void SetSaveTargetChooser(SaveTargetChooser chooser);
+    // Asks where to save, then saves the stream there with the save panel showing; the owner
+    // hears of the end through its save-finished hook.
+    void SaveThroughWindow(const QString& caption);
+
     // The save panel side of a save: the save itself runs in the stream. BeginSave returns the
     // name to write to (a "~" name beside an existing clip, so it is replaced only on success).
     QString BeginSave(const QString& type_caption, const QString& target, bool clip_file);
@@ -159,6 +174,8 @@ private:
 
     // Saving.
     void EndSavePanel();
+    std::optional<SaveChoice> ChooseSaveTarget(const QString& caption);
+    void SaveDone(int32_t code);
 
     bool stand_alone_ = false;
     bool frames_open_ = false;

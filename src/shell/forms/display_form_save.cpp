@@ -7,12 +7,16 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 
+#include "clips/avi_clip_writer.h"
 #include "clips/descriptor_block.h"
 #include "clips/riff_file.h"
 #include "shell/forms/save_panel.h"
 #include "shell/save_progress.h"
+#include "support/fw_error.h"
+#include "support/settings_store.h"
 #include "support/user_prompt.h"
 
 namespace fw {
@@ -131,6 +135,141 @@ void TDisplayForm::WaitForSaveEnd()
     QEventLoop loop;
     connect(this, &TDisplayForm::saveEnded, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+} // namespace fw
+
+namespace fw {
+
+namespace {
+
+TDisplayForm::SaveTargetChooser& saveTargetChooser()
+{
+    static TDisplayForm::SaveTargetChooser chooser;
+    return chooser;
+}
+
+// "AVI - Video Clip|*.avi" as a file dialog filter.
+QString dialogFilter(const QString& type_filter)
+{
+    const qsizetype bar = type_filter.indexOf(QLatin1Char('|'));
+    if (bar < 0)
+        return type_filter;
+    return type_filter.left(bar) + QStringLiteral(" (") + type_filter.mid(bar + 1) + QLatin1Char(')');
+}
+
+QString withoutExtension(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return path;
+    return info.dir().filePath(name.left(dot));
+}
+
+std::optional<TDisplayForm::SaveChoice> askWithFileDialog(QWidget* parent, const QString& caption,
+    const QStringList& filters, int filter_index, const QString& file_name)
+{
+    QFileDialog dialog(parent, caption, QFileInfo(file_name).path());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite); // the window asks in its own words
+    dialog.setNameFilters(filters);
+    if (filter_index >= 1 && filter_index <= filters.size())
+        dialog.selectNameFilter(filters[filter_index - 1]);
+    dialog.selectFile(QFileInfo(file_name).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return TDisplayForm::SaveChoice { int(filters.indexOf(dialog.selectedNameFilter())) + 1,
+        dialog.selectedFiles().constFirst() };
+}
+
+} // namespace
+
+void TDisplayForm::SetSaveTargetChooser(SaveTargetChooser chooser)
+{
+    saveTargetChooser() = std::move(chooser);
+}
+
+std::optional<TDisplayForm::SaveChoice> TDisplayForm::ChooseSaveTarget(const QString& caption)
+{
+    const QString section = QStringLiteral("Save");
+    QStringList filters;
+    for (int type = 1; type <= stream_->TypeCount(); ++type)
+        filters << dialogFilter(stream_->TypeFilter(type));
+    int filter_index
+        = context_.settings ? context_.settings->readInteger(section, QStringLiteral("FilterIndex"), 2) : 2;
+    QString file_name = withoutExtension(
+        context_.settings ? context_.settings->readString(section, QStringLiteral("FileName")) : QString());
+    const SaveTargetChooser& chooser = saveTargetChooser();
+    while (true) {
+        const auto choice = chooser ? chooser(this, caption, filters, filter_index, file_name)
+                                    : askWithFileDialog(this, caption, filters, filter_index, file_name);
+        if (!choice || choice->type < 1 || choice->type > stream_->TypeCount() || choice->file_name.isEmpty())
+            return std::nullopt;
+        SaveChoice target = *choice;
+        const QString type_caption = stream_->TypeCaption(target.type);
+        QString question;
+        target.file_name = withoutExtension(target.file_name);
+        if (stream_->IsClipType(target.type)) {
+            // The question is about the file the save will really write.
+            target.file_name += QLatin1Char('.') + stream_->DefaultExtension(target.type);
+            if (QFileInfo::exists(target.file_name))
+                question = QStringLiteral("Overwrite ") + type_caption + QLatin1Char(' ') + target.file_name
+                    + QLatin1Char('?');
+        } else if (QFileInfo(target.file_name).isDir()) {
+            question = QStringLiteral("Overwrite Images in ") + type_caption + QLatin1Char(' ')
+                + target.file_name + QLatin1Char('?');
+        }
+        if (question.isEmpty()
+            || askUser(PromptKind::Confirmation, type_caption + QStringLiteral(" Already Exists"), question,
+                   PromptButton::Yes | PromptButton::No)
+                == PromptButton::Yes)
+            return target;
+        filter_index = choice->type;
+        file_name = choice->file_name;
+    }
+}
+
+void TDisplayForm::SaveThroughWindow(const QString& caption)
+{
+    if (saving_ || !stream_)
+        return;
+    hide();
+    const auto target = ChooseSaveTarget(caption);
+    if (!target) {
+        show();
+        if (hooks_.save_finished)
+            hooks_.save_finished(false, false, QString());
+        return;
+    }
+    const bool clip_file = stream_->IsClipType(target->type);
+    if (context_.settings) {
+        context_.settings->writeInteger(QStringLiteral("Save"), QStringLiteral("FilterIndex"), target->type);
+        context_.settings->writeString(QStringLiteral("Save"), QStringLiteral("FileName"), target->file_name);
+    }
+    const QString type_caption = stream_->TypeCaption(target->type);
+    const QString written = BeginSave(type_caption, target->file_name, clip_file);
+    show();
+    try {
+        stream_->StartSave(
+            target->type, windowTitle(), written, [this](int percent) { return ReportSaveProgress(percent); },
+            [this](TAVISTREAM&, int32_t code) { SaveDone(code); }, this);
+    } catch (const Error& failure) {
+        showError(failure.message());
+        FinishSave(avierr::kGeneral);
+    }
+}
+
+void TDisplayForm::SaveDone(int32_t code)
+{
+    if (save_to_clip_) {
+        if (code == 0 && !save_cancel_requested_ && context_.settings)
+            stream_->StoreCompression(*context_.settings);
+        else if (code != 0)
+            stream_->CompressOptions().options_ok = false;
+    }
+    FinishSave(code);
 }
 
 } // namespace fw

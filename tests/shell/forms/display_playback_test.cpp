@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "clips/avi_encoders.h"
 #include "shell/forms/crop_shape.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/form_test_support.h"
@@ -67,6 +68,7 @@ private slots:
     void savedClipReplacesTheOldOnlyOnSuccess();
     void failedAndCancelledSavesLeaveNoFile();
     void closeWhileSavingWaitsForTheSaveToEnd();
+    void saveThroughTheWindowWritesClipsAndFrameFiles();
 
 private:
     std::unique_ptr<TDisplayForm> open(const QString& path);
@@ -429,6 +431,68 @@ void DisplayPlaybackTest::closeWhileSavingWaitsForTheSaveToEnd()
     QVERIFY(!QFile::exists(written));
     // With the save over the window closes normally.
     QVERIFY(form->close());
+}
+
+void DisplayPlaybackTest::saveThroughTheWindowWritesClipsAndFrameFiles()
+{
+    QVERIFY(makeCountingClip(clip("source.avi"), 5));
+    auto form = open(clip("source.avi"));
+    QVERIFY(form);
+    form->Stream()->CompressOptions().fccHandler = kUncompressedCode;
+    form->Stream()->CompressOptions().options_ok = true;
+    QList<TDisplayForm::SaveChoice> answers;
+    QStringList offered_filters;
+    TDisplayForm::SetSaveTargetChooser([&](QWidget*, const QString&, const QStringList& filters, int,
+                                           const QString&) -> std::optional<TDisplayForm::SaveChoice> {
+        offered_filters = filters;
+        if (answers.isEmpty())
+            return std::nullopt;
+        return answers.takeFirst();
+    });
+    bool finished = false;
+    bool finished_ok = false;
+    DisplayOwnerHooks hooks;
+    hooks.save_finished = [&](bool ok, bool, const QString&) {
+        finished = true;
+        finished_ok = ok;
+    };
+    form->SetHooks(hooks);
+
+    // A clip: the type's extension replaces whatever was typed.
+    answers = { { 1, clip("copy.mov") } };
+    form->SaveThroughWindow("Save Clip");
+    QCOMPARE(offered_filters.first(), QString("AVI - Video Clip (*.avi)"));
+    QCOMPARE(offered_filters.size(), 6);
+    QTRY_VERIFY_WITH_TIMEOUT(finished, 20000);
+    QVERIFY(finished_ok);
+    QVERIFY(!form->IsSaving());
+    TAVISTREAM copy("AVI");
+    copy.Open(clip("copy.avi"));
+    QCOMPARE(copy.FrameCount(), 5);
+    QVERIFY(readAll(clip("copy.avi")).contains("ttls"));
+    QCOMPARE(settings_->readString("Save", "FileName"), clip("copy.avi"));
+    QCOMPARE(settings_->readInteger("Save", "FilterIndex", 0), 1);
+
+    // Saving over it asks first; No asks for another name, here none: nothing is written.
+    finished = false;
+    const QByteArray before = readAll(clip("copy.avi"));
+    prompt_.queueAnswer(PromptButton::No);
+    answers = { { 1, clip("copy") } };
+    form->SaveThroughWindow("Save Clip");
+    QVERIFY(finished);
+    QVERIFY(!finished_ok);
+    QCOMPARE(prompt_.texts(), QStringList({ "Overwrite Video Clip File " + clip("copy.avi") + "?" }));
+    QCOMPARE(readAll(clip("copy.avi")), before);
+
+    // Frame files into a directory.
+    finished = false;
+    answers = { { 5, clip("frames.jpg") } };
+    form->SaveThroughWindow("Save Frames");
+    QTRY_VERIFY_WITH_TIMEOUT(finished, 20000);
+    QVERIFY(finished_ok);
+    QCOMPARE(QDir(clip("frames")).entryList(QDir::Files).size(), 5);
+    QVERIFY(QFile::exists(clip("frames/F0000000.jpg")));
+    TDisplayForm::SetSaveTargetChooser(nullptr);
 }
 
 QTEST_MAIN(DisplayPlaybackTest)
