@@ -18,6 +18,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include "clips/avi_encoders.h"
 #include "clips/avi_stream.h"
 
@@ -27,23 +29,7 @@ constexpr int kFrames = 1000;
 
 QString benchClip()
 {
-    const QString path = QStringLiteral("/tmp/fw_bench_save_bgr24_512x384.avi");
-    if (!QFileInfo::exists(path)) {
-        const std::string command
-            = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=512x384:rate=25 -frames:v "
-            + std::to_string(kFrames) + " -c:v rawvideo -pix_fmt bgr24 " + path.toStdString();
-        if (std::system(command.c_str()) != 0)
-            return {};
-    }
-    return path;
-}
-
-double cpuSeconds(int who)
-{
-    rusage usage {};
-    getrusage(who, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return fw::bench::MakeBenchClip(QStringLiteral("save_bgr24"), kFrames, "-c:v rawvideo -pix_fmt bgr24");
 }
 
 double wallSeconds()
@@ -97,7 +83,7 @@ void SaveUncompressed(benchmark::State& state)
         const QString file = target.filePath(QStringLiteral("saved.avi"));
         bool done = false;
         int32_t result = -1;
-        const double cpu_start = cpuSeconds(RUSAGE_SELF);
+        const double cpu_start = fw::bench::CpuSeconds(RUSAGE_SELF);
         const double wall_start = wallSeconds();
         stream.StartSave(1, QStringLiteral("Video Clip File"), file, {}, [&](fw::TAVISTREAM&, int32_t code) {
             done = true;
@@ -105,7 +91,7 @@ void SaveUncompressed(benchmark::State& state)
         });
         while (!done)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        const double cpu = cpuSeconds(RUSAGE_SELF) - cpu_start;
+        const double cpu = fw::bench::CpuSeconds(RUSAGE_SELF) - cpu_start;
         const double wall = wallSeconds() - wall_start;
         if (result != 0) {
             state.SkipWithError("save failed");
@@ -124,13 +110,14 @@ void FfmpegRawvideo(benchmark::State& state)
         const QString file = target.filePath(QStringLiteral("saved.avi"));
         const std::string command = "ffmpeg -nostdin -loglevel error -y -threads 1 -i " + clip.toStdString()
             + " -threads 1 -c:v rawvideo -pix_fmt bgr24 " + file.toStdString();
-        const double cpu_start = cpuSeconds(RUSAGE_CHILDREN);
+        const double cpu_start = fw::bench::CpuSeconds(RUSAGE_CHILDREN);
         const double wall_start = wallSeconds();
         if (std::system(command.c_str()) != 0) {
             state.SkipWithError("ffmpeg failed");
             return;
         }
-        report(state, theirs, cpuSeconds(RUSAGE_CHILDREN) - cpu_start, wallSeconds() - wall_start, file);
+        report(state, theirs, fw::bench::CpuSeconds(RUSAGE_CHILDREN) - cpu_start, wallSeconds() - wall_start,
+            file);
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * kFrames);
 }

@@ -20,6 +20,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include "shell/forms/display_form.h"
 #include "shell/forms/media_player.h"
 #include "shell/forms/time_bar.h"
@@ -31,24 +33,12 @@ constexpr int kFrames = 400;
 constexpr int kClipRate = 100; // frames per second at normal speed
 constexpr int kScrubPositions = 200;
 
-QString benchClip(const char* name, const char* codec)
-{
-    const QString path = QStringLiteral("/tmp/fw_bench_play_%1_512x384.avi").arg(QString::fromLatin1(name));
-    if (!QFileInfo::exists(path)) {
-        const std::string command
-            = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=512x384:rate="
-            + std::to_string(kClipRate) + " -frames:v " + std::to_string(kFrames) + " " + codec + " "
-            + path.toStdString();
-        if (std::system(command.c_str()) != 0)
-            return {};
-    }
-    return path;
-}
-
 QString clipOf(const std::string& kind)
 {
-    return kind == "Mjpeg" ? benchClip("mjpeg", "-c:v mjpeg -q:v 3")
-                           : benchClip("raw", "-c:v rawvideo -pix_fmt bgr24");
+    using fw::bench::MakeBenchClip;
+    return kind == "Mjpeg"
+        ? MakeBenchClip(QStringLiteral("play_mjpeg"), kFrames, "-c:v mjpeg -q:v 3", kClipRate)
+        : MakeBenchClip(QStringLiteral("play_raw"), kFrames, "-c:v rawvideo -pix_fmt bgr24", kClipRate);
 }
 
 double processSeconds()

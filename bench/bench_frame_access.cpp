@@ -15,6 +15,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include "clips/avi_stream.h"
 #include "clips/frame_image.h"
 #include "clips/yuv_to_bgr.h"
@@ -29,16 +31,7 @@ constexpr int kFrames = 300;
 
 QString benchClip(const char* name, const char* codec)
 {
-    const QString path = QStringLiteral("/tmp/fw_bench_%1_512x384.avi").arg(QString::fromLatin1(name));
-    if (!QFileInfo::exists(path)) {
-        const std::string command
-            = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=512x384:rate=25 "
-              "-frames:v "
-            + std::to_string(kFrames) + " " + codec + " " + path.toStdString();
-        if (std::system(command.c_str()) != 0)
-            return {};
-    }
-    return path;
+    return fw::bench::MakeBenchClip(QString::fromLatin1(name), kFrames, codec);
 }
 
 enum class Order { Forward, Random, Backward };

@@ -17,6 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include "clips/avi_stream.h"
 #include "clips/frame_file_writer.h"
 #include "clips/frame_scatter.h"
@@ -27,24 +29,7 @@ constexpr int kFrames = 300;
 
 QString benchClip()
 {
-    const QString path = QStringLiteral("/tmp/fw_bench_bgr24_512x384.avi");
-    if (!QFileInfo::exists(path)) {
-        const std::string command
-            = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=512x384:rate=25 "
-              "-frames:v "
-            + std::to_string(kFrames) + " -c:v rawvideo -pix_fmt bgr24 " + path.toStdString();
-        if (std::system(command.c_str()) != 0)
-            return {};
-    }
-    return path;
-}
-
-double cpuSeconds(int who)
-{
-    rusage usage {};
-    getrusage(who, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return fw::bench::MakeBenchClip(QStringLiteral("bgr24"), kFrames, "-c:v rawvideo -pix_fmt bgr24");
 }
 
 qint64 directoryBytes(const QString& directory)
@@ -92,10 +77,10 @@ void ScatterJpeg(benchmark::State& state)
     for (auto _ : state) {
         QTemporaryDir target;
         QString error;
-        const double start = cpuSeconds(RUSAGE_SELF);
+        const double start = fw::bench::CpuSeconds(RUSAGE_SELF);
         const fw::ScatterResult result
             = fw::ScatterFrames(stream, target.path(), fw::kJpegFrameFiles, nullptr, error);
-        const double seconds = cpuSeconds(RUSAGE_SELF) - start;
+        const double seconds = fw::bench::CpuSeconds(RUSAGE_SELF) - start;
         if (result != fw::ScatterResult::Completed) {
             state.SkipWithError(error.toStdString().c_str());
             return;
@@ -113,12 +98,12 @@ void FfmpegJpeg(benchmark::State& state)
         const std::string command = "ffmpeg -nostdin -loglevel error -y -threads 1 -i " + clip.toStdString()
             + " -threads 1 -c:v mjpeg -pix_fmt yuvj444p -qmin 1 -q:v 1 -start_number 0 '"
             + target.path().toStdString() + "/F%07d.jpg'";
-        const double start = cpuSeconds(RUSAGE_CHILDREN);
+        const double start = fw::bench::CpuSeconds(RUSAGE_CHILDREN);
         if (std::system(command.c_str()) != 0) {
             state.SkipWithError("ffmpeg failed");
             return;
         }
-        report(state, theirs, cpuSeconds(RUSAGE_CHILDREN) - start, target.path());
+        report(state, theirs, fw::bench::CpuSeconds(RUSAGE_CHILDREN) - start, target.path());
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * kFrames);
 }
