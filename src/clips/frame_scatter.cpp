@@ -6,6 +6,7 @@
 
 #include "clips/avi_stream.h"
 #include "clips/frame_file_writer.h"
+#include "clips/save_thread.h"
 #include "support/fw_error.h"
 #include "support/user_prompt.h"
 
@@ -49,8 +50,12 @@ WriteOutcome writeWithRetry(
             return WriteOutcome::Written;
         if (first_error.isEmpty())
             first_error = error;
-        const PromptButton answer = askUser(PromptKind::Error, QString(), error,
-            PromptButton::Abort | PromptButton::Retry | PromptButton::Ignore);
+        // On a scatter thread the question goes through it, so a window stopping the save is
+        // never left waiting for an answer the worker waits to ask.
+        const PromptButton buttons = PromptButton::Abort | PromptButton::Retry | PromptButton::Ignore;
+        TAVISaveThread* thread = TAVISaveThread::Current();
+        const PromptButton answer = thread ? thread->Ask(PromptKind::Error, QString(), error, buttons)
+                                           : askUser(PromptKind::Error, QString(), error, buttons);
         if (answer == PromptButton::Ignore)
             return WriteOutcome::Skipped;
         if (answer != PromptButton::Retry)
