@@ -48,7 +48,8 @@ TCompressionDialog::TCompressionDialog(const CompressionOptions& options, QWidge
     note_ = new QLabel(this);
     note_->setObjectName(QStringLiteral("NoteLabel"));
     note_->setWordWrap(true);
-    if (!HasAviEncoder(options.fccHandler) && options.fccHandler != 0)
+    // Only a compressor the user once chose is worth a word; the built-in default is not.
+    if (options.options_ok && !HasAviEncoder(options.fccHandler) && options.fccHandler != 0)
         note_->setText(QStringLiteral("The stored compressor ") + HandlerText(options.fccHandler)
             + QStringLiteral(" is not available here; choose another."));
 

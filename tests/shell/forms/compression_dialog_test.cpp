@@ -34,11 +34,16 @@ void CompressionDialogTest::unavailableStoredCodeOpensWithAnAvailableOne()
 {
     CompressionOptions stored;
     stored.fccHandler = HandlerCode("iv32"); // an old codec nobody can encode any more
+    stored.options_ok = true;
     TCompressionDialog dialog(stored);
     const uint32_t chosen = dialog.findChild<QComboBox*>("CompressorBox")->currentData().toUInt();
     QCOMPARE(chosen, PreselectedAviEncoder(stored.fccHandler).code);
     QVERIFY(dialog.findChild<QLabel*>("NoteLabel")->text().contains("iv32"));
     QCOMPARE(dialog.Options().fccHandler, chosen);
+    // The built-in default that nobody chose is replaced without a word.
+    stored.options_ok = false;
+    TCompressionDialog fresh(stored);
+    QVERIFY(fresh.findChild<QLabel*>("NoteLabel")->text().isEmpty());
 }
 
 void CompressionDialogTest::choicesComeBackAsConfirmedOptions()
