@@ -43,5 +43,6 @@ void writeStdout(const std::string& bytes);
 int runInfo(const QStringList& args);
 int runFrame(const QStringList& args);
 int runDescriptor(const QStringList& args);
+int runConvert(const QStringList& args);
 
 } // namespace fw::cli

@@ -24,6 +24,13 @@ constexpr const char* kUsage = R"(Usage:
       Print the clip's descriptor block as stored (lines end with a carriage return).
   framewright-cli descriptor set FILE SECTION NAME VALUE
       Set one entry of the descriptor block, e.g. "Timing" "Frame Rate" "2000".
+  framewright-cli convert SRC DST --type avi|kfs|bmp|gif|jpeg|tif [--compressor FOURCC]
+          [--quality Q] [--first I] [--last I] [--step K] [--settings FILE.ips]
+      Save the frames --first to --last of clip SRC (0 = first, both included, every K-th)
+      as a new clip DST, or as numbered frame files in folder DST, processed as a preview
+      saves them (with the processing settings file when given). The new clip keeps the
+      source's descriptor block, its timing moved onto the saved frames. Q runs from 0 to
+      10000; without --compressor the frames are stored uncompressed.
   framewright-cli --help | --version
 
 Exit status: 0 success, 1 failure (message on standard error), 2 wrong arguments.
@@ -49,6 +56,8 @@ int run(const QStringList& args)
         return fw::cli::runFrame(rest);
     if (command == QStringLiteral("descriptor"))
         return fw::cli::runDescriptor(rest);
+    if (command == QStringLiteral("convert"))
+        return fw::cli::runConvert(rest);
     throw fw::cli::UsageError("unknown command \"" + command.toStdString() + "\"");
 }
 
