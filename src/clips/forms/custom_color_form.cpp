@@ -59,6 +59,10 @@ TCustomColorForm::TCustomColorForm(SettingsStore& store, QWidget* parent)
     cancel_button->setObjectName(QStringLiteral("CancelBtn"));
     connect(cancel_button, &QPushButton::clicked, this, &QDialog::reject);
 
+    // Return must not pick a colour by accident.
+    for (QPushButton* button : { gray_button_, define_button_, cancel_button })
+        button->setAutoDefault(false);
+
     auto* pixel_column = new QVBoxLayout;
     pixel_column->addWidget(pixel_panel_, 0, Qt::AlignHCenter);
     pixel_column->addWidget(pixel_caption, 0, Qt::AlignHCenter);

@@ -97,6 +97,7 @@ QWidget* TProcessingSettings::BuildValuesBox()
 {
     auto* box = new QGroupBox(QStringLiteral("Image Processing"), this);
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     for (SettingsNumber field : { SettingsNumber::Brightness, SettingsNumber::Gamma,
              SettingsNumber::Sharpness, SettingsNumber::Red, SettingsNumber::Green, SettingsNumber::Blue })
         form->addRow(NameOf(field) + QLatin1Char(':'), NumberBox(field, kTrackMax));
@@ -117,6 +118,7 @@ QWidget* TProcessingSettings::BuildCropBox()
 {
     auto* box = new QGroupBox(QStringLiteral("Cropping"), this);
     auto* crop_form = new QFormLayout;
+    crop_form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     crop_form->addRow(QStringLiteral("Width:"), NumberBox(SettingsNumber::CropWidth, kMaxPixels));
     crop_form->addRow(QStringLiteral("Left:"), NumberBox(SettingsNumber::CropLeft, kMaxPixels));
     crop_form->addRow(QStringLiteral("Height:"), NumberBox(SettingsNumber::CropHeight, kMaxPixels));
@@ -128,6 +130,7 @@ QWidget* TProcessingSettings::BuildCropBox()
     connect(crop_color_panel_, &QPushButton::clicked, this, &TProcessingSettings::PickCropColor);
     crop_form->addRow(QStringLiteral("Border Color:"), crop_color_panel_);
     auto* size_form = new QFormLayout;
+    size_form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     size_form->addRow(
         QStringLiteral("Resampled Height in Pixels:"), NumberBox(SettingsNumber::NewHeight, kMaxPixels));
     size_form->addRow(
