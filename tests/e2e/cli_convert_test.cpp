@@ -157,6 +157,41 @@ TEST_F(CliConvertTest, DirectoryTypesWriteNumberedFrameFiles)
     EXPECT_FALSE(entries().join(' ').contains(".frames"));
 }
 
+TEST_F(CliConvertTest, SettingsFileCropsGreyClipsOnly)
+{
+    const QString settings = dir_.filePath("crop.ips");
+    ASSERT_TRUE(writeFile(settings,
+        "[Scaling]\r\nTrackMax=500\r\n[TrackBars]\r\nCropWidth=16\r\nCropLeft=8\r\nCropHeight=12\r\n"
+        "CropTop=4\r\n[CheckBoxes]\r\nCroppingCB=1\r\n"));
+    const QString grey = dir_.filePath("grey.avi");
+    ASSERT_TRUE(makeClip(grey, { "-c:v", "rawvideo", "-pix_fmt", "gray" }, 6));
+    const QString cropped = dir_.filePath("cropped.avi");
+    ASSERT_EQ(runCli({ "convert", grey, cropped, "--type", "avi", "--settings", settings }).exit_code, 0);
+    const QJsonObject info = infoOf(cropped);
+    EXPECT_EQ(info["width"].toInt(), 16);
+    EXPECT_EQ(info["height"].toInt(), 12);
+    EXPECT_EQ(info["bits_per_pixel"].toInt(), 8);
+
+    // Grey pictures go through the green table.
+    const QByteArray saved = ffmpegFrameBgr(cropped, 3);
+    const QByteArray original = ffmpegFrameBgr(grey, 3);
+    ASSERT_EQ(saved.size(), 16 * 12 * 3);
+    ASSERT_EQ(original.size(), 64 * 48 * 3);
+    int worst = 0;
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const int source = uint8_t(original[((4 + y) * 64 + 8 + x) * 3]);
+            worst = std::max(worst, std::abs(uint8_t(saved[(y * 16 + x) * 3]) - expectedTone(source, 10)));
+        }
+    }
+    EXPECT_LE(worst, 1);
+
+    // Colour pictures are saved whole.
+    const QString colour = dir_.filePath("colour.avi");
+    ASSERT_EQ(runCli({ "convert", source_, colour, "--type", "avi", "--settings", settings }).exit_code, 0);
+    EXPECT_EQ(infoOf(colour)["width"].toInt(), 64);
+}
+
 TEST_F(CliConvertTest, FailuresLeaveNothingBehindAndTargetsUntouched)
 {
     const QString target = dir_.filePath("target.avi");
