@@ -9,6 +9,32 @@
 
 namespace fw {
 
+namespace {
+
+// Whether the clip's 8-bit pictures are grey values: its colour table maps every index to the
+// grey of that value. Other tables would need the colours, which the grey path drops.
+bool HasGreyTable(TAVISTREAM& stream)
+{
+    FrameAccess* access = nullptr;
+    if (!stream.BeginFrameAccess(access) || !access)
+        return false;
+    int32_t size = 0;
+    const uint8_t* packed = nullptr;
+    bool grey = false;
+    if (stream.GetFrame(access, 0, size, packed) && packed && validPackedSize(packed, size_t(size)) > 0) {
+        const FrameImage frame = FrameImage::fromPacked(packed, size_t(size));
+        grey = true;
+        for (uint32_t i = 0; i < frame.colourCount() && grey; ++i) {
+            const RgbQuad& entry = frame.colourTable()[i];
+            grey = entry.red == i && entry.green == i && entry.blue == i;
+        }
+    }
+    stream.EndFrameAccess(access);
+    return grey;
+}
+
+} // namespace
+
 TAVIFAVI::TAVIFAVI()
     : TBaseAVI(QStringLiteral("AVI File"))
 {
@@ -27,6 +53,9 @@ void TAVIFAVI::Open(const QString& file_name)
     const int32_t count = reader->FrameCount();
     if (count <= 0)
         throw Error(QFileInfo(file_name).fileName() + QStringLiteral(" Open Frame Access Failed"));
+    if (reader->BitsPerSample() == 8 && !HasGreyTable(reader->Stream()))
+        throw Error(QFileInfo(file_name).fileName()
+            + QStringLiteral(": clips with a colour palette cannot be re-processed"));
     SetGeometry(reader->Width(), reader->Height(), reader->BitsPerSample(), 0, count - 1);
 
     std::array<uint8_t, kDescriptorChunkSize> chunk {};

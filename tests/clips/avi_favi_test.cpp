@@ -260,6 +260,16 @@ TEST(AviFaviOpen, RefusesWhatIsNoClip)
     EXPECT_FALSE(stream.IsOpen());
     EXPECT_THROW(stream.Open(dir.filePath("missing.avi")), Error);
     EXPECT_EQ(stream.FrameCount(), 0);
+
+    // Palette indices are no grey values; grey clips open.
+    const QString palette = dir.filePath("palette.avi");
+    ASSERT_TRUE(test::makeClip(palette, { "-c:v", "rawvideo", "-pix_fmt", "pal8" }, 2));
+    EXPECT_THROW(stream.Open(palette), Error);
+    const QString grey = dir.filePath("grey.avi");
+    ASSERT_TRUE(test::makeClip(grey, { "-c:v", "rawvideo", "-pix_fmt", "gray" }, 2));
+    stream.Open(grey);
+    EXPECT_FALSE(stream.IsColour());
+    EXPECT_EQ(stream.PaletteSize(), 256);
 }
 
 } // namespace
