@@ -14,6 +14,7 @@
 #include "clips/avi_favi.h"
 #include "clips/avi_test_clips.h"
 #include "clips/descriptor_block.h"
+#include "clips/test_application.h"
 #include "support/user_prompt.h"
 
 namespace fw {
@@ -25,11 +26,7 @@ constexpr int kFrames = 30;
 
 void ensureApplication()
 {
-    static int argc = 1;
-    static char name[] = "fw_clips_tests";
-    static char* argv[] = { name, nullptr };
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+    test::EnsureApplication();
 }
 
 // Gains 1, gamma 1, no black levels, no sharpening: frames come out as the source has them.

@@ -20,6 +20,7 @@
 #include "clips/avi_test_clips.h"
 #include "clips/frame_image.h"
 #include "clips/save_thread.h"
+#include "clips/test_application.h"
 #include "support/user_prompt.h"
 
 namespace fw {
@@ -27,11 +28,7 @@ namespace {
 
 void ensureApplication()
 {
-    static int argc = 1;
-    static char name[] = "fw_clips_tests";
-    static char* argv[] = { name, nullptr };
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+    test::EnsureApplication();
 }
 
 bool waitFor(const std::function<bool()>& condition, int timeout_ms = 30000)
