@@ -9,6 +9,7 @@
 
 #include "clips/avi_clip_writer.h"
 #include "clips/clip_decoder.h"
+#include "clips/descriptor_block.h"
 #include "clips/ffmpeg_clip_layout.h"
 #include "clips/frame_scatter.h"
 #include "clips/riff_file.h"
@@ -173,14 +174,27 @@ bool TAVISTREAM::ReadData(uint32_t id, uint8_t* buffer, int32_t& size)
     return riff.IsOpen() && riff.ReadChunkData(id, buffer, size);
 }
 
+namespace {
+
+bool writeOrAddChunk(const QString& path, uint32_t id, const uint8_t* buffer, int32_t size)
+{
+    TRIFF riff(path, true);
+    return riff.IsOpen() && (riff.WriteChunkData(id, buffer, size) || riff.AddChunk(id, buffer, size));
+}
+
+} // namespace
+
+bool WriteDescriptorBlock(const QString& clip_path, const std::string& block)
+{
+    const auto chunk = DescriptorChunkBytes(block);
+    return writeOrAddChunk(clip_path, kDescriptorChunkId, chunk.data(), int32_t(chunk.size()));
+}
+
 bool TAVISTREAM::WriteData(uint32_t id, const uint8_t* buffer, int32_t size)
 {
     if (!buffer || size < 0 || file_name_.isEmpty())
         return false;
-    TRIFF riff(file_name_, true);
-    if (!riff.IsOpen())
-        return false;
-    return riff.WriteChunkData(id, buffer, size) || riff.AddChunk(id, buffer, size);
+    return writeOrAddChunk(file_name_, id, buffer, size);
 }
 
 bool TAVISTREAM::BeginFrameAccess(FrameAccess*& handle)

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <string>
+
 #include "clips/compression_options.h"
 #include "clips/frame_scatter.h"
 #include "clips/save_thread.h"
@@ -49,6 +51,10 @@ static_assert(sizeof(TAVIStreamInfo) == 140);
 
 // Four characters of a code as text ("MJPG"); unprintable bytes become spaces.
 QString fourccText(uint32_t code);
+
+// Writes a descriptor block into a clip file as its chunk: over the old chunk when it has one,
+// else added. False when the file is no clip that can take it.
+bool WriteDescriptorBlock(const QString& clip_path, const std::string& block);
 
 // Frame decoding state handed out by BeginFrameAccess; each stream kind has its own.
 class FrameAccess {

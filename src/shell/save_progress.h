@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "clips/avi_clip_writer.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -9,7 +11,7 @@ namespace fw {
 
 // Result the AVI services give when the user stopped a save; any negative answer from the
 // progress callback stops the save, and the saver then reports this code.
-inline constexpr std::int32_t kAviErrUserAbort = static_cast<std::int32_t>(0x800440C6u);
+inline constexpr std::int32_t kAviErrUserAbort = avierr::kUserAbort;
 
 // What the save panel shows for one progress call.
 struct SaveProgressUpdate {

@@ -16,11 +16,9 @@
 #include "clips/avi_clip_writer.h"
 #include "clips/avi_encoders.h"
 #include "clips/avi_favi.h"
-#include "clips/descriptor_block.h"
 #include "clips/ips_file.h"
 #include "clips/processing_controls.h"
 #include "clips/processing_settings.h"
-#include "clips/riff_file.h"
 #include "clips/sharpen.h"
 #include "support/fw_error.h"
 #include "support/user_prompt.h"
@@ -213,12 +211,7 @@ std::filesystem::perms newMode(mode_t mode)
 
 void writeDescriptor(const QString& path, const std::string& block)
 {
-    const auto chunk = DescriptorChunkBytes(block);
-    TRIFF riff(path, true);
-    const auto size = int32_t(chunk.size());
-    if (!riff.IsOpen()
-        || !(riff.WriteChunkData(kDescriptorChunkId, chunk.data(), size)
-            || riff.AddChunk(kDescriptorChunkId, chunk.data(), size)))
+    if (!WriteDescriptorBlock(path, block))
         throw Error(path + QStringLiteral(": the descriptor block could not be written"));
 }
 

@@ -11,8 +11,6 @@
 #include <QFileInfo>
 
 #include "clips/avi_clip_writer.h"
-#include "clips/descriptor_block.h"
-#include "clips/riff_file.h"
 #include "shell/forms/save_panel.h"
 #include "shell/save_progress.h"
 #include "support/fw_error.h"
@@ -36,17 +34,6 @@ QString temporaryNameFor(const QString& target)
     const QFileInfo info(target);
     const QString name = info.fileName();
     return info.dir().filePath(QLatin1Char('~') + name.mid(1));
-}
-
-bool writeDescriptorChunk(const QString& path, const std::string& block)
-{
-    const auto chunk = DescriptorChunkBytes(block);
-    TRIFF riff(path, true);
-    if (!riff.IsOpen())
-        return false;
-    const auto size = int32_t(chunk.size());
-    return riff.WriteChunkData(kDescriptorChunkId, chunk.data(), size)
-        || riff.AddChunk(kDescriptorChunkId, chunk.data(), size);
 }
 
 } // namespace
@@ -100,7 +87,7 @@ void TDisplayForm::FinishSave(int32_t code)
         // A broken or stopped save must not be left looking like a clip.
         QFile::remove(save_write_name_);
     } else if (save_to_clip_) {
-        if (!writeDescriptorChunk(save_write_name_, time_base_.Descriptors()))
+        if (!WriteDescriptorBlock(save_write_name_, time_base_.Descriptors()))
             showError(QStringLiteral("Could not Save Description Changes to File ") + save_write_name_);
         if (save_write_name_ != save_final_name_) {
             // rename() replaces the old clip in one step: there is no moment without either.

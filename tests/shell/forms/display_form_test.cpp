@@ -144,15 +144,7 @@ void DisplayFormTest::cleanup()
 
 std::unique_ptr<TDisplayForm> DisplayFormTest::tryOpen(const QString& path, QString& error)
 {
-    try {
-        auto form = std::make_unique<TDisplayForm>(
-            context_, std::make_unique<TAVISTREAM>("AVI"), path, QFileInfo(path).fileName());
-        form->setAttribute(Qt::WA_DeleteOnClose, false);
-        return form;
-    } catch (const Error& failure) {
-        error = failure.message();
-        return nullptr;
-    }
+    return test::OpenClipWindow(context_, path, &error);
 }
 
 std::unique_ptr<TDisplayForm> DisplayFormTest::open(const QString& path)

@@ -100,15 +100,11 @@ void DisplayPlaybackTest::cleanup()
 
 std::unique_ptr<TDisplayForm> DisplayPlaybackTest::open(const QString& path)
 {
-    try {
-        auto form = std::make_unique<TDisplayForm>(
-            context_, std::make_unique<TAVISTREAM>("AVI"), path, QFileInfo(path).fileName());
-        form->setAttribute(Qt::WA_DeleteOnClose, false);
-        return form;
-    } catch (const Error& failure) {
-        qWarning() << "open failed:" << failure.message();
-        return nullptr;
-    }
+    QString error;
+    auto form = test::OpenClipWindow(context_, path, &error);
+    if (!form)
+        qWarning() << "open failed:" << error;
+    return form;
 }
 
 void DisplayPlaybackTest::playingShowsEveryFrameOnTimeAndEndsAtTheLast()
