@@ -31,6 +31,7 @@ AppliedTiming ApplyTimingFields(const TimingFields& fields)
         applied.rate_rewritten = true;
         applied.frame_rate_text = QString::number(rate, 'f', 4);
     }
+    applied.frame_rate = rate;
     applied.period_ms = 1000.0 / rate;
     applied.first_frame_time_ms = fields.time_at_mark_ms - applied.period_ms * double(fields.mark_index);
     return applied;

@@ -15,6 +15,7 @@ struct TimingFields {
 };
 
 struct AppliedTiming {
+    double frame_rate = 1000.0; // frames per second
     double period_ms = 1.0;
     double first_frame_time_ms = 0.0;
     // The rate field is rewritten when its text was no usable rate.

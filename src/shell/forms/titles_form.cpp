@@ -239,6 +239,13 @@ void TTitlesForm::ReadBlock(const std::string& block)
         titles_grid_->SetEntries(entriesFromLines(parsed.title_lines));
 }
 
+TimingFields TTitlesForm::Fields() const
+{
+    bool time_ok = false;
+    const double time_ms = time_field_->text().trimmed().toDouble(&time_ok);
+    return { rate_field_->text(), MarkIndex(), time_ok && std::isfinite(time_ms) ? time_ms : 0.0 };
+}
+
 int32_t TTitlesForm::MarkIndex() const
 {
     const ClipTimeBase& time_base = child_->TimeBase();
@@ -250,17 +257,15 @@ void TTitlesForm::ApplyTimingFields()
 {
     if (!child_)
         return;
-    bool time_ok = false;
-    const double time_ms = time_field_->text().trimmed().toDouble(&time_ok);
-    const AppliedTiming applied = fw::ApplyTimingFields(
-        { rate_field_->text(), MarkIndex(), time_ok && std::isfinite(time_ms) ? time_ms : 0.0 });
+    const TimingFields fields = Fields();
+    const AppliedTiming applied = fw::ApplyTimingFields(fields);
     if (applied.rate_rewritten)
         rate_field_->setText(applied.frame_rate_text);
     if (float(applied.period_ms) != child_->FramePeriodMs()
         || float(applied.first_frame_time_ms) != child_->FirstFrameTimeMs()) {
         child_->SetTiming(applied.period_ms, applied.first_frame_time_ms);
-        const double shown = time_ok ? time_ms : 0.0;
-        time_field_->setText(QString::number(shown, 'f', child_->TimeBase().TimeDecimals() + 1));
+        time_field_->setText(
+            QString::number(fields.time_at_mark_ms, 'f', child_->TimeBase().TimeDecimals() + 1));
         changed_ = true;
     }
 }
@@ -323,21 +328,13 @@ void TTitlesForm::StoreEdits(TChildForm& child)
 {
     const std::vector<IniEntry> titles = titles_grid_->Entries();
     databases_->SetBuiltIn(DatabaseLists::kTitles, titles);
-    bool rate_ok = false;
-    double rate = rate_field_->text().trimmed().toDouble(&rate_ok);
-    if (!rate_ok || !(rate > 0) || !std::isfinite(rate))
-        rate = 1000.0;
-    const int32_t mark_index = MarkIndex();
-    bool time_ok = false;
-    double time_ms = time_field_->text().trimmed().toDouble(&time_ok);
-    if (!time_ok || !std::isfinite(time_ms))
-        time_ms = 0.0;
+    const TimingFields fields = Fields();
     databases_->SetBuiltIn(DatabaseLists::kTiming,
         { { QStringLiteral("Frame Rate"), rate_field_->text() },
-            { QStringLiteral("Mark Frame"), QString::number(mark_index) },
+            { QStringLiteral("Mark Frame"), QString::number(fields.mark_index) },
             { QStringLiteral("Time at Mark Frame"), time_field_->text() } });
-    child.ChangeDescriptors(BuildDescriptorBlock(
-        rate, mark_index, time_ms, linesFromEntries(camera_grid_->Entries()), linesFromEntries(titles)));
+    child.ChangeDescriptors(BuildDescriptorBlock(fw::ApplyTimingFields(fields).frame_rate, fields.mark_index,
+        fields.time_at_mark_ms, linesFromEntries(camera_grid_->Entries()), linesFromEntries(titles)));
 }
 
 } // namespace fw

@@ -4,6 +4,7 @@
 
 #include "clips/clip_time_base.h"
 #include "shell/database_lists.h"
+#include "shell/descriptor_timing.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -41,6 +42,8 @@ private:
     void ReadBlock(const std::string& block);
     void ApplyTimingFields();
     int32_t MarkIndex() const;
+    // The timing page as typed; a time that is no number counts as 0.
+    TimingFields Fields() const;
     void StoreEdits(TChildForm& child);
     void MarkFrameChanged(int number);
     void PageChanging(int index);

@@ -57,13 +57,8 @@ void TitlesGrid::InsertEntry(int row, const IniEntry& entry)
     auto* value = new QTableWidgetItem(NormalizedTitleValue(entry.value));
     QFont bold = font();
     bold.setBold(true);
-    if (style_ == Style::NamesPlainValuesBold) {
-        name->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        value->setFont(bold);
-    } else {
-        name->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        name->setFont(bold);
-    }
+    name->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    (style_ == Style::NamesPlainValuesBold ? value : name)->setFont(bold);
     setItem(row, 0, name);
     setItem(row, 1, value);
     filling_ = filling;
