@@ -10,8 +10,10 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-serialport-dev libqcustomplot-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+    libjpeg-dev     # JPEG frame files
     libgtest-dev googletest libbenchmark-dev
     ffmpeg          # the tests make their clips with the ffmpeg command
+    imagemagick     # and read frame files back with identify
     fonts-dejavu-core # widgets lay out text under the offscreen platform
 )
 
