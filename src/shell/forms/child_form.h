@@ -22,6 +22,8 @@ struct ChildContext {
     QWidget* main_window = nullptr;
     // Runs the descriptor dialog on a child; true when the user confirmed a change.
     std::function<bool(TChildForm&)> edit_descriptors;
+    // Opens a clip file in a new clip window (a saved clip, for instance).
+    std::function<void(const QString&)> open_clip;
 };
 
 // The base of every window the main window drives: a clip stream, a time base and the virtual

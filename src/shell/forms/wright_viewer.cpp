@@ -406,6 +406,7 @@ void TWrightViewer::OpenClip(const QString& file_name, const QString& options_se
     context.settings = &settings_;
     context.main_window = this;
     context.edit_descriptors = [this](TChildForm& child) { return EditDescriptors(child); };
+    context.open_clip = [this](const QString& name) { QueueFile(name); };
     auto stream = std::make_unique<TAVISTREAM>(options_section);
     const bool placed_before = settings_.valueExists(desktopSection(), QStringLiteral("DisplayForm"));
     auto* form = new TDisplayForm(context, std::move(stream), file_name, QFileInfo(file_name).fileName());
