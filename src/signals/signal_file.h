@@ -107,20 +107,18 @@ protected:
     // Character reader: -1 past the end of the file. Any byte of the file, NUL included, is a
     // character.
     int GetChar();
-    void PutBack();
+    void PutBack(int c); // c as GetChar returned it; nothing to put back past the end
     void SeekTo(int64_t offset);
     int64_t Position() const;
     static bool IsSeparator(int c);
     static bool IsLineEnd(int c) { return c == '\n' || c == '\r'; }
 
     // Tokens. A token is at most kSigTokenMax characters; the rest of a longer token is
-    // dropped so it never passes for the next field. Token readers skip separators within the
-    // current line only; they return false (and stay before the line end) when the line has no
-    // further field.
-    bool ReadWordInLine(QString& word);
+    // dropped so it never passes for the next field. The *InLine readers skip separators within
+    // the current line only and return false, before the line end, when it has no further field.
     bool ReadNumberInLine(double& value);
     bool SkipFieldInLine();
-    // Up to and past the end of the current line and any blank lines after it.
+    // To the end of the current line (the line end itself stays).
     void NextLine();
     // Skips separators and line ends; true when a further non-blank line follows.
     bool SkipBlank();
@@ -129,7 +127,7 @@ protected:
     // never a decimal mark). False on anything that is not a finite number.
     static bool ParseNumber(const char* text, int length, double& value);
 
-    // The first two words of the file (either may stay empty).
+    // The first two words of the file, across lines (either may stay empty).
     void ReadHeaderWords(QString& first, QString& second);
     // Finds the first line whose first token is a number; throws kNotSignalFileText.
     void FindFirstDataLine();
@@ -139,9 +137,12 @@ protected:
 
     QString file_name_;
     int64_t first_data_offset_ = 0;
+    int64_t data_start_ = 0; // past a byte-order mark
 
 private:
     bool Refill();
+    bool SkipSeparatorsInLine();
+    int CollectToken(char (&token)[kSigTokenMax]);
 
     std::unique_ptr<QFile> file_;
     char buffer_[kSigBufferSize];
