@@ -1,5 +1,6 @@
 #include "signals/signal_file.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -16,6 +17,23 @@ namespace fw {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+constexpr std::array<bool, 256> kSeparators = [] {
+    std::array<bool, 256> table {};
+    for (const unsigned char c : { '\t', '\n', '\r', ' ', ',' })
+        table[c] = true;
+    return table;
+}();
+
+// Called per character of the file: kept inline in the scanning loops.
+inline bool isSeparator(int c)
+{
+    return kSeparators[static_cast<unsigned char>(c)];
+}
+inline bool isLineEnd(int c)
+{
+    return c == '\n' || c == '\r';
+}
 
 SigInfoAsker& installedAsker()
 {
@@ -72,7 +90,8 @@ TASCIISigClass::TASCIISigClass(const QString& file_name)
     : file_name_(file_name)
     , file_(std::make_unique<QFile>(file_name))
 {
-    // The buffer is ours, so Qt's own buffering would only copy the bytes twice.
+    // The buffer is ours; Qt's own buffering would only copy every byte once more (and is
+    // several times slower on large files).
     if (!file_->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(file_name, file_->errorString()));
     SeekTo(0);
@@ -126,10 +145,18 @@ int TASCIISigClass::GetChar()
     return static_cast<unsigned char>(buffer_[cursor_++]);
 }
 
-void TASCIISigClass::PutBack(int c)
+template <typename Keep> int TASCIISigClass::ScanWhile(Keep keep)
 {
-    if (c >= 0)
-        --cursor_;
+    for (;;) {
+        if (cursor_ == end_ && !Refill())
+            return -1;
+        while (cursor_ < end_) {
+            const int c = static_cast<unsigned char>(buffer_[cursor_]);
+            if (!keep(c))
+                return c;
+            ++cursor_;
+        }
+    }
 }
 
 void TASCIISigClass::SeekTo(int64_t offset)
@@ -148,53 +175,35 @@ int64_t TASCIISigClass::Position() const
 
 bool TASCIISigClass::IsSeparator(int c)
 {
-    return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == ',';
+    return c >= 0 && isSeparator(c);
 }
 
 bool TASCIISigClass::SkipBlank()
 {
-    int c;
-    do
-        c = GetChar();
-    while (IsSeparator(c));
-    PutBack(c);
-    return c >= 0;
+    return ScanWhile(isSeparator) >= 0;
 }
 
 void TASCIISigClass::NextLine()
 {
-    for (;;) {
-        if (cursor_ == end_ && !Refill())
-            return;
-        while (cursor_ < end_) {
-            const char c = buffer_[cursor_];
-            if (c == '\n' || c == '\r')
-                return;
-            ++cursor_;
-        }
-    }
+    ScanWhile([](int c) { return !isLineEnd(c); });
 }
 
 bool TASCIISigClass::SkipSeparatorsInLine()
 {
-    int c;
-    do
-        c = GetChar();
-    while (IsSeparator(c) && !IsLineEnd(c));
-    PutBack(c);
-    return c >= 0 && !IsLineEnd(c);
+    const int c = ScanWhile([](int c) { return isSeparator(c) && !isLineEnd(c); });
+    return c >= 0 && !isLineEnd(c);
 }
 
 int TASCIISigClass::CollectToken(char (&token)[kSigTokenMax])
 {
     int length = 0;
-    int c = GetChar();
-    while (c >= 0 && !IsSeparator(c)) {
+    ScanWhile([&](int c) {
+        if (isSeparator(c))
+            return false;
         if (length < kSigTokenMax)
             token[length++] = static_cast<char>(c);
-        c = GetChar();
-    }
-    PutBack(c);
+        return true;
+    });
     return length;
 }
 
@@ -211,11 +220,7 @@ bool TASCIISigClass::SkipFieldInLine()
 {
     if (!SkipSeparatorsInLine())
         return false;
-    int c;
-    do
-        c = GetChar();
-    while (c >= 0 && !IsSeparator(c));
-    PutBack(c);
+    ScanWhile([](int c) { return !isSeparator(c); });
     return true;
 }
 

@@ -107,7 +107,6 @@ protected:
     // Character reader: -1 past the end of the file. Any byte of the file, NUL included, is a
     // character.
     int GetChar();
-    void PutBack(int c); // c as GetChar returned it; nothing to put back past the end
     void SeekTo(int64_t offset);
     int64_t Position() const;
     static bool IsSeparator(int c);
@@ -141,6 +140,9 @@ protected:
 
 private:
     bool Refill();
+    // Moves on while keep(next character) holds; returns the character it stopped at, unread,
+    // or -1 at the end of the file.
+    template <typename Keep> int ScanWhile(Keep keep);
     bool SkipSeparatorsInLine();
     int CollectToken(char (&token)[kSigTokenMax]);
 
