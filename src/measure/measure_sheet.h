@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace fw {
+
+class TFrameObjectList;
+class TSheetElement;
+
+// What changed in the sheet since the window last asked.
+struct SheetChanges {
+    // Columns were shown, hidden, moved or their headers changed.
+    bool layout = false;
+    // Every cell may have changed (units, scale, referencing, time base).
+    bool all_cells = false;
+    // Single cells, by column and frame number; may repeat.
+    std::vector<std::pair<const TSheetElement*, int32_t>> cells;
+};
+
+// The data sheet as a table of texts: column 0 is "Time", then the shown object columns in
+// grid order; three header rows, then one row per frame from 0 to the last frame of the clip.
+class MeasureSheet {
+public:
+    explicit MeasureSheet(const TFrameObjectList& frames);
+
+    int32_t LastFrame() const { return last_frame_; }
+    void SetLastFrame(int32_t last_frame);
+    int RowCount() const;
+    int ColumnCount() const { return int(shown_.size()) + 1; }
+    // The column of a grid position; nullptr for "Time" and outside the grid.
+    TSheetElement* ColumnAt(int grid_column) const;
+    // A cell's text; empty outside the grid.
+    QString CellText(int grid_column, int grid_row) const;
+    QString TimeText(int32_t frame_number) const;
+
+    // Used by the columns themselves when shown or hidden.
+    void AppendColumn(TSheetElement* column);
+    void RemoveColumn(TSheetElement* column);
+    // Moves a shown column from one grid position to another, as a user's drag does.
+    void MoveColumn(int from_grid_column, int to_grid_column);
+
+    void NoteCell(const TSheetElement* column, int32_t frame_number);
+    void NoteAllCells() { changes_.all_cells = true; }
+    void NoteLayout() { changes_.layout = true; }
+    SheetChanges TakeChanges();
+
+private:
+    void Renumber();
+
+    const TFrameObjectList& frames_;
+    int32_t last_frame_ = -1;
+    std::vector<TSheetElement*> shown_;
+    SheetChanges changes_;
+};
+
+// Fixed notation with the given decimals.
+QString FormatTimeCell(double time_ms, int decimals);
+// General notation with six significant digits.
+QString FormatValueCell(double value);
+
+} // namespace fw
