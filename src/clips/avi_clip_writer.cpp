@@ -1,9 +1,17 @@
 #include "clips/avi_clip_writer.h"
 
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 #include "clips/avi_encoders.h"
 #include "clips/compression_options.h"
@@ -48,6 +56,47 @@ QString ffmpegText(int error)
     throw AviSaveError(code, message);
 }
 
+// Creates an empty file of a new name beside `path`: "." + its name + "." + six random letters.
+// The file is made here, with the mode any new file gets, so the name cannot be taken by
+// another writer in the meantime. Empty when no file can be made there.
+QString createFileBeside(const QString& path, int& error)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const QFileInfo target(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QString suffix;
+        for (int i = 0; i < 6; ++i)
+            suffix += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)]);
+        const QString name
+            = target.dir().filePath(QLatin1Char('.') + target.fileName() + QLatin1Char('.') + suffix);
+        const int fd
+            = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        error = errno;
+        if (error != EEXIST)
+            return {};
+    }
+    return {};
+}
+
+// The finished clip takes the place of `path` in one step. A clip it replaces hands on its
+// access mode, so replacing a clip never widens or narrows who may read it.
+bool replaceWith(const QString& written, const QString& path, int& error)
+{
+    const QByteArray from = QFile::encodeName(written);
+    const QByteArray to = QFile::encodeName(path);
+    struct stat old_file { };
+    if (::stat(to.constData(), &old_file) == 0 && S_ISREG(old_file.st_mode))
+        ::chmod(from.constData(), old_file.st_mode & 07777);
+    if (::rename(from.constData(), to.constData()) == 0)
+        return true;
+    error = errno;
+    return false;
+}
+
 // The colour table of an 8-bit frame as FFmpeg's palette: 256 entries of 0xAARRGGBB.
 void paletteOf(const BitmapInfoHeader& header, const uint8_t* table, uint32_t* palette)
 {
@@ -74,6 +123,7 @@ AVPixelFormat encoderFormat(const AviEncoder& encoder, const AVCodec& codec, AVP
 
 struct AviClipWriter::State {
     QString path;
+    QString written_path; // the file being written; it becomes `path` when complete
     CompressionOptions options;
     AVRational frame_period { 1, 15 };
     const AviEncoder* encoder = nullptr;
@@ -85,7 +135,7 @@ struct AviClipWriter::State {
     int64_t frames = 0;
     bool finished = false;
     bool failed = false;
-    bool file_created = false; // only a file this writer created is ever removed
+    bool file_created = false; // only the file this writer created is ever removed
 
     // Palettes of 8-bit frames: the muxer stores the first one in the header and a palette
     // change record whenever a frame brings another.
@@ -105,6 +155,7 @@ struct AviClipWriter::State {
     void expandIndexed(const BitmapInfoHeader& header, const uint8_t* table, const uint8_t* pixels);
     void drain();
     void writePacket();
+    void complete();
     void removeFile();
 };
 
@@ -137,10 +188,16 @@ void AviClipWriter::State::open(const FrameShape& first)
         openEncoder(AV_PIX_FMT_BGR24); // 8-bit frames are expanded through their colour table
     }
 
-    const int opened = avio_open(&context->pb, name.constData(), AVIO_FLAG_WRITE);
+    // An existing clip stays as it is until the new one is complete.
+    int error = 0;
+    written_path = createFileBeside(path, error);
+    if (written_path.isEmpty())
+        fail(avierr::kFileOpen, QStringLiteral("Cannot create %1: %2").arg(path, ffmpegText(AVERROR(error))));
+    file_created = true;
+    const QByteArray written_name = QFile::encodeName(written_path);
+    const int opened = avio_open(&context->pb, written_name.constData(), AVIO_FLAG_WRITE);
     if (opened < 0)
         fail(avierr::kFileOpen, QStringLiteral("Cannot create %1: %2").arg(path, ffmpegText(opened)));
-    file_created = true;
     AVDictionary* muxer_options = nullptr;
     // Our rows are bottom-up already, so the header keeps a positive height.
     av_dict_set(&muxer_options, "flipped_raw_rgb", "1", 0);
@@ -302,11 +359,29 @@ void AviClipWriter::State::writePacket()
         fail(avierr::kFileWrite, QStringLiteral("Cannot write %1: %2").arg(path, ffmpegText(written)));
 }
 
+void AviClipWriter::State::complete()
+{
+    const int trailer = av_write_trailer(output.get());
+    const int error = output->pb->error;
+    const int closed = avio_closep(&output->pb);
+    if (trailer < 0 || error < 0 || closed < 0)
+        fail(avierr::kFileWrite,
+            QStringLiteral("Cannot complete %1: %2")
+                .arg(path,
+                    ffmpegText(trailer < 0 ? trailer
+                            : error < 0    ? error
+                                           : closed)));
+    int renamed = 0;
+    if (!replaceWith(written_path, path, renamed))
+        fail(avierr::kFileWrite,
+            QStringLiteral("Cannot write %1: %2").arg(path, ffmpegText(AVERROR(renamed))));
+}
+
 void AviClipWriter::State::removeFile()
 {
     codec.reset();
     output.reset(); // closes the file first
-    QFile::remove(path);
+    QFile::remove(written_path);
 }
 
 AviClipWriter::AviClipWriter(QString path, const CompressionOptions& options, uint32_t rate, uint32_t scale)
@@ -378,16 +453,7 @@ void AviClipWriter::Finish()
             avcodec_send_frame(s.codec.get(), nullptr);
             s.drain();
         }
-        const int trailer = av_write_trailer(s.output.get());
-        const int error = s.output->pb->error;
-        const int closed = avio_closep(&s.output->pb);
-        if (trailer < 0 || error < 0 || closed < 0)
-            fail(avierr::kFileWrite,
-                QStringLiteral("Cannot complete %1: %2")
-                    .arg(s.path,
-                        ffmpegText(trailer < 0 ? trailer
-                                : error < 0    ? error
-                                               : closed)));
+        s.complete();
         s.finished = true;
         s.output.reset();
         s.codec.reset();

@@ -44,8 +44,10 @@ private:
 
 // Writes packed frames (8-bit with colour table or 24-bit blue-green-red, rows bottom-up) into
 // an AVI file with the encoder of the compression options. Uncompressed clips take the rows
-// exactly as stored, without conversion. The file grows into OpenDML parts beyond 1 GB. Until
-// Finish succeeds the file is incomplete; destroying an unfinished writer removes it.
+// exactly as stored, without conversion. The file grows into OpenDML parts beyond 1 GB. The clip
+// is written under a hidden name beside the path and takes the path only when Finish succeeds,
+// so a clip already there stays as it was until then; destroying an unfinished writer removes
+// what it wrote.
 class AviClipWriter {
 public:
     // Frames per second = rate / scale, as the stream information gives them.

@@ -612,7 +612,9 @@ void saveFile(
     const QString& path, const uint8_t* head, size_t head_size, const uint8_t* body, size_t body_size)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, every write reports what reached the file: a buffered write that fails on a
+    // full disk may still let the commit through, leaving a cut-off frame file as if whole.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw Error(file.errorString());
     const auto writeAll = [&file](const uint8_t* data, size_t size) {
         while (size > 0) {

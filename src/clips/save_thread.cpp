@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,27 @@ std::vector<Running>& runningList()
 {
     static std::vector<Running> list;
     return list;
+}
+
+std::mutex& failureMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::map<QString, QString>& failureTexts()
+{
+    static std::map<QString, QString> texts;
+    return texts;
+}
+
+void setFailureText(const QString& target, const QString& text)
+{
+    std::lock_guard lock(failureMutex());
+    if (text.isEmpty())
+        failureTexts().erase(target);
+    else
+        failureTexts()[target] = text;
 }
 
 void setRunningId(TAVISaveThread* thread, std::thread::id id)
@@ -171,6 +193,7 @@ TAVISaveThread::TAVISaveThread(TAVISTREAM& stream, QString target, const Compres
         relay_ = new CallRelay;
         relay_->moveToThread(context_->thread());
     }
+    setFailureText(target_, QString());
     std::lock_guard lock(runningMutex());
     runningList().push_back({ this, {} });
 }
@@ -219,6 +242,13 @@ TAVISaveThread* TAVISaveThread::Current()
             return r.thread;
     }
     return nullptr;
+}
+
+QString TAVISaveThread::FailureText(const QString& target)
+{
+    std::lock_guard lock(failureMutex());
+    const auto found = failureTexts().find(target);
+    return found == failureTexts().end() ? QString() : found->second;
 }
 
 int TAVISaveThread::RunningCount()
@@ -320,6 +350,7 @@ int32_t TAVISaveThread::Run()
     try {
         return SaveClip();
     } catch (const AviSaveError& failure) {
+        setFailureText(target_, failure.message());
         return failure.code();
     }
 }

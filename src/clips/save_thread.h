@@ -59,6 +59,10 @@ public:
 
     // The save thread running on the calling thread, or null.
     static TAVISaveThread* Current();
+    // Why the last clip save to `target` failed, as the writer put it; empty when it did not
+    // fail or another save to it has started since. The result code alone does not say which
+    // file or what went wrong, and a caller without a window has nobody else to ask.
+    static QString FailureText(const QString& target);
     static int RunningCount();
 
     // On the worker: stores the percentage and asks the progress handler. 0 goes on.
