@@ -4,9 +4,18 @@
 
 namespace fw {
 
+namespace {
+
+// The group that keeps the order of each section's value names, one value per section. Its
+// key starts with a "%" that no escaped name can start with ("%" alone is escaped), so it never
+// meets a section of the program's own.
+const QString kOrderGroup = QStringLiteral("%Order");
+
+} // namespace
+
 SettingsStore::SettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            QStringLiteral("Tarnwell"), QStringLiteral("Framewright")))
+        QStringLiteral("Tarnwell"), QStringLiteral("Framewright")))
 {
 }
 
@@ -41,7 +50,8 @@ QString SettingsStore::unescapeName(const QString& key)
     for (qsizetype i = 0; i < key.size(); ++i) {
         if (key[i] == u'%' && i + 2 < key.size()) {
             const QString code = key.mid(i + 1, 2).toUpper();
-            if (code == QStringLiteral("25") || code == QStringLiteral("2F") || code == QStringLiteral("5C")) {
+            if (code == QStringLiteral("25") || code == QStringLiteral("2F")
+                || code == QStringLiteral("5C")) {
                 out += QChar(code.toInt(nullptr, 16));
                 i += 2;
                 continue;
@@ -94,22 +104,35 @@ double SettingsStore::readFloat(const QString& section, const QString& name, dou
 
 void SettingsStore::writeString(const QString& section, const QString& name, const QString& value)
 {
-    settings_->setValue(keyOf(section, name), value);
+    setValue(section, name, value);
 }
 
 void SettingsStore::writeBool(const QString& section, const QString& name, bool value)
 {
-    settings_->setValue(keyOf(section, name), value ? QStringLiteral("true") : QStringLiteral("false"));
+    setValue(section, name, value ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
 void SettingsStore::writeInteger(const QString& section, const QString& name, int value)
 {
-    settings_->setValue(keyOf(section, name), QString::number(value));
+    setValue(section, name, QString::number(value));
 }
 
 void SettingsStore::writeFloat(const QString& section, const QString& name, double value)
 {
-    settings_->setValue(keyOf(section, name), QString::number(value, 'g', 17));
+    setValue(section, name, QString::number(value, 'g', 17));
+}
+
+void SettingsStore::setValue(const QString& section, const QString& name, const QString& value)
+{
+    const QString key = keyOf(section, name);
+    if (settings_->contains(key)) {
+        settings_->setValue(key, value);
+        return;
+    }
+    QStringList names = valueNames(section);
+    settings_->setValue(key, value);
+    names << name;
+    keepOrder(section, names);
 }
 
 bool SettingsStore::valueExists(const QString& section, const QString& name) const
@@ -118,6 +141,22 @@ bool SettingsStore::valueExists(const QString& section, const QString& name) con
 }
 
 QStringList SettingsStore::valueNames(const QString& section) const
+{
+    const QStringList sorted = sortedNames(section);
+    QStringList names;
+    names.reserve(sorted.size());
+    for (const QString& name : writtenOrder(section)) {
+        if (sorted.contains(name) && !names.contains(name))
+            names << name;
+    }
+    for (const QString& name : sorted) {
+        if (!names.contains(name))
+            names << name;
+    }
+    return names;
+}
+
+QStringList SettingsStore::sortedNames(const QString& section) const
 {
     settings_->beginGroup(escapeName(section));
     const QStringList keys = settings_->childKeys();
@@ -129,14 +168,44 @@ QStringList SettingsStore::valueNames(const QString& section) const
     return names;
 }
 
+QStringList SettingsStore::writtenOrder(const QString& section) const
+{
+    const QString text = settings_->value(kOrderGroup + u'/' + escapeName(section)).toString();
+    QStringList names;
+    // Escaped names hold no "/", so it can join them.
+    for (const QString& key : text.split(u'/', Qt::SkipEmptyParts))
+        names << unescapeName(key);
+    return names;
+}
+
+// The order is kept only where it differs from the sorted one, so sections written in sorted
+// order, and files of earlier versions, carry no record of it.
+void SettingsStore::keepOrder(const QString& section, const QStringList& names)
+{
+    const QString key = kOrderGroup + u'/' + escapeName(section);
+    if (names.isEmpty() || names == sortedNames(section)) {
+        settings_->remove(key);
+        return;
+    }
+    QStringList keys;
+    keys.reserve(names.size());
+    for (const QString& name : names)
+        keys << escapeName(name);
+    settings_->setValue(key, keys.join(u'/'));
+}
+
 void SettingsStore::deleteValue(const QString& section, const QString& name)
 {
+    QStringList names = valueNames(section);
     settings_->remove(keyOf(section, name));
+    names.removeAll(name);
+    keepOrder(section, names);
 }
 
 void SettingsStore::eraseSection(const QString& section)
 {
     settings_->remove(escapeName(section));
+    settings_->remove(kOrderGroup + u'/' + escapeName(section));
 }
 
 bool SettingsStore::sectionExists(const QString& section) const

@@ -37,6 +37,9 @@ public:
     void writeFloat(const QString& section, const QString& name, double value);
 
     bool valueExists(const QString& section, const QString& name) const;
+    // In the order the names were first written, as the user put them (the INI file alone
+    // keeps them sorted). Names written by other means, or before the order was kept, follow
+    // in sorted order.
     QStringList valueNames(const QString& section) const;
     void deleteValue(const QString& section, const QString& name);
     void eraseSection(const QString& section);
@@ -50,6 +53,10 @@ public:
 
 private:
     QString keyOf(const QString& section, const QString& name) const;
+    void setValue(const QString& section, const QString& name, const QString& value);
+    QStringList sortedNames(const QString& section) const;
+    QStringList writtenOrder(const QString& section) const;
+    void keepOrder(const QString& section, const QStringList& names);
 
     std::unique_ptr<QSettings> settings_;
 };
