@@ -185,18 +185,52 @@ bool TBaseAVI::GetInfo(TAVIStreamInfo& info)
 void TBaseAVI::ProduceFrame(int32_t index, FrameImage& frame)
 {
     const std::lock_guard lock(read_mutex_);
+    Render(SourceNumber(index), crop_, out_width_, out_height_, frame, true);
+}
+
+void TBaseAVI::Render(
+    int32_t number, const FrameRect& rect, int32_t width, int32_t height, FrameImage& frame, bool processed)
+{
     const int bpp = bits_per_pixel_ / 8;
-    if (frame.isNull() || frame.width() != out_width_ || frame.height() != out_height_
-        || frame.bitsPerPixel() != bits_per_pixel_)
-        frame = FrameImage(out_width_, out_height_, bits_per_pixel_);
-    LoadSourceFrame(SourceNumber(index));
-    const size_t row_bytes = size_t(out_width_) * size_t(bpp);
-    extracted_.resize(row_bytes * size_t(out_height_));
-    Filer().ExtractRect(extracted_.data(), crop_, nullptr, out_width_, out_height_);
-    for (int32_t y = 0; y < out_height_; ++y)
+    if (frame.isNull() || frame.width() != width || frame.height() != height
+        || frame.bitsPerPixel() != bits_per_pixel_) {
+        frame = FrameImage(width, height, bits_per_pixel_);
+        if (bits_per_pixel_ == 8)
+            frame.setGreyColourTable();
+    }
+    LoadSourceFrame(number);
+    const size_t row_bytes = size_t(width) * size_t(bpp);
+    extracted_.resize(row_bytes * size_t(height));
+    Filer().ExtractRect(extracted_.data(), rect, nullptr, width, height);
+    for (int32_t y = 0; y < height; ++y)
         std::memcpy(frame.topDownRow(y), extracted_.data() + size_t(y) * row_bytes, row_bytes);
     // The pipeline builds its filter mask from this unprocessed picture, then processes it.
-    pipeline_.ProcessFrame(frame);
+    if (processed)
+        pipeline_.ProcessFrame(frame);
+}
+
+void TBaseAVI::PreviewFrame(int32_t number, FrameImage& frame)
+{
+    const std::lock_guard lock(read_mutex_);
+    Render(number, FrameRect { 0, 0, width_ - 1, height_ - 1 }, width_, height_, frame, true);
+}
+
+PixelColor TBaseAVI::RawPixel(int32_t number, int32_t x, int32_t y)
+{
+    const std::lock_guard lock(read_mutex_);
+    x = std::clamp(x, 0, std::max(width_ - 1, 0));
+    y = std::clamp(y, 0, std::max(height_ - 1, 0));
+    FrameImage pixel;
+    Render(number, FrameRect { x, y, x, y }, 1, 1, pixel, false);
+    const uint8_t* bytes = pixel.topDownRow(0);
+    if (bits_per_pixel_ == 8)
+        return { bytes[0], bytes[0], bytes[0] };
+    return { bytes[2], bytes[1], bytes[0] };
+}
+
+QString TBaseAVI::FrameFileName(int32_t /*number*/) const
+{
+    return title_;
 }
 
 int TBaseAVI::ReadFrame(int32_t index, uint8_t* destination)

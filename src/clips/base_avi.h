@@ -10,6 +10,7 @@
 #include "clips/avi_stream.h"
 #include "clips/frame_image.h"
 #include "clips/image_filer.h"
+#include "clips/processing_color_pick.h"
 #include "clips/processing_pipeline.h"
 
 namespace fw {
@@ -62,6 +63,15 @@ public:
     // Abort, Retry or Ignore: answers kReadFrameOk, or kAskAbort / kAskRetry / kAskIgnore.
     int ReadFrame(int32_t index, uint8_t* destination);
 
+    // Source frame `number`, whole and processed, for showing.
+    void PreviewFrame(int32_t number, FrameImage& frame);
+    // The unprocessed colour of one pixel (top-down coordinates) of source frame `number`.
+    PixelColor RawPixel(int32_t number, int32_t x, int32_t y);
+    // What the source reads: the clip, or folder + "*" + extension of a numbered sequence.
+    virtual QString Pattern() const { return file_name_; }
+    // The name a preview shows for source frame `number`.
+    virtual QString FrameFileName(int32_t number) const;
+
     // "Video", "Video(Tiff)" ...
     virtual QString TypeName() const = 0;
     // Frames per second of the source's frames.
@@ -88,6 +98,9 @@ protected:
 
 private:
     void ProduceFrame(int32_t index, FrameImage& frame);
+    // Cuts `rect` of source frame `number`, resampled to width x height, optionally processed.
+    void Render(int32_t number, const FrameRect& rect, int32_t width, int32_t height, FrameImage& frame,
+        bool processed);
 
     int32_t width_ = 0;
     int32_t height_ = 0;

@@ -99,7 +99,7 @@ void TCustomColorForm::Prepare(const ColorPickRequest& request, ColorTransformCa
     request_ = request;
     done_ = std::move(done);
     QPalette palette = pixel_panel_->palette();
-    palette.setColor(QPalette::Window, ColorOf(request.pixel));
+    palette.setColor(QPalette::Window, ColorOf(request.shown.value_or(request.pixel)));
     pixel_panel_->setPalette(palette);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QDialog>
 
@@ -18,6 +19,7 @@ class TFWColorGrid;
 // What the window needs to know about the clicked pixel and the source it came from.
 struct ColorPickRequest {
     PixelColor pixel {}; // as read before the pipeline
+    std::optional<PixelColor> shown; // as the preview shows it, when that differs
     ToneLevels levels;
     float gamma = kDefaultGamma;
     float brightness = 1.0F; // the brightness the split starts from

@@ -234,6 +234,28 @@ void TDisplayForm::SetHooks(const DisplayOwnerHooks& hooks)
     UpdateMenu();
 }
 
+void TDisplayForm::SetOwnerFrameCount(int32_t count)
+{
+    if (stand_alone_)
+        return;
+    frame_count_ = std::max(count, 0);
+}
+
+void TDisplayForm::SetDescriptorBlock(const std::string& block)
+{
+    time_base_.SetDescriptors(block);
+    ApplyDescriptors(block);
+    force_redraw_ = true;
+    Redraw();
+}
+
+void TDisplayForm::RefreshPicture()
+{
+    paint_box_->update();
+    if (cropper_->isVisible())
+        cropper_->Outline();
+}
+
 int32_t TDisplayForm::CurrentIndex()
 {
     return player_open_ ? player_->Position() : shown_index_;
@@ -303,6 +325,11 @@ void TDisplayForm::PlayerButtonPressed(TMPBtnType /*button*/)
 
 bool TDisplayForm::CanClose()
 {
+    // The preview decides: closing its picture closes the preview, which then frees this window.
+    if (owner_child_ && !owner_child_->IsClosing()) {
+        QMetaObject::invokeMethod(owner_child_, &QWidget::close, Qt::QueuedConnection);
+        return false;
+    }
     if (saving_) {
         if (!save_cancel_requested_) {
             const PromptButton answer = askUser(PromptKind::Confirmation, title_,

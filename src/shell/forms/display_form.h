@@ -96,6 +96,16 @@ public:
     // Owners (preview windows) set the frame size and draw through their paint hook.
     void SetHooks(const DisplayOwnerHooks& hooks);
     void SetFrameSize(int width, int height);
+    // The owner's frames: how many there are, the block describing them, and a repaint of the
+    // picture after the owner changed it.
+    void SetOwnerFrameCount(int32_t count);
+    void SetDescriptorBlock(const std::string& block);
+    void RefreshPicture();
+    // Hands the clip to an import preview and closes; the preview saves it anew.
+    void SaveAs() override;
+    // A window whose picture belongs to a preview: closing it closes the preview.
+    void SetOwnerChild(TChildForm* owner) { owner_child_ = owner; }
+    TChildForm* OwnerChild() const override { return owner_child_; }
 
     // Where a save goes: a clip type or frame-file directory type of the stream, and a name.
     struct SaveChoice {
@@ -109,7 +119,8 @@ public:
     static void SetSaveTargetChooser(SaveTargetChooser chooser);
     // Asks where to save, then saves the stream there with the save panel showing; the owner
     // hears of the end through its save-finished hook.
-    void SaveThroughWindow(const QString& caption);
+    // `proposed_name` (no folder) replaces the name last saved to, in the same folder.
+    void SaveThroughWindow(const QString& caption, const QString& proposed_name = {});
 
     // The save panel side of a save: the save itself runs in the stream. BeginSave returns the
     // name to write to (a "~" name beside an existing clip, so it is replaced only on success).
@@ -174,7 +185,7 @@ private:
 
     // Saving.
     void EndSavePanel();
-    std::optional<SaveChoice> ChooseSaveTarget(const QString& caption);
+    std::optional<SaveChoice> ChooseSaveTarget(const QString& caption, const QString& proposed_name);
     void SaveDone(int32_t code);
 
     bool stand_alone_ = false;
@@ -196,6 +207,7 @@ private:
     QColor crop_color_ { 0, 255, 0 };
     QPoint menu_point_ { -1, -1 }; // picture point where the pop-up menu was opened
     DisplayOwnerHooks hooks_;
+    TChildForm* owner_child_ = nullptr;
 
     // Save state.
     bool saving_ = false;

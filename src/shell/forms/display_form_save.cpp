@@ -11,6 +11,9 @@
 #include <QFileInfo>
 
 #include "clips/avi_clip_writer.h"
+#include "clips/avi_favi.h"
+#include "shell/forms/image_preview.h"
+#include "shell/forms/media_player.h"
 #include "shell/forms/save_panel.h"
 #include "shell/save_progress.h"
 #include "support/fw_error.h"
@@ -178,7 +181,8 @@ void TDisplayForm::SetSaveTargetChooser(SaveTargetChooser chooser)
     saveTargetChooser() = std::move(chooser);
 }
 
-std::optional<TDisplayForm::SaveChoice> TDisplayForm::ChooseSaveTarget(const QString& caption)
+std::optional<TDisplayForm::SaveChoice> TDisplayForm::ChooseSaveTarget(
+    const QString& caption, const QString& proposed_name)
 {
     const QString section = QStringLiteral("Save");
     QStringList filters;
@@ -188,6 +192,8 @@ std::optional<TDisplayForm::SaveChoice> TDisplayForm::ChooseSaveTarget(const QSt
         = context_.settings ? context_.settings->readInteger(section, QStringLiteral("FilterIndex"), 2) : 2;
     QString file_name = withoutExtension(
         context_.settings ? context_.settings->readString(section, QStringLiteral("FileName")) : QString());
+    if (!proposed_name.isEmpty())
+        file_name = QFileInfo(file_name).dir().filePath(proposed_name);
     const SaveTargetChooser& chooser = saveTargetChooser();
     while (true) {
         const auto choice = chooser ? chooser(this, caption, filters, filter_index, file_name)
@@ -218,12 +224,12 @@ std::optional<TDisplayForm::SaveChoice> TDisplayForm::ChooseSaveTarget(const QSt
     }
 }
 
-void TDisplayForm::SaveThroughWindow(const QString& caption)
+void TDisplayForm::SaveThroughWindow(const QString& caption, const QString& proposed_name)
 {
     if (saving_ || !stream_)
         return;
     hide();
-    const auto target = ChooseSaveTarget(caption);
+    const auto target = ChooseSaveTarget(caption, proposed_name);
     if (!target) {
         show();
         if (hooks_.save_finished)
@@ -257,6 +263,31 @@ void TDisplayForm::SaveDone(int32_t code)
             stream_->CompressOptions().options_ok = false;
     }
     FinishSave(code);
+}
+
+} // namespace fw
+
+namespace fw {
+
+void TDisplayForm::SaveAs()
+{
+    if (!stand_alone_ || saving_ || !stream_)
+        return;
+    if (player_open_)
+        player_->Close();
+    player_open_ = false;
+    auto source = std::make_unique<TAVIFAVI>();
+    try {
+        source->Open(file_name_);
+        new TImagePreview(context_, std::move(source), file_name_, title_);
+    } catch (const Error& failure) {
+        showError(failure.message());
+        OpenPlayer();
+        return;
+    }
+    // The preview reads the clip itself; this window lets go of it without writing anything.
+    descriptors_changed_ = false;
+    close();
 }
 
 } // namespace fw

@@ -1,0 +1,268 @@
+#include "shell/forms/image_preview.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include "clips/descriptor_block.h"
+#include "clips/forms/processing_settings_form.h"
+#include "shell/forms/crop_shape.h"
+#include "shell/forms/display_form.h"
+#include "support/fw_error.h"
+#include "support/settings_store.h"
+#include "support/user_prompt.h"
+
+namespace fw {
+
+namespace {
+
+constexpr int kIdleTickMs = 40;
+
+// The timing entries of `timing_source` replace those of `block`; titles and camera facts stay.
+std::string withTimingOf(std::string block, const std::string& timing_source)
+{
+    if (block.empty())
+        return timing_source;
+    for (const char* name : { "Frame Rate", "Mark Frame", "Time at Mark Frame" }) {
+        std::string value;
+        if (GetDescriptorValue(timing_source, "Timing", name, value))
+            SetDescriptorValue(block, "Timing", name, value);
+    }
+    return block;
+}
+
+// The folder of the source when it lies below the root, else the source's kind.
+QString proposedSaveName(const QString& file_name, const QString& type_name)
+{
+    const QDir folder = QFileInfo(file_name).absoluteDir();
+    if (file_name.isEmpty() || folder.isRoot())
+        return type_name;
+    return folder.dirName();
+}
+
+} // namespace
+
+TImagePreview::TImagePreview(const ChildContext& context, std::unique_ptr<TBaseAVI> source, QString file_name,
+    QString title, QWidget* parent)
+    : TChildForm(context, nullptr, std::move(file_name), std::move(title), parent)
+    , source_(source.get())
+    , frames_(source->LowestNumber(), source->HighestNumber())
+{
+    setObjectName(QStringLiteral("ImagePreview"));
+    if (!source_->IsOpen())
+        throw Error(QStringLiteral("Error creating Video display form."));
+    ReadSettings();
+    display_ = new TDisplayForm(context_, std::move(source), file_name_, title_);
+    display_->setAttribute(Qt::WA_DeleteOnClose, false);
+    display_->SetOwnerChild(this);
+    DisplayOwnerHooks hooks;
+    hooks.paint = [this](QPainter& painter, const QRect& picture) { PaintPicture(painter, picture); };
+    hooks.layout_changed = [this](const QRect&) { PlaceCropper(); };
+    hooks.save_finished = [this](bool success, bool clip_file, const QString& name) {
+        SaveFinished(success, clip_file, name);
+    };
+    if (source_->IsColour())
+        hooks.color_transform = [this] { TransformColor(); };
+    display_->SetHooks(hooks);
+    display_->SetFrameSize(source_->ImageWidth(), source_->ImageHeight());
+    display_->resize(source_->ImageWidth(), source_->ImageHeight());
+    display_->Cropper()->SetColor(values_.crop.border_color);
+    connect(display_->Cropper(), &TCropShape::boundsChanged, this, [this] { CropperMoved(); });
+
+    BuildWidgets();
+    ApplyValues();
+    FrameRangeChanged();
+    RestorePlacement(false);
+    show();
+    display_->move(frameGeometry().right() + 8, y());
+    display_->show();
+    display_->LayoutWindow();
+    PlaceCropper();
+    RegisterChild();
+    connect(&idle_timer_, &QTimer::timeout, this, &TImagePreview::IdleTick);
+    idle_timer_.start(kIdleTickMs);
+    IdleTick();
+}
+
+TImagePreview::~TImagePreview()
+{
+    idle_timer_.stop();
+    delete display_;
+}
+
+void TImagePreview::ReadSettings()
+{
+    const QString section = source_->OptionsSection();
+    if (context_.settings) {
+        values_ = ReadImportPreviewValues(*context_.settings, section, source_->ImageWidth(),
+            source_->ImageHeight(), source_->IsColour(), QColor(Qt::red));
+        source_->LoadCompression(*context_.settings);
+    } else {
+        values_.Balance();
+        values_.crop.allowed = !source_->IsColour();
+        values_.crop.rect = FrameRect { 0, 0, source_->ImageWidth() - 1, source_->ImageHeight() - 1 };
+    }
+    if (values_.range_stored)
+        frames_.SetRange(values_.first_number, values_.last_number, values_.interval);
+    // A connected settings file holds the values the user last saved for this kind of source.
+    if (!values_.settings_file.isEmpty() && QFileInfo(values_.settings_file).isFile()) {
+        ProcessingSettings settings = HandOverImportValues(values_);
+        if (TProcessingSettings::Run(settings, SettingsRun::LoadOnly, this))
+            TakeBackImportValues(settings, values_, source_->ImageWidth(), source_->ImageHeight());
+    }
+    original_values_ = values_;
+}
+
+void TImagePreview::WriteSettings()
+{
+    values_.first_number = frames_.First();
+    values_.last_number = frames_.Last();
+    values_.interval = frames_.Interval();
+    if (!context_.settings)
+        return;
+    if (settings_changed_ && !values_.settings_locked && !values_.settings_file.isEmpty()) {
+        ProcessingSettings settings = HandOverImportValues(values_);
+        TProcessingSettings::Run(settings, SettingsRun::SaveOnly, this);
+    }
+    WriteImportPreviewValues(*context_.settings, source_->OptionsSection(), values_);
+}
+
+void TImagePreview::IdleTick()
+{
+    if (saving_ || IsClosing() || frames_.Preview() == previewed_number_)
+        return;
+    ShowPreview();
+}
+
+void TImagePreview::ShowPreview()
+{
+    const int32_t number = frames_.Preview();
+    previewed_number_ = number;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        source_->PreviewFrame(number, preview_frame_);
+        preview_image_ = preview_frame_.toQImage();
+    } catch (const Error& failure) {
+        preview_image_ = QImage();
+        QGuiApplication::restoreOverrideCursor();
+        showError(failure.message());
+        return;
+    }
+    QGuiApplication::restoreOverrideCursor();
+    display_->setWindowTitle(source_->FrameFileName(number));
+    display_->Seek(frames_.PreviewIndex());
+    display_->RefreshPicture();
+    ShowSizes();
+}
+
+void TImagePreview::PaintPicture(QPainter& painter, const QRect& picture)
+{
+    if (preview_image_.isNull())
+        return;
+    // Nearest-pixel scaling: the user judges the pixels as they are.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(picture, preview_image_);
+}
+
+void TImagePreview::Save()
+{
+    if (saving_ || frames_.Count() < 1)
+        return;
+    try {
+        source_->SetFrameRange(frames_.First(), frames_.Last(), frames_.Interval());
+        ApplyImportCropping(values_, *source_);
+    } catch (const Error& failure) {
+        showError(failure.message());
+        return;
+    }
+    saving_ = true;
+    hide();
+    preview_frame_ = FrameImage();
+    preview_image_ = QImage();
+    display_->SaveThroughWindow(QStringLiteral("Save ") + source_->Pattern() + QStringLiteral(" Images As"),
+        proposedSaveName(file_name_, source_->TypeName()));
+}
+
+void TImagePreview::SaveFinished(bool success, bool clip_file, const QString& final_name)
+{
+    saving_ = false;
+    if (success) {
+        if (clip_file) {
+            if (context_.open_clip)
+                context_.open_clip(final_name);
+            else
+                showError(QStringLiteral("Error creating Video display form."));
+        }
+        close();
+        return;
+    }
+    // A cancelled or failed save: the source reads again and the preview comes back.
+    try {
+        if (!source_->IsOpen())
+            source_->Open(file_name_);
+    } catch (const Error& failure) {
+        showError(failure.message());
+    }
+    previewed_number_ = -1;
+    show();
+    display_->show();
+    IdleTick();
+}
+
+void TImagePreview::ChooseCompression()
+{
+    display_->ChooseCompression();
+}
+
+void TImagePreview::EditDescriptors()
+{
+    display_->EditDescriptors();
+}
+
+bool TImagePreview::IsSaving() const
+{
+    return saving_ || display_->IsSaving();
+}
+
+bool TImagePreview::Poll(bool& range_stale, bool& closing)
+{
+    TChildForm::Poll(range_stale, closing);
+    IdleTick();
+    return false;
+}
+
+bool TImagePreview::CanClose()
+{
+    if (!display_->IsSaving())
+        return true;
+    if (confirm(QStringLiteral("Cancel the Bayer Conversion and Save in Progress?"), title_))
+        display_->RequestSaveCancel();
+    return false;
+}
+
+void TImagePreview::closeEvent(QCloseEvent* event)
+{
+    TChildForm::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    idle_timer_.stop();
+    WriteSettings();
+    display_->hide();
+}
+
+void TImagePreview::FrameRangeChanged()
+{
+    try {
+        source_->SetFrameRange(frames_.First(), frames_.Last(), frames_.Interval());
+    } catch (const Error&) {
+        // The fields keep a valid range; the source says why it has none.
+    }
+    display_->SetOwnerFrameCount(frames_.Count());
+    display_->SetDescriptorBlock(withTimingOf(display_->TimeBase().Descriptors(), source_->DescriptorText()));
+    ShowFrameFields();
+}
+
+} // namespace fw

@@ -1,0 +1,250 @@
+#include "shell/forms/image_preview.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedLayout>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "clips/sharpen.h"
+#include "shell/forms/spin_buttons.h"
+#include "shell/forms/time_bar.h"
+
+namespace fw {
+
+namespace {
+
+QLineEdit* makeNumberEdit(QWidget* parent, const char* name)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setValidator(new QIntValidator(edit));
+    edit->setMaximumWidth(80);
+    edit->setAlignment(Qt::AlignRight);
+    return edit;
+}
+
+SpinButtons* makeSpin(QWidget* parent, const char* name)
+{
+    auto* spin = new SpinButtons(parent);
+    spin->setObjectName(QString::fromLatin1(name));
+    return spin;
+}
+
+template <typename Button> Button* makeButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* button = new Button(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(caption);
+    return button;
+}
+
+} // namespace
+
+void TImagePreview::BuildWidgets()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildFrameGroup());
+    layout->addWidget(BuildProcessingGroup());
+    layout->addWidget(BuildButtons());
+    layout->addStretch();
+    ConnectFrameFields();
+}
+
+QWidget* TImagePreview::BuildFrameGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("Frame Numbers"), this);
+    auto* grid = new QGridLayout(group);
+    preview_edit_ = makeNumberEdit(group, "PreviewEN");
+    first_edit_ = makeNumberEdit(group, "FirstEN");
+    last_edit_ = makeNumberEdit(group, "LastEN");
+    step_edit_ = makeNumberEdit(group, "StepEdit");
+    preview_spin_ = makeSpin(group, "PreviewSpin");
+    first_spin_ = makeSpin(group, "FirstSpin");
+    last_spin_ = makeSpin(group, "LastSpin");
+    step_spin_ = makeSpin(group, "StepSpin");
+    const std::array<std::pair<QLineEdit*, SpinButtons*>, 4> fields = { { { preview_edit_, preview_spin_ },
+        { first_edit_, first_spin_ }, { last_edit_, last_spin_ }, { step_edit_, step_spin_ } } };
+    const std::array<QString, 4> captions = { QStringLiteral("Preview"), QStringLiteral("First"),
+        QStringLiteral("Last"), QStringLiteral("Interval") };
+    for (int i = 0; i < 4; ++i) {
+        grid->addWidget(new QLabel(captions[size_t(i)], group), 0, i * 2, 1, 2);
+        grid->addWidget(fields[size_t(i)].first, 1, i * 2);
+        grid->addWidget(fields[size_t(i)].second, 1, i * 2 + 1);
+    }
+    range_bar_ = new TimeBarSlider(group);
+    range_bar_->setObjectName(QStringLiteral("FrameRangeTB"));
+    range_bar_->setRange(frames_.Lowest(), frames_.Highest());
+    grid->addWidget(range_bar_, 2, 0, 1, 8);
+    return group;
+}
+
+QSlider* TImagePreview::MakeTrackBar(TrackTag tag, const char* name)
+{
+    auto* bar = new QSlider(Qt::Horizontal);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setRange(0, kTrackMax);
+    bar->setPageStep(1);
+    bar->setTickInterval(kTrackMax / 4);
+    bar->setTickPosition(QSlider::TicksBelow);
+    track_bars_[size_t(tag)] = bar;
+    connect(bar, &QSlider::valueChanged, this, [this, tag](int position) { TrackBarMoved(tag, position); });
+    return bar;
+}
+
+QWidget* TImagePreview::BuildProcessingGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("Image Processing Settings"), this);
+    auto* outer = new QVBoxLayout(group);
+    auto* bars = new QWidget(group);
+    auto* grid = new QGridLayout(bars);
+    grid->setContentsMargins(0, 0, 0, 0);
+    struct Row {
+        TrackTag tag;
+        const char* name;
+        const char* caption;
+    };
+    const std::array<Row, 6> rows = { { { TrackTag::RedGain, "RedTrackBar", "Red Gain" },
+        { TrackTag::GreenGain, "GreenTrackBar", "Green Gain" },
+        { TrackTag::BlueGain, "BlueTrackBar", "Blue Gain" },
+        { TrackTag::Brightness, "BrightTrackBar", "Brightness" },
+        { TrackTag::Gamma, "GammaTrackBar", "Gamma" },
+        { TrackTag::Sharpness, "SharpTrackBar", "Sharpen/Blur" } } };
+    for (int i = 0; i < int(rows.size()); ++i) {
+        const Row& row = rows[size_t(i)];
+        auto* label = new QLabel(QString::fromLatin1(row.caption), bars);
+        track_labels_[size_t(row.tag)] = label;
+        grid->addWidget(label, i, 0);
+        grid->addWidget(MakeTrackBar(row.tag, row.name), i, 1);
+    }
+    // Grey pictures have one channel: the colour gains would do nothing.
+    for (TrackTag tag : { TrackTag::RedGain, TrackTag::GreenGain, TrackTag::BlueGain }) {
+        track_bars_[size_t(tag)]->setVisible(source_->IsColour());
+        track_labels_[size_t(tag)]->setVisible(source_->IsColour());
+    }
+    locked_panel_ = new QLabel(QStringLiteral("Settings Locked"), group);
+    locked_panel_->setObjectName(QStringLiteral("LockedPanel"));
+    locked_panel_->setAlignment(Qt::AlignCenter);
+    locked_panel_->setStyleSheet(
+        QStringLiteral("background-color: rgba(200, 0, 0, 200); color: white; font-weight: bold;"));
+    locked_panel_->setToolTip(QStringLiteral("Double-click to open the settings"));
+    locked_panel_->installEventFilter(this);
+    auto* stack_host = new QWidget(group);
+    auto* stack = new QStackedLayout(stack_host);
+    stack->setStackingMode(QStackedLayout::StackAll);
+    stack->addWidget(locked_panel_);
+    stack->addWidget(bars);
+    outer->addWidget(stack_host);
+
+    auto* filter_row = new QHBoxLayout;
+    filter_row->addWidget(new QLabel(QStringLiteral("Filter"), group));
+    filter_box_ = new QComboBox(group);
+    filter_box_->setObjectName(QStringLiteral("FilterCB"));
+    for (const char* name : kSharpenFilterNames)
+        filter_box_->addItem(QString::fromLatin1(name));
+    filter_row->addWidget(filter_box_);
+    filter_button_ = makeButton<QToolButton>(group, "FilterBtn", QStringLiteral("Mask"));
+    filter_button_->setCheckable(true);
+    filter_button_->setToolTip(QStringLiteral("Show Filter Mask"));
+    filter_row->addWidget(filter_button_);
+    settings_locked_ = makeButton<QCheckBox>(group, "SettingsLocked", QStringLiteral("Lock Settings"));
+    filter_row->addStretch();
+    filter_row->addWidget(settings_locked_);
+    outer->addLayout(filter_row);
+    connect(filter_box_, &QComboBox::currentIndexChanged, this, &TImagePreview::FilterChosen);
+    connect(filter_button_, &QToolButton::toggled, this, &TImagePreview::ShowFilterMask);
+    connect(settings_locked_, &QCheckBox::toggled, this, &TImagePreview::SetSettingsLocked);
+    return group;
+}
+
+QWidget* TImagePreview::BuildButtons()
+{
+    auto* panel = new QWidget(this);
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    crop_button_ = makeButton<QToolButton>(panel, "CropSB", QStringLiteral("Crop Images"));
+    crop_button_->setCheckable(true);
+    crop_size_button_ = makeButton<QToolButton>(panel, "CropSizeSB", QStringLiteral("Crop Size"));
+    save_size_button_ = makeButton<QToolButton>(panel, "SaveSizeSB", QStringLiteral("Save Size"));
+    cropping_label_ = new QLabel(panel);
+    cropping_label_->setObjectName(QStringLiteral("CroppingLB"));
+    cropping_label_->setToolTip(QStringLiteral("Size of Image or Cropped Area"));
+    saving_label_ = new QLabel(panel);
+    saving_label_->setObjectName(QStringLiteral("SavingLB"));
+    saving_label_->setToolTip(QStringLiteral("Size of the saved frames"));
+    grid->addWidget(crop_button_, 0, 0);
+    grid->addWidget(crop_size_button_, 0, 1);
+    grid->addWidget(cropping_label_, 0, 2);
+    grid->addWidget(save_size_button_, 1, 1);
+    grid->addWidget(saving_label_, 1, 2);
+    // Only grey pictures can be cropped and resized.
+    for (QToolButton* button : { crop_button_, crop_size_button_, save_size_button_ })
+        button->setEnabled(values_.crop.allowed);
+
+    settings_button_
+        = makeButton<QPushButton>(panel, "SettingsBtn", QStringLiteral("Image Process/Crop/Resize Settings"));
+    undo_button_ = makeButton<QPushButton>(panel, "UndoBtn", QStringLiteral("Original"));
+    balance_button_ = makeButton<QPushButton>(panel, "BalanceBtn", QStringLiteral("Balance"));
+    auto* compression
+        = makeButton<QPushButton>(panel, "CompressionOptionsBtn", QStringLiteral("Compression Options..."));
+    auto* descriptors
+        = makeButton<QPushButton>(panel, "DescriptorsBtn", QStringLiteral("File Descriptors..."));
+    ok_button_ = makeButton<QPushButton>(panel, "OkBtn", QStringLiteral("Save"));
+    ok_button_->setDefault(true);
+    auto* cancel = makeButton<QPushButton>(panel, "CancelBtn", QStringLiteral("Cancel"));
+    grid->addWidget(settings_button_, 2, 0, 1, 3);
+    grid->addWidget(undo_button_, 3, 0);
+    grid->addWidget(balance_button_, 3, 1);
+    grid->addWidget(compression, 4, 0);
+    grid->addWidget(descriptors, 4, 1);
+    grid->addWidget(ok_button_, 5, 1);
+    grid->addWidget(cancel, 5, 2);
+
+    connect(crop_button_, &QToolButton::toggled, this, &TImagePreview::CroppingToggled);
+    connect(crop_size_button_, &QToolButton::clicked, this, &TImagePreview::OpenSettings);
+    connect(save_size_button_, &QToolButton::clicked, this, &TImagePreview::OpenSettings);
+    connect(settings_button_, &QPushButton::clicked, this, &TImagePreview::OpenSettings);
+    connect(undo_button_, &QPushButton::clicked, this, &TImagePreview::RestoreOriginal);
+    connect(balance_button_, &QPushButton::clicked, this, &TImagePreview::BalanceSettings);
+    connect(compression, &QPushButton::clicked, this, &TImagePreview::ChooseCompression);
+    connect(descriptors, &QPushButton::clicked, this, &TImagePreview::EditDescriptors);
+    connect(ok_button_, &QPushButton::clicked, this, &TImagePreview::Save);
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    return panel;
+}
+
+void TImagePreview::ConnectFrameFields()
+{
+    // Enter in a field acts as leaving it.
+    connect(preview_edit_, &QLineEdit::editingFinished, this, [this] { FieldLeft(FrameField::Preview); });
+    connect(first_edit_, &QLineEdit::editingFinished, this, [this] { FieldLeft(FrameField::First); });
+    connect(last_edit_, &QLineEdit::editingFinished, this, [this] { FieldLeft(FrameField::Last); });
+    connect(step_edit_, &QLineEdit::editingFinished, this, &TImagePreview::IntervalLeft);
+    connect(preview_spin_, &SpinButtons::stepped, this, [this](int direction) {
+        frames_.SpinPreview(direction);
+        ShowFrameFields();
+    });
+    connect(first_spin_, &SpinButtons::stepped, this, [this](int direction) {
+        frames_.SpinFirst(direction);
+        FrameRangeChanged();
+    });
+    connect(last_spin_, &SpinButtons::stepped, this, [this](int direction) {
+        frames_.SpinLast(direction);
+        FrameRangeChanged();
+    });
+    connect(step_spin_, &SpinButtons::stepped, this, [this](int direction) {
+        frames_.SpinInterval(direction);
+        FrameRangeChanged();
+    });
+    connect(range_bar_, &QSlider::valueChanged, this, &TImagePreview::RangeBarMoved);
+}
+
+} // namespace fw
