@@ -1,5 +1,6 @@
 #include "clips/avi_favi.h"
 
+#include <algorithm>
 #include <array>
 
 #include <QFileInfo>
@@ -8,32 +9,6 @@
 #include "support/fw_error.h"
 
 namespace fw {
-
-namespace {
-
-// Whether the clip's 8-bit pictures are grey values: its colour table maps every index to the
-// grey of that value. Other tables would need the colours, which the grey path drops.
-bool HasGreyTable(TAVISTREAM& stream)
-{
-    FrameAccess* access = nullptr;
-    if (!stream.BeginFrameAccess(access) || !access)
-        return false;
-    int32_t size = 0;
-    const uint8_t* packed = nullptr;
-    bool grey = false;
-    if (stream.GetFrame(access, 0, size, packed) && packed && validPackedSize(packed, size_t(size)) > 0) {
-        const FrameImage frame = FrameImage::fromPacked(packed, size_t(size));
-        grey = true;
-        for (uint32_t i = 0; i < frame.colourCount() && grey; ++i) {
-            const RgbQuad& entry = frame.colourTable()[i];
-            grey = entry.red == i && entry.green == i && entry.blue == i;
-        }
-    }
-    stream.EndFrameAccess(access);
-    return grey;
-}
-
-} // namespace
 
 TAVIFAVI::TAVIFAVI()
     : TBaseAVI(QStringLiteral("AVI File"))
@@ -53,9 +28,13 @@ void TAVIFAVI::Open(const QString& file_name)
     const int32_t count = reader->FrameCount();
     if (count <= 0)
         throw Error(QFileInfo(file_name).fileName() + QStringLiteral(" Open Frame Access Failed"));
-    if (reader->BitsPerSample() == 8 && !HasGreyTable(reader->Stream()))
-        throw Error(QFileInfo(file_name).fileName()
-            + QStringLiteral(": clips with a colour palette cannot be re-processed"));
+    // Grey pictures are processed as grey values; pictures whose indices stand for colours are
+    // processed as the colours their table gives.
+    if (reader->BitsPerSample() == 8 && !reader->GreyTable()) {
+        reader->SetExpandPalette(true);
+        if (!reader->LoadFrame())
+            throw Error(QFileInfo(file_name).fileName() + QStringLiteral(" Open Frame Access Failed"));
+    }
     SetGeometry(reader->Width(), reader->Height(), reader->BitsPerSample(), 0, count - 1);
 
     std::array<uint8_t, kDescriptorChunkSize> chunk {};
@@ -87,6 +66,9 @@ void TAVIFAVI::LoadSourceFrame(int32_t number)
     const QString name = QFileInfo(file_name_).fileName();
     if (!reader_->LoadFrame())
         throw Error(name + QStringLiteral("\rFrame %1 could not be read").arg(number));
+    // A later colour table that is no longer grey would lose its colours on the grey path.
+    if (reader_->BitsPerSample() == 8 && !reader_->GreyTable())
+        throw Error(name + QStringLiteral("\rFormat differs from previous file(s)"));
     CheckFormat(name, reader_->Width(), reader_->Height(), reader_->BitsPerSample());
 }
 

@@ -221,6 +221,7 @@ bool TAVIFile::LoadFrame()
 {
     frame_ = nullptr;
     pixels_ = SourcePixels {};
+    grey_table_ = false;
     if (!access_)
         return false;
     int32_t size = 0;
@@ -233,12 +234,51 @@ bool TAVIFile::LoadFrame()
     BitmapInfoHeader header;
     std::memcpy(&header, frame, sizeof header);
     frame_ = frame;
-    pixels_.pixels = frame + sizeof header + 4 * size_t(header.biClrUsed);
+    const uint8_t* table = frame + sizeof header;
+    pixels_.pixels = table + 4 * size_t(header.biClrUsed);
     pixels_.width = header.biWidth;
     pixels_.height = header.biHeight;
     pixels_.row_bytes = dibRowBytes(header.biWidth, header.biBitCount);
     pixels_.bytes_per_pixel = header.biBitCount / 8;
+    grey_table_ = header.biBitCount == 8 && IsGreyTable(table, header.biClrUsed);
+    if (header.biBitCount == 8 && expand_palette_)
+        ExpandThroughTable(table, header.biClrUsed);
     return true;
+}
+
+bool TAVIFile::IsGreyTable(const uint8_t* table, uint32_t colours)
+{
+    for (uint32_t i = 0; i < colours; ++i) {
+        RgbQuad entry;
+        std::memcpy(&entry, table + 4 * size_t(i), sizeof entry);
+        if (entry.red != i || entry.green != i || entry.blue != i)
+            return false;
+    }
+    return true;
+}
+
+void TAVIFile::ExpandThroughTable(const uint8_t* table, uint32_t colours)
+{
+    // Indices past the table are black, as a bitmap viewer shows them.
+    RgbQuad lookup[256] = {};
+    std::memcpy(lookup, table, 4 * size_t(std::min<uint32_t>(colours, 256)));
+    const int32_t width = pixels_.width;
+    const int32_t height = pixels_.height;
+    const int32_t row_bytes = dibRowBytes(width, 24);
+    expanded_.assign(size_t(row_bytes) * size_t(height), 0);
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* in = pixels_.pixels + size_t(y) * size_t(pixels_.row_bytes);
+        uint8_t* out = expanded_.data() + size_t(y) * size_t(row_bytes);
+        for (int32_t x = 0; x < width; ++x) {
+            const RgbQuad& c = lookup[in[x]];
+            *out++ = c.blue;
+            *out++ = c.green;
+            *out++ = c.red;
+        }
+    }
+    pixels_.pixels = expanded_.data();
+    pixels_.row_bytes = row_bytes;
+    pixels_.bytes_per_pixel = 3;
 }
 
 int32_t TAVIFile::Width()

@@ -118,6 +118,14 @@ public:
     bool LoadFrame() override;
     void SaveToFile(const QString&) override { }
 
+    // Whether the loaded picture is 8-bit with a grey colour table (entry i is i, i, i).
+    bool GreyTable() const { return grey_table_; }
+    // With expansion on, 8-bit pictures are read as 24-bit blue-green-red through their colour
+    // table, so pictures whose indices are no grey values keep their colours. Takes effect
+    // with the next LoadFrame.
+    void SetExpandPalette(bool expand) { expand_palette_ = expand; }
+    bool ExpandsPalette() const { return expand_palette_; }
+
     int32_t CurrentIndex() const { return current_index_; }
     void SetCurrentIndex(int32_t index) { current_index_ = index; }
     int32_t FrameCount() const { return frame_count_; }
@@ -126,6 +134,8 @@ public:
 
 private:
     [[noreturn]] void FailOpen(const QString& file_name);
+    static bool IsGreyTable(const uint8_t* table, uint32_t colours);
+    void ExpandThroughTable(const uint8_t* table, uint32_t colours);
 
     std::unique_ptr<TAVISTREAM> stream_;
     FrameAccess* access_ = nullptr;
@@ -134,6 +144,9 @@ private:
     // The stream's packed frame, valid until the next GetFrame on access_.
     const uint8_t* frame_ = nullptr;
     SourcePixels pixels_;
+    bool grey_table_ = false;
+    bool expand_palette_ = false;
+    std::vector<uint8_t> expanded_; // the 24-bit rows of an expanded picture
 };
 
 } // namespace fw

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
@@ -257,16 +258,132 @@ TEST(AviFaviOpen, RefusesWhatIsNoClip)
     EXPECT_FALSE(stream.IsOpen());
     EXPECT_THROW(stream.Open(dir.filePath("missing.avi")), Error);
     EXPECT_EQ(stream.FrameCount(), 0);
+}
 
-    // Palette indices are no grey values; grey clips open.
-    const QString palette = dir.filePath("palette.avi");
-    ASSERT_TRUE(test::makeClip(palette, { "-c:v", "rawvideo", "-pix_fmt", "pal8" }, 2));
-    EXPECT_THROW(stream.Open(palette), Error);
-    const QString grey = dir.filePath("grey.avi");
-    ASSERT_TRUE(test::makeClip(grey, { "-c:v", "rawvideo", "-pix_fmt", "gray" }, 2));
-    stream.Open(grey);
-    EXPECT_FALSE(stream.IsColour());
-    EXPECT_EQ(stream.PaletteSize(), 256);
+// The bytes of a frame file.
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Bits per pixel of a bitmap file, and whether its colour table is grey.
+int bitmapBits(const QByteArray& bmp, bool* grey_table = nullptr)
+{
+    if (bmp.size() < 54)
+        return 0;
+    const int bits = uint8_t(bmp[28]) | uint8_t(bmp[29]) << 8;
+    if (grey_table) {
+        *grey_table = bits == 8 && bmp.size() >= 54 + 1024;
+        for (int i = 0; i < 256 && *grey_table; ++i) {
+            const char* entry = bmp.constData() + 54 + 4 * i;
+            *grey_table = uint8_t(entry[0]) == i && uint8_t(entry[1]) == i && uint8_t(entry[2]) == i;
+        }
+    }
+    return bits;
+}
+
+class AviFaviPalette : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ensureApplication();
+        ASSERT_TRUE(dir_.isValid());
+    }
+
+    // Scatters every frame of `stream` as bitmap files into a new folder and returns it.
+    QString scatterBitmaps(TAVIFAVI& stream, const char* name)
+    {
+        const QString folder = dir_.filePath(QLatin1String(name));
+        EXPECT_TRUE(stream.ScatterFrames(folder, 3, nullptr));
+        return folder;
+    }
+
+    QTemporaryDir dir_;
+};
+
+// Indices of a colour palette are no grey values: the frames are processed as the colours the
+// palette gives, exactly as ffmpeg decodes them.
+TEST_F(AviFaviPalette, ColourPalettesAreProcessedAsTheirColours)
+{
+    const QString palette = dir_.filePath("palette.avi");
+    ASSERT_TRUE(test::makeClip(palette, { "-c:v", "rawvideo", "-pix_fmt", "pal8" }, 5));
+    const auto reference = test::referenceFrames(palette, kWidth, kHeight);
+    ASSERT_EQ(reference.size(), 5U);
+    {
+        // The clip stream itself hands out 8-bit frames with the clip's palette.
+        test::OpenClip clip(palette);
+        int bits = 0;
+        EXPECT_EQ(clip.frame(1, &bits), reference[1]);
+        EXPECT_EQ(bits, 8);
+    }
+
+    TAVIFAVI stream;
+    stream.Open(palette);
+    neutralProcessing(stream);
+    EXPECT_TRUE(stream.IsColour());
+    EXPECT_EQ(stream.BitsPerPixel(), 24);
+    EXPECT_EQ(stream.PaletteSize(), 0);
+    EXPECT_EQ(stream.ImageBytes(), int64_t(kWidth) * 3 * kHeight);
+    stream.SetFrameRange(1, 4, 3);
+    FrameAccess* access = nullptr;
+    ASSERT_TRUE(stream.BeginFrameAccess(access));
+    for (int32_t i = 0; i < 2; ++i) {
+        int32_t size = 0;
+        const uint8_t* packed = nullptr;
+        ASSERT_TRUE(stream.GetFrame(access, i, size, packed));
+        EXPECT_EQ(test::topDownBgr(packed, size), reference[size_t(1 + 3 * i)]) << i;
+    }
+    stream.EndFrameAccess(access);
+
+    // Frame files get the colours too.
+    stream.SetFrameRange(0, 4, 1);
+    const QString folder = scatterBitmaps(stream, "colour");
+    const QByteArray bmp = fileBytes(QDir(folder).filePath("F0000002.bmp"));
+    ASSERT_EQ(bitmapBits(bmp), 24);
+    EXPECT_EQ(
+        test::topDownBgr(reinterpret_cast<const uint8_t*>(bmp.constData()) + 14, int32_t(bmp.size() - 14)),
+        reference[2]);
+}
+
+// Grey clips stay 8-bit, whether their pictures come as grey values or through a palette that
+// maps every index to its grey, and their frame files stay 8-bit palette images.
+TEST_F(AviFaviPalette, GreyClipsStayGreyAndScatterAsPaletteImages)
+{
+    const QString grey = dir_.filePath("grey.avi");
+    ASSERT_TRUE(test::makeClip(grey, { "-c:v", "rawvideo", "-pix_fmt", "gray" }, 3));
+    const QString grey_palette = dir_.filePath("grey-palette.avi");
+    {
+        CompressionOptions options;
+        options.fccHandler = kUncompressedCode;
+        AviClipWriter writer(grey_palette, options, 25, 1);
+        for (int i = 0; i < 3; ++i) {
+            FrameImage frame(kWidth, kHeight, 8);
+            for (size_t p = 0; p < frame.pixelBytes(); ++p)
+                frame.pixels()[p] = uint8_t(p + size_t(i) * 40);
+            writer.WriteFrame(frame.packed(), frame.packedSize());
+        }
+        writer.Finish();
+    }
+    for (const QString& path : { grey, grey_palette }) {
+        SCOPED_TRACE(path.toStdString());
+        TAVIFAVI stream;
+        stream.Open(path);
+        neutralProcessing(stream);
+        EXPECT_FALSE(stream.IsColour());
+        EXPECT_EQ(stream.PaletteSize(), 256);
+        const QString folder = scatterBitmaps(stream, path == grey ? "grey" : "grey-palette");
+        bool grey_table = false;
+        const QByteArray bmp = fileBytes(QDir(folder).filePath("F0000001.bmp"));
+        EXPECT_EQ(bitmapBits(bmp, &grey_table), 8);
+        EXPECT_TRUE(grey_table);
+        const auto reference = test::referenceFrames(path, kWidth, kHeight);
+        ASSERT_EQ(reference.size(), 3U);
+        EXPECT_LE(test::maxDifference(test::topDownBgr(reinterpret_cast<const uint8_t*>(bmp.constData()) + 14,
+                                          int32_t(bmp.size() - 14)),
+                      reference[1]),
+            1);
+    }
 }
 
 } // namespace
