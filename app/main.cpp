@@ -9,6 +9,7 @@
 
 #include "shell/forms/wright_viewer.h"
 #include "shell/single_instance.h"
+#include "signals/forms/graph_form.h"
 #include "support/forms/message_box_prompt.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
@@ -88,6 +89,7 @@ int main(int argc, char* argv[])
 
     fw::MessageBoxPrompt prompt;
     fw::installPrompt(&prompt);
+    fw::InstallSignalGraphing();
     const int exit_code = [&] {
         auto settings = options.settings_file.isEmpty()
             ? std::make_unique<fw::SettingsStore>()

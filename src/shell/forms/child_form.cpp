@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "clips/frame_image.h"
+#include "shell/forms/child_windows.h"
 #include "shell/window_placement.h"
 #include "support/settings_store.h"
 
@@ -60,6 +61,7 @@ TChildForm::TChildForm(const ChildContext& context, std::unique_ptr<TAVISTREAM> 
 
 TChildForm::~TChildForm()
 {
+    ReleaseSignalGraph();
     if (registered_ && context_.unregister_child)
         context_.unregister_child(this);
     if (placement_restored_)
@@ -136,13 +138,15 @@ bool TChildForm::Redraw()
         shown_index_ = requested_index_;
         current_time_ms_ = static_cast<float>(time_base_.FrameTime(shown_index_));
         drew = true;
+        if (SignalGraphWindow* graph = SignalGraph(); graph && graph_window_->isVisible())
+            graph->VideoTimeChanged(current_time_ms_);
     }
     force_redraw_ = false;
     return drew;
 }
 
-// Compression choice, Save As, descriptor editing, Quick Measure and the signal graph come with
-// their own windows; until then the main window keeps these commands disabled.
+// Save As and Quick Measure come with their own windows; until then the main window keeps these
+// commands disabled.
 void TChildForm::ChooseCompression()
 {
     if (stream_ && stream_->ChooseCompression(this) && context_.settings)
@@ -155,7 +159,59 @@ void TChildForm::EditDescriptors()
 }
 void TChildForm::SaveAs() { }
 void TChildForm::OpenQuickMeasure() { }
-void TChildForm::OpenSignalGraph() { }
+
+void TChildForm::OpenSignalGraph()
+{
+    if (!signal_graph_allowed_)
+        return;
+    SignalGraphWindow* graph = SignalGraph();
+    if (!graph) {
+        graph = CreateSignalGraph(this, this, context_.settings);
+        if (!graph)
+            return;
+        AdoptSignalGraph(graph);
+    }
+    QWidget* window = graph->Window();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    graph->VideoTimeChanged(CurrentTime());
+    // A new window, or one closed since, has no chart yet: the user chooses the signals now.
+    if (!graph->HasSignals())
+        graph->ChooseAndPlot({});
+}
+
+SignalGraphWindow* TChildForm::SignalGraph() const
+{
+    return graph_window_ ? graph_ : nullptr;
+}
+
+void TChildForm::AdoptSignalGraph(SignalGraphWindow* graph)
+{
+    if (SignalGraph() == graph)
+        return;
+    ReleaseSignalGraph();
+    graph_ = graph;
+    graph_window_ = graph ? graph->Window() : nullptr;
+    if (graph && graph->Followed() != this)
+        graph->Follow(this);
+}
+
+void TChildForm::ReleaseSignalGraph()
+{
+    SignalGraphWindow* graph = SignalGraph();
+    graph_ = nullptr;
+    if (!graph)
+        return;
+    QWidget* window = graph_window_;
+    graph_window_ = nullptr;
+    if (graph->Followed() == this)
+        graph->Follow(nullptr);
+    // This window's own graph closes with it (storing its place and settings); a graph lent by
+    // the main window stays open, following nothing.
+    if (window->parentWidget() == this)
+        window->close();
+}
 
 void TChildForm::CopyFrame()
 {

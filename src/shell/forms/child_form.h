@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include <QPointer>
 #include <QWidget>
 
 #include "clips/avi_stream.h"
@@ -12,6 +13,7 @@
 namespace fw {
 
 class SettingsStore;
+class SignalGraphWindow;
 class TChildForm;
 
 // What the main window hands every child: registration, the store and the database lists.
@@ -93,6 +95,12 @@ public:
     void ChangeDescriptors(const std::string& block);
     uint32_t Options() const { return options_; }
 
+    // The signal graph window that follows this window's time, or null.
+    SignalGraphWindow* SignalGraph() const;
+    // Lets a graph window made elsewhere (the main window's) follow this window; this window
+    // does not own it.
+    void AdoptSignalGraph(SignalGraphWindow* graph);
+
     // Caption flashing of the current child.
     void SetFlashing(bool on);
     void FlashCaption();
@@ -139,6 +147,12 @@ protected:
     bool placement_restored_ = false;
     // The user already agreed to write the changed descriptors back; not asked twice.
     bool descriptor_save_confirmed_ = false;
+
+private:
+    void ReleaseSignalGraph();
+
+    QPointer<QWidget> graph_window_;
+    SignalGraphWindow* graph_ = nullptr;
 };
 
 } // namespace fw

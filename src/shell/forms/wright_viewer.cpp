@@ -18,6 +18,7 @@
 #include "clips/forms/compression_dialog.h"
 #include "shell/forms/assign_db_form.h"
 #include "shell/forms/child_form.h"
+#include "shell/forms/child_windows.h"
 #include "shell/forms/cleanup_form.h"
 #include "shell/forms/default_titles_form.h"
 #include "shell/forms/display_form.h"
@@ -44,7 +45,6 @@ constexpr const char* kUnavailableCommands[] = {
     "OpenImager1",
     "SaveAs",
     "QMeasureItem",
-    "SGraphItem",
 };
 
 int64_t NowMs()
@@ -326,6 +326,9 @@ void TWrightViewer::UpdateCommands()
     actions_.at(QStringLiteral("DeleteSourceFiles"))->setEnabled(!cleanup_.Empty());
     for (const char* name : kUnavailableCommands)
         actions_.at(QLatin1String(name))->setEnabled(false);
+    BindMainSignalGraph();
+    const bool child_graphs = current_ && current_->SignalGraphAllowed() && SignalGraphAvailable();
+    actions_.at(QStringLiteral("SGraphItem"))->setEnabled(child_graphs || MainSignalGraph());
     time_panel_->setEnabled(children);
     // Kind 1: an imager window whose recorder is idle; kind 2: one armed or recording.
     record_button_->setEnabled(clock_.HasKind(1) || clock_.HasKind(2));
@@ -441,8 +444,44 @@ void TWrightViewer::OpenClip(const QString& file_name, const QString& options_se
 
 void TWrightViewer::OpenSignalFiles(const QStringList& file_names)
 {
-    throw Error(QStringLiteral("This version cannot graph signal files yet: ")
-        + file_names.join(QStringLiteral(", ")));
+    if (!SignalGraphAvailable())
+        throw Error(QStringLiteral("This version cannot graph signal files yet: ")
+            + file_names.join(QStringLiteral(", ")));
+    if (SignalGraphWindow* graph = ShowMainSignalGraph())
+        graph->ChooseAndPlot(file_names);
+}
+
+SignalGraphWindow* TWrightViewer::MainSignalGraph() const
+{
+    return main_graph_window_ ? main_graph_ : nullptr;
+}
+
+SignalGraphWindow* TWrightViewer::ShowMainSignalGraph()
+{
+    SignalGraphWindow* graph = MainSignalGraph();
+    if (!graph) {
+        graph = CreateSignalGraph(this, nullptr, &settings_);
+        if (!graph)
+            return nullptr;
+        main_graph_ = graph;
+        main_graph_window_ = graph->Window();
+        BindMainSignalGraph();
+        UpdateCommands();
+    }
+    QWidget* window = graph->Window();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return graph;
+}
+
+// A main graph that follows no clip window follows the current one, when that one may graph
+// and has no graph of its own.
+void TWrightViewer::BindMainSignalGraph()
+{
+    SignalGraphWindow* graph = MainSignalGraph();
+    if (graph && !graph->Followed() && current_ && current_->SignalGraphAllowed() && !current_->SignalGraph())
+        current_->AdoptSignalGraph(graph);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -565,6 +604,15 @@ void TWrightViewer::RecordBtnClick()
 void TWrightViewer::ShowHintsClick()
 {
     show_hints_ = actions_.at(QStringLiteral("ShowHints"))->isChecked();
+}
+
+void TWrightViewer::SGraphItemClick()
+{
+    if (current_ && current_->SignalGraphAllowed() && SignalGraphAvailable()) {
+        current_->OpenSignalGraph();
+        return;
+    }
+    ShowMainSignalGraph();
 }
 
 void TWrightViewer::HelpTopics1Click()
@@ -710,6 +758,8 @@ void TWrightViewer::closeEvent(QCloseEvent* event)
     }
     if (help_browser_)
         help_browser_->close();
+    if (main_graph_window_)
+        main_graph_window_->close();
     event->accept();
 }
 

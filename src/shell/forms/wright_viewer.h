@@ -21,6 +21,7 @@ class QToolButton;
 namespace fw {
 
 class SettingsStore;
+class SignalGraphWindow;
 class TChildForm;
 class TimeBarSlider;
 class THelpBrowser;
@@ -56,6 +57,8 @@ public:
     void ActiveFormChanged(QWidget* form);
     // Whether hints (tool tips) show anywhere in the program.
     bool HintsShown() const { return show_hints_; }
+    // The main signal graph window (signal files opened here, or no clip window), or null.
+    SignalGraphWindow* MainSignalGraph() const;
 
 signals:
     // A queued clip opened in a window; carries the file name as queued.
@@ -110,6 +113,9 @@ private:
     void RecordBtnClick();
     void ShowHintsClick();
     void HelpTopics1Click();
+    void SGraphItemClick();
+    SignalGraphWindow* ShowMainSignalGraph();
+    void BindMainSignalGraph();
     // Transport.
     void TimeBarChange(int position);
     void PlaySBClick();
@@ -139,6 +145,8 @@ private:
     DatabaseLists databases_;
     TTitlesForm* titles_form_ = nullptr;
     QPointer<THelpBrowser> help_browser_;
+    QPointer<QWidget> main_graph_window_;
+    SignalGraphWindow* main_graph_ = nullptr;
 
     std::map<QString, QAction*> actions_;
     QWidget* tool_panel_ = nullptr;

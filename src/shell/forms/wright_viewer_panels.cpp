@@ -46,7 +46,7 @@ void TWrightViewer::BuildCommands()
     MakeAction(
         "DescriptorsItem", QStringLiteral("&File Descriptors..."), &TWrightViewer::DescriptorsItemClick);
     MakeAction("QMeasureItem", QStringLiteral("Quick &Measure..."), nullptr);
-    MakeAction("SGraphItem", QStringLiteral("Signal &Graphing..."), nullptr);
+    MakeAction("SGraphItem", QStringLiteral("Signal &Graphing..."), &TWrightViewer::SGraphItemClick);
     QAction* hints = MakeAction("ShowHints", QStringLiteral("&Show Hints"), &TWrightViewer::ShowHintsClick);
     hints->setCheckable(true);
     hints->setChecked(true);
