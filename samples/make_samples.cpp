@@ -1,7 +1,9 @@
-// fw-make-samples OUTDIR: writes the bundled sample clips, each with its descriptor block.
+// fw-make-samples OUTDIR: writes the bundled sample clips, each with its descriptor block, and the
+// signal files recorded beside them.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <QCoreApplication>
@@ -10,6 +12,7 @@
 #include "clips/avi_stream.h"
 #include "clips/descriptor_block.h"
 #include "sample_clips.h"
+#include "sample_signals.h"
 #include "support/fw_error.h"
 
 namespace {
@@ -55,6 +58,24 @@ void makeSample(const fw::samples::SampleClip& clip, const fs::path& directory)
     }
 }
 
+// Signal files go the same way: a partial file never carries the sample's name.
+void makeSignal(const fw::samples::SampleSignal& signal, const fs::path& directory)
+{
+    const fs::path target = directory / signal.file_name;
+    const fs::path part = directory / ("." + signal.file_name + ".part");
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        out.write(signal.text.data(), static_cast<std::streamsize>(signal.text.size()));
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(part, ignored);
+            throw fw::Error("cannot write " + target.string());
+        }
+    }
+    fs::rename(part, target);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -69,6 +90,8 @@ int main(int argc, char* argv[])
         fs::create_directories(directory);
         for (const auto& clip : fw::samples::sampleClips())
             makeSample(clip, directory);
+        for (const auto& signal : fw::samples::sampleSignals())
+            makeSignal(signal, directory);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "fw-make-samples: %s\n", error.what());
         return 1;
