@@ -94,6 +94,9 @@ TASCIISigClass::TASCIISigClass(const QString& file_name)
     // several times slower on large files).
     if (!file_->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(file_name, file_->errorString()));
+    // A device or pipe may never end (or never answer): only files on disk are read.
+    if (!QFileInfo(file_name).isFile())
+        throw Error(QStringLiteral("Cannot open file \"%1\". Not a regular file").arg(file_name));
     SeekTo(0);
     // A byte-order mark from an editor is no part of the first line.
     static constexpr char bom[] = "\xEF\xBB\xBF";
