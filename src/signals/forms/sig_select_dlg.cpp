@@ -217,19 +217,23 @@ void TSigSelectDlg::UpdateButtons()
 
 void TSigSelectDlg::MoveClick(SigList target, bool all)
 {
-    const std::vector<int> arrived
-        = all ? lists_.MoveAll(target) : lists_.Move(target, SelectedRows(SigList::Source));
+    if (all)
+        lists_.MoveAll(target);
+    else
+        lists_.Move(target, SelectedRows(SigList::Source));
     Refill(SigList::Source);
-    Refill(target, arrived);
+    Refill(target);
     UpdateButtons();
 }
 
 void TSigSelectDlg::MoveBackClick(SigList target, bool all)
 {
-    const std::vector<int> arrived
-        = all ? lists_.MoveBackAll(target) : lists_.MoveBack(target, SelectedRows(target));
+    if (all)
+        lists_.MoveBackAll(target);
+    else
+        lists_.MoveBack(target, SelectedRows(target));
     Refill(target);
-    Refill(SigList::Source, arrived);
+    Refill(SigList::Source);
     UpdateButtons();
 }
 

@@ -57,51 +57,42 @@ bool SigSelectLists::CanMoveBack(SigList target, int selected_rows) const
 }
 
 template <typename Limit>
-std::vector<int> SigSelectLists::Transfer(
+void SigSelectLists::Transfer(
     std::vector<SignalEntry>& from, std::vector<SignalEntry>& to, std::vector<int> rows, Limit keep_going)
 {
-    std::vector<int> arrived;
     for (int row : BottomUp(std::move(rows), from.size())) {
         if (!keep_going())
             break;
         to.push_back(std::move(from[size_t(row)]));
         from.erase(from.begin() + row);
-        arrived.push_back(int(to.size()) - 1);
     }
-    return arrived;
 }
 
-std::vector<int> SigSelectLists::Move(SigList target, std::vector<int> source_rows)
+void SigSelectLists::Move(SigList target, std::vector<int> source_rows)
+{
+    if (target != SigList::Source)
+        Transfer(source_, Mutable(target), std::move(source_rows), [this] { return !Full(); });
+}
+
+void SigSelectLists::MoveAll(SigList target)
+{
+    Move(target, AllRows(source_.size()));
+}
+
+void SigSelectLists::MoveBack(SigList target, std::vector<int> rows)
+{
+    if (target != SigList::Source)
+        Transfer(Mutable(target), source_, std::move(rows), [] { return true; });
+}
+
+void SigSelectLists::MoveBackAll(SigList target)
 {
     if (target == SigList::Source)
-        return {};
-    return Transfer(source_, Mutable(target), std::move(source_rows), [this] { return !Full(); });
-}
-
-std::vector<int> SigSelectLists::MoveAll(SigList target)
-{
-    return Move(target, AllRows(source_.size()));
-}
-
-std::vector<int> SigSelectLists::MoveBack(SigList target, std::vector<int> rows)
-{
-    if (target == SigList::Source)
-        return {};
-    return Transfer(Mutable(target), source_, std::move(rows), [] { return true; });
-}
-
-std::vector<int> SigSelectLists::MoveBackAll(SigList target)
-{
-    if (target == SigList::Source)
-        return {};
+        return;
     std::vector<SignalEntry>& from = Mutable(target);
-    std::vector<int> arrived;
-    for (SignalEntry& entry : from) {
+    for (SignalEntry& entry : from)
         source_.push_back(std::move(entry));
-        arrived.push_back(int(source_.size()) - 1);
-    }
     from.clear();
-    return arrived;
 }
 
 std::vector<SignalEntry> SigSelectLists::Result() const

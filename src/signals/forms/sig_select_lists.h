@@ -38,11 +38,10 @@ public:
     bool CanMoveBackAll(SigList target) const { return !List(target).empty(); }
     bool CanAccept() const { return ChosenCount() > 0; }
 
-    // Each returns the rows the moved signals now hold in the list they went to.
-    std::vector<int> Move(SigList target, std::vector<int> source_rows);
-    std::vector<int> MoveAll(SigList target);
-    std::vector<int> MoveBack(SigList target, std::vector<int> rows);
-    std::vector<int> MoveBackAll(SigList target);
+    void Move(SigList target, std::vector<int> source_rows);
+    void MoveAll(SigList target);
+    void MoveBack(SigList target, std::vector<int> rows);
+    void MoveBackAll(SigList target);
 
     // The chart's signals: overlay first, then separate.
     std::vector<SignalEntry> Result() const;
@@ -51,8 +50,8 @@ private:
     std::vector<SignalEntry>& Mutable(SigList list);
     // Moves the given rows of from, bottom first, to the end of to while keep_going holds.
     template <typename Limit>
-    std::vector<int> Transfer(std::vector<SignalEntry>& from, std::vector<SignalEntry>& to,
-        std::vector<int> rows, Limit keep_going);
+    void Transfer(std::vector<SignalEntry>& from, std::vector<SignalEntry>& to, std::vector<int> rows,
+        Limit keep_going);
 
     std::vector<SignalEntry> source_;
     std::vector<SignalEntry> separate_;
