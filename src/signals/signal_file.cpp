@@ -153,12 +153,17 @@ template <typename Keep> int TASCIISigClass::ScanWhile(Keep keep)
     for (;;) {
         if (cursor_ == end_ && !Refill())
             return -1;
-        while (cursor_ < end_) {
-            const int c = static_cast<unsigned char>(buffer_[cursor_]);
-            if (!keep(c))
+        // A local pointer keeps the loop in registers: this runs for every byte of the file.
+        const char* const begin = buffer_;
+        const char* const end = buffer_ + end_;
+        for (const char* p = begin + cursor_; p != end; ++p) {
+            const int c = static_cast<unsigned char>(*p);
+            if (!keep(c)) {
+                cursor_ = static_cast<int>(p - begin);
                 return c;
-            ++cursor_;
+            }
         }
+        cursor_ = end_;
     }
 }
 
