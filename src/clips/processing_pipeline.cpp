@@ -1,6 +1,7 @@
 #include "clips/processing_pipeline.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "clips/frame_image.h"
 #include "support/fw_error.h"
@@ -15,14 +16,13 @@ uint8_t ClampByte(int32_t value)
 }
 
 // One output channel of the colour matrix: 1/32 units, saturating.
-uint8_t MatrixChannel(int64_t t)
+template <typename Sum> uint8_t MatrixChannel(Sum t)
 {
-    if (t >= 8192)
-        return 255;
-    if (t < 0)
-        return 0;
-    return uint8_t(t / 32);
+    return uint8_t(std::clamp<Sum>(t, 0, 8191) >> 5);
 }
+
+// Coefficients up to this size keep three products of a byte within 32 bits.
+constexpr int64_t kSmallCoefficient = int64_t(1) << 20;
 
 } // namespace
 
@@ -77,9 +77,16 @@ void ProcessingPipeline::SetGreyFrames(bool grey)
 void ProcessingPipeline::SetColorMatrix(const ColorMatrix& matrix)
 {
     matrix_ = matrix;
-    for (size_t k = 0; k < matrix_.size(); ++k)
+    small_matrix_ = true;
+    for (size_t k = 0; k < matrix_.size(); ++k) {
+        small_matrix_ = small_matrix_ && std::abs(int64_t(matrix_[k])) <= kSmallCoefficient;
         for (int64_t i = 0; i < 256; ++i)
             products_[k][size_t(i)] = int64_t(matrix_[k]) * i;
+    }
+    if (small_matrix_)
+        for (size_t k = 0; k < matrix_.size(); ++k)
+            for (size_t i = 0; i < 256; ++i)
+                products32_[k][i] = int32_t(products_[k][i]);
 }
 
 void ProcessingPipeline::SetMonochrome(
@@ -108,6 +115,56 @@ void ProcessingPipeline::RebuildToneTables()
             factor = ToneFactor(levels_, c, gains_[size_t(c)]);
         }
         tables_[size_t(c)] = BuildToneTable(levels_.black[size_t(c)], factor, gamma_);
+        for (int32_t i = 0; i < int32_t(stepped_tables_[size_t(c)].size()); ++i)
+            stepped_tables_[size_t(c)][size_t(i)] = tables_[size_t(c)][ClampByte(i - kStepReach)];
+    }
+}
+
+std::array<int32_t, 127> ProcessingPipeline::ClampedSteps() const
+{
+    std::array<int32_t, 127> steps {};
+    for (int32_t m = -63; m <= 63; ++m)
+        steps[size_t(m + 63)] = std::clamp(sharpen_.StepOfMask(int8_t(m)), -kStepReach, kStepReach);
+    return steps;
+}
+
+template <bool kSharpened>
+void ProcessingPipeline::ProcessBgrRow(
+    uint8_t* p, int32_t width, const int8_t* mask, const std::array<int32_t, 127>& steps) const
+{
+    // Three loops without a test per pixel: plain tables, tables and a small matrix, and the
+    // 64-bit sums a matrix with large coefficients needs.
+    if (!tone_curve_)
+        ProcessBgrRow<kSharpened, false>(p, width, mask, steps, products32_);
+    else if (small_matrix_)
+        ProcessBgrRow<kSharpened, true>(p, width, mask, steps, products32_);
+    else
+        ProcessBgrRow<kSharpened, true>(p, width, mask, steps, products_);
+}
+
+template <bool kSharpened, bool kMatrix, typename Product>
+void ProcessingPipeline::ProcessBgrRow(uint8_t* p, int32_t width, const int8_t* mask,
+    const std::array<int32_t, 127>& steps, [[maybe_unused]] const ProductTables<Product>& m) const
+{
+    const uint8_t* red_table = stepped_tables_[kRed].data() + kStepReach;
+    const uint8_t* green_table = stepped_tables_[kGreen].data() + kStepReach;
+    const uint8_t* blue_table = stepped_tables_[kBlue].data() + kStepReach;
+    for (int32_t x = 0; x < width; ++x, p += 3) {
+        int32_t step = 0;
+        if constexpr (kSharpened)
+            step = steps[size_t(mask[x] + 63)];
+        const uint8_t red = red_table[p[2] + step];
+        const uint8_t green = green_table[p[1] + step];
+        const uint8_t blue = blue_table[p[0] + step];
+        if constexpr (kMatrix) {
+            p[2] = MatrixChannel(m[0][red] + m[1][green] + m[2][blue]);
+            p[1] = MatrixChannel(m[3][red] + m[4][green] + m[5][blue]);
+            p[0] = MatrixChannel(m[6][red] + m[7][green] + m[8][blue]);
+        } else {
+            p[2] = red;
+            p[1] = green;
+            p[0] = blue;
+        }
     }
 }
 
@@ -174,11 +231,18 @@ void ProcessingPipeline::ProcessBgrPixels(uint8_t* pixels, int32_t width, int32_
     if (!pixels || width <= 0 || height <= 0 || int64_t(row_bytes) < int64_t(width) * 3)
         throw Error("Invalid frame");
     BuildFilterMask(pixels, width, height, row_bytes, true);
+    const std::array<int32_t, 127> steps = ClampedSteps();
     for (int32_t row = 0; row < height; ++row) {
         uint8_t* p = pixels + size_t(row) * size_t(row_bytes);
         const int8_t* mask = MaskRowForSteps(row);
-        for (int32_t x = 0; x < width; ++x, p += 3)
-            ProcessPixel(p, p[2], p[1], p[0], mask ? sharpen_.StepOfMask(mask[x]) : 0);
+        if (show_filter_mask_) {
+            for (int32_t x = 0; x < width; ++x, p += 3)
+                p[0] = p[1] = p[2] = ClampByte(128 + (mask ? steps[size_t(mask[x] + 63)] : 0));
+        } else if (mask) {
+            ProcessBgrRow<true>(p, width, mask, steps);
+        } else {
+            ProcessBgrRow<false>(p, width, mask, steps);
+        }
     }
 }
 
@@ -187,11 +251,21 @@ void ProcessingPipeline::ProcessGreyPixels(uint8_t* pixels, int32_t width, int32
     if (!pixels || width <= 0 || height <= 0 || row_bytes < width)
         throw Error("Invalid frame");
     BuildFilterMask(pixels, width, height, row_bytes, false);
+    const std::array<int32_t, 127> steps = ClampedSteps();
+    const uint8_t* table = stepped_tables_[kGreen].data() + kStepReach;
     for (int32_t row = 0; row < height; ++row) {
         uint8_t* p = pixels + size_t(row) * size_t(row_bytes);
         const int8_t* mask = MaskRowForSteps(row);
-        for (int32_t x = 0; x < width; ++x)
-            p[x] = ProcessGrey(p[x], mask ? sharpen_.StepOfMask(mask[x]) : 0);
+        if (show_filter_mask_) {
+            for (int32_t x = 0; x < width; ++x)
+                p[x] = ClampByte(128 + (mask ? steps[size_t(mask[x] + 63)] : 0));
+        } else if (mask) {
+            for (int32_t x = 0; x < width; ++x)
+                p[x] = table[p[x] + steps[size_t(mask[x] + 63)]];
+        } else {
+            for (int32_t x = 0; x < width; ++x)
+                p[x] = table[p[x]];
+        }
     }
 }
 

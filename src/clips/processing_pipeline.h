@@ -95,6 +95,15 @@ public:
 
 private:
     void RebuildToneTables();
+    // The sharpening steps of every mask value, kept within the reach of the stepped tables.
+    std::array<int32_t, 127> ClampedSteps() const;
+    template <typename Product> using ProductTables = std::array<std::array<Product, 256>, 9>;
+    template <bool kSharpened, bool kMatrix, typename Product>
+    void ProcessBgrRow(uint8_t* p, int32_t width, const int8_t* mask, const std::array<int32_t, 127>& steps,
+        const ProductTables<Product>& products) const;
+    template <bool kSharpened>
+    void ProcessBgrRow(
+        uint8_t* p, int32_t width, const int8_t* mask, const std::array<int32_t, 127>& steps) const;
     // The mask row whose steps apply, or nullptr when nothing is sharpened.
     const int8_t* MaskRowForSteps(int32_t row) const;
 
@@ -104,10 +113,17 @@ private:
     ToneLevels levels_;
     bool grey_frames_ = false;
     std::array<ToneTable, 3> tables_ {};
+    // The tone tables indexed by value + sharpening step + kStepReach, so a sharpened value
+    // needs no clamping: steps stay within 63 x 80 / 8.
+    static constexpr int32_t kStepReach = 640;
+    std::array<std::array<uint8_t, 256 + 2 * kStepReach>, 3> stepped_tables_ {};
 
     ColorMatrix matrix_ = kDefaultColorMatrix;
     // products_[k][i] = matrix_[k] x i; 64-bit so any stored matrix sums without overflow.
-    std::array<std::array<int64_t, 256>, 9> products_ {};
+    ProductTables<int64_t> products_ {};
+    // The same in 32 bits, used while every coefficient is small enough for 32-bit sums.
+    ProductTables<int32_t> products32_ {};
+    bool small_matrix_ = true;
     bool tone_curve_ = false;
     bool color_interpolation_ = true;
     bool show_filter_mask_ = false;

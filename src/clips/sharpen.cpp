@@ -32,19 +32,6 @@ int32_t PositiveResponse(SharpenFilter filter, int32_t m)
     return 0;
 }
 
-// The edge strength of one pixel from its 3 x 3 neighbourhood.
-int8_t MaskValue(const uint8_t* above, const uint8_t* centre, const uint8_t* below, size_t step)
-{
-    const int32_t neighbours = above[0] + above[step] + above[2 * step] + centre[0] + centre[2 * step]
-        + below[0] + below[step] + below[2 * step];
-    const int32_t v = 8 * centre[step] - neighbours;
-    if (v >= 512)
-        return kMaskLimit;
-    if (v < -504)
-        return -kMaskLimit;
-    return int8_t(v / 8);
-}
-
 } // namespace
 
 int32_t SharpenResponse(SharpenFilter filter, int32_t m)
@@ -123,14 +110,40 @@ void TSharpen::BuildFilterMask(const uint8_t* frame, int32_t row_bytes)
     } catch (const std::bad_alloc&) {
         throw Error("Internal Error: Build Filter Mask");
     }
-    // The mask follows the green byte of a blue-green-red pixel.
-    const size_t channel = color_ ? 1 : 0;
+    if (!color_) {
+        BuildMaskRows(frame, stride);
+        return;
+    }
+    // The mask follows the green byte of a blue-green-red pixel: the greens are gathered into
+    // one plane first, so the mask is computed over adjacent bytes.
+    const size_t width = size_t(width_);
+    green_plane_.resize(width * size_t(height_));
+    for (int32_t row = 0; row < height_; ++row) {
+        const uint8_t* bgr = frame + size_t(row) * stride + 1;
+        uint8_t* green = green_plane_.data() + size_t(row) * width;
+        for (size_t x = 0; x < width; ++x)
+            green[x] = bgr[3 * x];
+    }
+    BuildMaskRows(green_plane_.data(), width);
+}
+
+// The edge strength of a pixel: 8 x centre - its eight neighbours (= 9 x centre - the 3 x 3
+// sum), limited to the mask's range and divided by 8. Column sums make the loops vector code.
+void TSharpen::BuildMaskRows(const uint8_t* frame, size_t stride)
+{
+    const size_t width = size_t(width_);
+    column_sums_.resize(width);
+    int32_t* column = column_sums_.data();
     for (int32_t row = 1; row + 1 < height_; ++row) {
-        const uint8_t* centre = frame + size_t(row) * stride + channel;
-        int8_t* out = mask_.data() + size_t(row) * size_t(width_);
-        for (int32_t x = 1; x + 1 < width_; ++x) {
-            const size_t left = size_t(x - 1) * step;
-            out[x] = MaskValue(centre - stride + left, centre + left, centre + stride + left, step);
+        const uint8_t* above = frame + size_t(row - 1) * stride;
+        const uint8_t* centre = above + stride;
+        const uint8_t* below = centre + stride;
+        for (size_t x = 0; x < width; ++x)
+            column[x] = int32_t(above[x]) + centre[x] + below[x];
+        int8_t* out = mask_.data() + size_t(row) * width;
+        for (size_t x = 1; x + 1 < width; ++x) {
+            const int32_t v = 9 * int32_t(centre[x]) - (column[x - 1] + column[x] + column[x + 1]);
+            out[x] = int8_t(std::clamp(v, -8 * kMaskLimit, 8 * kMaskLimit + 7) / 8);
         }
     }
 }

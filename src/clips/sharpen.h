@@ -69,6 +69,8 @@ public:
     void Apply(uint8_t* image, int w, int h, int bytes_per_pixel) override;
 
 private:
+    // The mask of a picture of one byte per pixel.
+    void BuildMaskRows(const uint8_t* frame, size_t stride);
     void RebuildSteps();
     void DropMask();
 
@@ -81,6 +83,8 @@ private:
     std::vector<int8_t> mask_;
     // The step of every mask value -63..63 under the current filter and strength.
     std::array<int32_t, 127> steps_ {};
+    std::vector<int32_t> column_sums_;
+    std::vector<uint8_t> green_plane_;
 };
 
 } // namespace fw
