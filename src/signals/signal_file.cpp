@@ -307,8 +307,8 @@ TASCIIColumn::TASCIIColumn(const QString& file_name, const SigInfoAsker& asker)
     Propose();
 
     SigInfo info = proposal_;
-    if (!asker(info) || !std::isfinite(info.frequency_hz) || info.frequency_hz <= 0.0
-        || !std::isfinite(info.first_sample_ms))
+    if (!(asker ? asker(info) : AskSigInfo(info)) || !std::isfinite(info.frequency_hz)
+        || info.frequency_hz <= 0.0 || !std::isfinite(info.first_sample_ms))
         throw Error(kAddCanceledText);
     first_sample_ms_ = info.first_sample_ms;
     period_ms_ = 1000.0 / info.frequency_hz;

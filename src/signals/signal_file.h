@@ -161,6 +161,7 @@ public:
     // counts the samples. Throws kNotSignalFileText when no line starts with a number and
     // kAddCanceledText when the user cancels.
     explicit TASCIIColumn(const QString& file_name);
+    // An empty asker means the installed one.
     TASCIIColumn(const QString& file_name, const SigInfoAsker& asker);
 
     // The value of the next sample line: column 2 when time is in column 1, else column 1.

@@ -153,6 +153,7 @@ TEST_F(SignalFileTest, CancelAndUnusableAnswersRaiseAddCanceled)
     // Without an installed dialog a usable proposal is taken, an unusable one cancels.
     SetSigInfoAsker({});
     EXPECT_EQ(TASCIIColumn(path).SamplePeriodMs(), 1.0);
+    EXPECT_EQ(TASCIIColumn(path, SigInfoAsker {}).SamplePeriodMs(), 1.0);
     EXPECT_EQ(ErrorText([&] { TASCIIColumn(Write("flat.txt", "1\n1\n1\n")); }), "Add Canceled");
     // An installed asker is used.
     int asked = 0;
