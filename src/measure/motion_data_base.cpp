@@ -144,6 +144,16 @@ void TMotionDataBase::SetReferenceBase(bool use_base, double base_x, double base
     RecomputeAll();
 }
 
+std::optional<QString> TMotionDataBase::ReferenceProblem(int32_t frame_number) const
+{
+    if (!referencer_.Moving())
+        return std::nullopt;
+    const FrameFind found = frames_.Find(frame_number);
+    if (found.exact && found.frame->SampleOf(referencer_.ReferenceObject()))
+        return std::nullopt;
+    return referencer_.ReferenceObject()->Name() + QStringLiteral(" sample not found");
+}
+
 bool TMotionDataBase::SetScaleFactor(int gage_units, double factor)
 {
     if (!scaler_.SetFactor(gage_units, factor))

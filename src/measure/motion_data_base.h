@@ -54,6 +54,9 @@ public:
     // Moves with a point (1-based) of another object; nullptr goes back to the fixed point.
     void SetMovingReference(TObjDef* reference_object, int reference_point = 1);
     void SetReferenceBase(bool use_base, double base_x, double base_y);
+    // Why objects on a frame have no coordinates: the moving reference's "<name> sample not
+    // found"; nothing while the reference is there or fixed.
+    std::optional<QString> ReferenceProblem(int32_t frame_number) const;
 
     bool SetScaleFactor(int gage_units, double factor);
     // Converts the reference base to the new unit as well.

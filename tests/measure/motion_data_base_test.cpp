@@ -174,6 +174,8 @@ TEST(MovingReference, GivesNoValueOnFramesWithoutAReferenceSample)
     TSampleObject& on_two = *tip.SampleAt(2);
     EXPECT_EQ(ErrorText([&] { db.Referencer().ObjectCoordinates(on_two, 0); }), "Point sample not found");
     EXPECT_FALSE(ShownValue(tip, "X Velocity", 2));
+    EXPECT_EQ(db.ReferenceProblem(2), "Point sample not found");
+    EXPECT_EQ(db.ReferenceProblem(1), std::nullopt);
 
     // The reference's sample arriving fills the other objects' rows on that frame.
     db.SetSamplePoint(2, hub, 0, { 11, 10 });
