@@ -73,6 +73,8 @@ void MeasureSheet::RemoveColumn(TSheetElement* column)
         return;
     shown_.erase(it);
     column->SetGridColumn(0);
+    // A hidden column may be freed next; no change may point at it.
+    std::erase_if(changes_.cells, [column](const auto& cell) { return cell.first == column; });
     Renumber();
     NoteLayout();
 }

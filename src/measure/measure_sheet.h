@@ -17,7 +17,7 @@ struct SheetChanges {
     bool layout = false;
     // Every cell may have changed (units, scale, referencing, time base).
     bool all_cells = false;
-    // Single cells, by column and frame number; may repeat.
+    // Single cells of shown columns, by column and frame number; may repeat.
     std::vector<std::pair<const TSheetElement*, int32_t>> cells;
 };
 

@@ -104,7 +104,11 @@ TEST(SheetColumns, DeletingAnObjectRemovesItsColumns)
     TObjDef& first = db.NewObject(SampleClass::Point);
     TObjDef& second = db.NewObject(SampleClass::Point);
     db.SetSamplePoint(1, second, 0, { 3, 4 });
+    db.SetSamplePoint(1, first, 0, { 5, 6 });
+    db.Sheet().TakeChanges();
+    db.SetSamplePoint(2, first, 0, { 5, 6 });
     db.DeleteObject(first);
+    EXPECT_TRUE(db.Sheet().TakeChanges().cells.empty()) << "no change refers to a freed column";
     const MeasureSheet& sheet = db.Sheet();
     db.SetLastFrame(1);
     EXPECT_EQ(Captions(sheet), (QStringList { ":Time", "Point2:X", "Point2:Y" }));
