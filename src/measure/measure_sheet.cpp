@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 
 #include "clips/descriptor_block.h"
@@ -17,7 +18,7 @@ MeasureSheet::MeasureSheet(const TFrameObjectList& frames)
 
 void MeasureSheet::SetLastFrame(int32_t last_frame)
 {
-    last_frame_ = std::max<int32_t>(last_frame, -1);
+    last_frame_ = std::clamp<int32_t>(last_frame, -1, INT32_MAX - kSheetHeaderRows - 1);
     NoteLayout();
     NoteAllCells();
 }
