@@ -10,6 +10,7 @@
 #include "shell/forms/wright_viewer.h"
 #include "shell/single_instance.h"
 #include "signals/forms/graph_form.h"
+#include "signals/forms/sig_info_dialog.h"
 #include "support/forms/message_box_prompt.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
@@ -90,6 +91,7 @@ int main(int argc, char* argv[])
     fw::MessageBoxPrompt prompt;
     fw::installPrompt(&prompt);
     fw::InstallSignalGraphing();
+    fw::InstallSigInfoDialog();
     const int exit_code = [&] {
         auto settings = options.settings_file.isEmpty()
             ? std::make_unique<fw::SettingsStore>()
