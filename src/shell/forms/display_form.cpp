@@ -92,6 +92,12 @@ TDisplayForm::TDisplayForm(const ChildContext& context, std::unique_ptr<TAVISTRE
 
 TDisplayForm::~TDisplayForm()
 {
+    // The measurements belong to this clip window and go with it.
+    if (measurement_) {
+        paint_box_->setOverlayHook(nullptr);
+        delete measurement_;
+        measurement_ = nullptr;
+    }
     if (player_open_)
         player_->Close();
     player_open_ = false;
@@ -294,6 +300,8 @@ bool TDisplayForm::Redraw()
     else if (hooks_.paint)
         paint_box_->update();
     ShowCounters();
+    if (measurement_)
+        measurement_->FrameChanged(shown_index_);
     if (hooks_.time_changed)
         hooks_.time_changed(current_time_ms_);
     if (cropper_->isVisible())
@@ -372,6 +380,8 @@ void TDisplayForm::EnableSignalGraph(bool enable)
 
 void TDisplayForm::TimeBaseUpdated()
 {
+    if (measurement_)
+        measurement_->TimeBaseChanged(time_base_.FrameTime(0), FramePeriodMs(), time_base_.TimeDecimals());
     Redraw();
 }
 
@@ -398,6 +408,7 @@ void TDisplayForm::ShowReticle(int mouse_x, int mouse_y)
         = ReticleAt(mouse_x, mouse_y, paint_box_->width(), paint_box_->height(), frame_width_, frame_height_);
     reticle_x_ = point.x;
     reticle_y_ = point.y;
+    SnapReticle();
     reticle_panel_->setText(reticleText(reticle_x_) + QStringLiteral(", ") + reticleText(reticle_y_));
 }
 
@@ -411,6 +422,12 @@ void TDisplayForm::PictureClicked()
 {
     if (!saving_)
         setFocus();
+    snap_armed_ = true;
+    snap_warped_since_arming_ = false;
+    if (MeasurementShown()) {
+        paint_box_->update();
+        measurement_->PictureClicked(shown_index_, QPointF(reticle_x_, reticle_y_));
+    }
 }
 
 bool TDisplayForm::MoveReticleByKey(QKeyEvent* event)

@@ -9,6 +9,7 @@
 #include <QRect>
 
 #include "shell/forms/child_form.h"
+#include "shell/forms/measurement_link.h"
 #include "shell/player_state.h"
 
 class QAction;
@@ -103,6 +104,10 @@ public:
     void RefreshPicture();
     // Hands the clip to an import preview and closes; the preview saves it anew.
     void SaveAs() override;
+    // The Quick Measure window of this clip: made once, shown again later.
+    void OpenQuickMeasure() override;
+    MeasurementWindow* Measurement() const { return measurement_; }
+
     // A window whose picture belongs to a preview: closing it closes the preview.
     void SetOwnerChild(TChildForm* owner) { owner_child_ = owner; }
     TChildForm* OwnerChild() const override { return owner_child_; }
@@ -146,6 +151,7 @@ signals:
 protected:
     void TimeBaseUpdated() override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -158,6 +164,9 @@ private:
     bool ShowFrame(int32_t index);
     void ShowCounters();
     void ShowReticle(int mouse_x, int mouse_y);
+    // Offers the reticle point to the measurement window and follows its snapping.
+    void SnapReticle();
+    bool MeasurementShown() const;
     void FrameBarMoved(int position);
     void PlayerPositionChanged(int frame);
     void PlayerButtonPressed(TMPBtnType button);
@@ -208,6 +217,12 @@ private:
     QPoint menu_point_ { -1, -1 }; // picture point where the pop-up menu was opened
     DisplayOwnerHooks hooks_;
     TChildForm* owner_child_ = nullptr;
+    // Measuring: the window, and the pointer snapping armed by a click or an activation.
+    MeasurementWindow* measurement_ = nullptr;
+    bool snap_armed_ = false;
+    bool snap_warped_since_arming_ = false;
+    QPoint last_warp_;
+    int64_t last_warp_ms_ = 0;
 
     // Save state.
     bool saving_ = false;

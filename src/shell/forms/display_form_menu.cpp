@@ -207,7 +207,12 @@ void TDisplayForm::UpdateMenu()
     copy_border_item_->setEnabled(frame_width_ > 0 && !saving_);
     color_transform_item_->setEnabled(bool(hooks_.color_transform));
     // Measuring and graphing are offered only where they can run.
-    quick_measure_item_->setEnabled(false);
+    quick_measure_item_->setEnabled(QuickMeasureAllowed() && MeasurementFactory());
+    if (MeasurementShown()) {
+        options_ |= voReticlePosition;
+        reticle_item_->setChecked(true);
+    }
+    reticle_item_->setEnabled(!MeasurementShown());
     signal_graph_item_->setEnabled(false);
     paint_box_->setCursor((options_ & voReticlePosition) ? Qt::CrossCursor : Qt::ArrowCursor);
 }

@@ -100,6 +100,12 @@ void FrameView::setBackground(const QColor& colour)
     update();
 }
 
+void FrameView::setOverlayHook(std::function<void(QPainter&, const QRect&)> hook)
+{
+    overlay_hook_ = std::move(hook);
+    update();
+}
+
 void FrameView::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
@@ -111,6 +117,8 @@ void FrameView::paintEvent(QPaintEvent* /*event*/)
     } else {
         painter.drawImage(rect(), picture_);
     }
+    if (overlay_hook_)
+        overlay_hook_(painter, rect());
     painter.end();
     emit painted();
 }

@@ -24,6 +24,8 @@ public:
     QImage picture() const;
     // An owner that paints its own pictures draws them here instead of the packed frame.
     void setPaintHook(std::function<void(QPainter&, const QRect&)> hook);
+    // Drawn over the picture, whoever painted it (measured samples).
+    void setOverlayHook(std::function<void(QPainter&, const QRect&)> hook);
     // Shown where no frame covers the area.
     void setBackground(const QColor& colour);
 
@@ -44,6 +46,7 @@ protected:
 private:
     QImage picture_; // upright, 32-bit
     std::function<void(QPainter&, const QRect&)> paint_hook_;
+    std::function<void(QPainter&, const QRect&)> overlay_hook_;
     QColor background_ { Qt::black };
 };
 
