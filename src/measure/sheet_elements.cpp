@@ -190,10 +190,14 @@ QString TSheetElement::Text(int32_t frame_number) const
 
 void TSheetElement::RecomputeRow(int32_t frame_number)
 {
-    if (!shown_)
-        return;
+    if (shown_)
+        StoreRow(frame_number, ObjDef()->SampleAt(frame_number));
+}
+
+void TSheetElement::StoreRow(int32_t frame_number, const TSampleObject* sample)
+{
     std::optional<float> value;
-    if (const TSampleObject* sample = ObjDef()->SampleAt(frame_number)) {
+    if (sample) {
         try {
             const std::optional<double> computed = Compute(*sample);
             if (computed && std::isfinite(float(*computed)))
@@ -223,17 +227,20 @@ void TSheetElement::RecomputeAll()
             stale.push_back(frame_number);
     }
     for (int32_t frame_number : stale)
-        RecomputeRow(frame_number);
+        StoreRow(frame_number, nullptr);
+    values_.reserve(ObjDef()->Samples().size());
     for (const auto& [frame_number, sample] : ObjDef()->Samples())
-        RecomputeRow(frame_number);
+        StoreRow(frame_number, sample);
 }
 
 void TSheetElement::RecomputeFrom(int32_t frame_number)
 {
     RecomputeRow(frame_number);
     const auto& samples = ObjDef()->Samples();
+    if (!shown_)
+        return;
     for (auto it = samples.upper_bound(frame_number); it != samples.end(); ++it)
-        RecomputeRow(it->first);
+        StoreRow(it->first, it->second);
 }
 
 void TSheetElement::RecomputePrevious(int32_t frame_number)

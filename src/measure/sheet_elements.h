@@ -70,6 +70,9 @@ protected:
     void RecomputeNext(int32_t frame_number);
 
 private:
+    // Computes and keeps the value of a row from the object's sample there (or none).
+    void StoreRow(int32_t frame_number, const TSampleObject* sample);
+
     TSheetElements* list_;
     QuantityKind kind_;
     int coordinate_index_;
