@@ -155,6 +155,7 @@ struct AviClipWriter::State {
     void expandIndexed(const BitmapInfoHeader& header, const uint8_t* table, const uint8_t* pixels);
     void drain();
     void writePacket();
+    void checkWritten(int written) const;
     void complete();
     void removeFile();
 };
@@ -290,8 +291,7 @@ void AviClipWriter::State::writeRaw(
     av_packet_free_side_data(packet.get());
     packet->data = nullptr;
     packet->size = 0;
-    if (written < 0 || output->pb->error < 0)
-        fail(avierr::kFileWrite, QStringLiteral("Cannot write %1: %2").arg(path, ffmpegText(written)));
+    checkWritten(written);
 }
 
 void AviClipWriter::State::encode(const BitmapInfoHeader& header, const uint8_t* table, const uint8_t* pixels)
@@ -355,8 +355,7 @@ void AviClipWriter::State::writePacket()
     packet->stream_index = stream->index;
     const int written = av_write_frame(output.get(), packet.get());
     av_packet_unref(packet.get());
-    if (written < 0 || output->pb->error < 0)
-        fail(avierr::kFileWrite, QStringLiteral("Cannot write %1: %2").arg(path, ffmpegText(written)));
+    checkWritten(written);
 }
 
 void AviClipWriter::State::complete()
@@ -375,6 +374,15 @@ void AviClipWriter::State::complete()
     if (!replaceWith(written_path, path, renamed))
         fail(avierr::kFileWrite,
             QStringLiteral("Cannot write %1: %2").arg(path, ffmpegText(AVERROR(renamed))));
+}
+
+// The muxer writes through a buffer: a write that failed on the disk shows in the file's error
+// while the frame itself was taken.
+void AviClipWriter::State::checkWritten(int written) const
+{
+    const int error = written < 0 ? written : output->pb->error;
+    if (error < 0)
+        fail(avierr::kFileWrite, QStringLiteral("Cannot write %1: %2").arg(path, ffmpegText(error)));
 }
 
 void AviClipWriter::State::removeFile()
