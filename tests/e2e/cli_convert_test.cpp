@@ -192,6 +192,54 @@ TEST_F(CliConvertTest, SettingsFileCropsGreyClipsOnly)
     EXPECT_EQ(infoOf(colour)["width"].toInt(), 64);
 }
 
+// Bits per pixel of a bitmap file.
+int bitmapBits(const QByteArray& bmp)
+{
+    return bmp.size() < 30 ? 0 : uint8_t(bmp[28]) | uint8_t(bmp[29]) << 8;
+}
+
+// Pictures of 8-bit clips with a colour palette are converted as the colours of the palette;
+// grey clips stay grey, down to 8-bit palette frame files.
+TEST_F(CliConvertTest, PaletteClipsConvertThroughTheirColours)
+{
+    const QString palette = dir_.filePath("palette.avi");
+    ASSERT_TRUE(makeClip(palette, { "-c:v", "rawvideo", "-pix_fmt", "pal8" }, 6));
+    const QString target = dir_.filePath("colour.avi");
+    const RunResult run
+        = runCli({ "convert", palette, target, "--type", "avi", "--first", "1", "--last", "4" });
+    ASSERT_EQ(run.exit_code, 0) << run.err.constData();
+    const QJsonObject info = infoOf(target);
+    EXPECT_EQ(info["frames"].toInt(), 4);
+    EXPECT_EQ(info["bits_per_pixel"].toInt(), 24);
+    const int black[3] = { 0, 10, 15 }; // blue, green, red
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const QByteArray saved = ffmpegFrameBgr(target, i);
+        const QByteArray original = ffmpegFrameBgr(palette, 1 + i);
+        ASSERT_EQ(saved.size(), 64 * 48 * 3);
+        ASSERT_EQ(original.size(), saved.size());
+        int worst = 0;
+        for (int p = 0; p < saved.size(); ++p)
+            worst = std::max(
+                worst, std::abs(uint8_t(saved[p]) - expectedTone(uint8_t(original[p]), black[p % 3])));
+        EXPECT_LE(worst, 1);
+    }
+
+    const QString colour_frames = dir_.filePath("colour-frames");
+    ASSERT_EQ(runCli({ "convert", palette, colour_frames, "--type", "bmp", "--last", "1" }).exit_code, 0);
+    EXPECT_EQ(bitmapBits(readFile(QDir(colour_frames).filePath("F0000001.bmp"))), 24);
+
+    const QString grey = dir_.filePath("grey.avi");
+    ASSERT_TRUE(makeClip(grey, { "-c:v", "rawvideo", "-pix_fmt", "gray" }, 3));
+    const QString grey_frames = dir_.filePath("grey-frames");
+    ASSERT_EQ(runCli({ "convert", grey, grey_frames, "--type", "bmp" }).exit_code, 0);
+    const QByteArray bmp = readFile(QDir(grey_frames).filePath("F0000002.bmp"));
+    EXPECT_EQ(bitmapBits(bmp), 8);
+    const QImage picture = QImage::fromData(bmp);
+    EXPECT_EQ(picture.format(), QImage::Format_Indexed8);
+    EXPECT_TRUE(picture.allGray());
+}
+
 TEST_F(CliConvertTest, FailuresLeaveNothingBehindAndTargetsUntouched)
 {
     const QString target = dir_.filePath("target.avi");

@@ -169,8 +169,9 @@ void selectRange(TBaseAVI& stream, const ConvertRequest& request)
 }
 
 // Runs the stream's save to `path` and waits for its end. Questions of the save are answered
-// Abort, since nobody is there to answer; the last one is the reason of a failure.
-void runSave(TBaseAVI& stream, int type, const QString& path)
+// Abort, since nobody is there to answer; the last one, or else the writer's own text, is the
+// reason of a failure. `shown_name` stands for the temporary `path` in what the user reads.
+void runSave(TBaseAVI& stream, int type, const QString& path, const QString& shown_name)
 {
     ScriptedPrompt answers;
     answers.setFallback(PromptButton::Abort);
@@ -196,8 +197,9 @@ void runSave(TBaseAVI& stream, int type, const QString& path)
     if (result == avierr::kOk)
         return;
     const QStringList texts = answers.texts();
-    if (!texts.isEmpty())
-        throw Error(QString(texts.last()).replace(QLatin1Char('\r'), QLatin1Char(' ')));
+    QString reason = texts.isEmpty() ? TAVISaveThread::FailureText(path) : texts.last();
+    if (!reason.isEmpty())
+        throw Error(reason.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(path, shown_name));
     throw Error(QStringLiteral("Saving failed (result 0x%1)").arg(uint32_t(result), 8, 16, QLatin1Char('0')));
 }
 
@@ -233,7 +235,7 @@ void convertToClip(TBaseAVI& stream, const ConvertRequest& request)
     options.fccHandler = request.compressor;
     options.dwQuality = request.quality;
     options.options_ok = true;
-    runSave(stream, request.type, path);
+    runSave(stream, request.type, path, request.target);
     writeDescriptor(path, stream.DescriptorText());
 
     // The temporary file is private to its owner; the clip gets the mode a new file gets, or
@@ -267,7 +269,7 @@ void convertToDirectory(TBaseAVI& stream, const ConvertRequest& request)
     QTemporaryDir temporary(parent.filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
     if (!temporary.isValid())
         throw Error(request.target + QStringLiteral(": ") + temporary.errorString());
-    runSave(stream, request.type, temporary.path());
+    runSave(stream, request.type, temporary.path(), request.target);
 
     if (!target.exists()) {
         std::error_code error;
