@@ -505,6 +505,17 @@ void TGraphChart::ZoomOut()
     emit zoomChanged();
 }
 
+void TGraphChart::ScrollTimes(double share)
+{
+    if (!zoomed_ || areas_.empty())
+        return;
+    const QCPRange shown = VisibleTimes();
+    SyncTimeAxes(QCPRange(shown.lower + shown.size() * share, shown.upper + shown.size() * share));
+    PlaceCursor();
+    replot();
+    emit zoomChanged();
+}
+
 QCPRange TGraphChart::VisibleTimes() const
 {
     if (areas_.empty())
@@ -549,6 +560,17 @@ void TGraphChart::mouseReleaseEvent(QMouseEvent* event)
     } else {
         emit leftClicked(press_at_);
     }
+    event->accept();
+}
+
+void TGraphChart::wheelEvent(QWheelEvent* event)
+{
+    const int notches = event->angleDelta().y() / 120;
+    if (!zoomed_ || notches == 0) {
+        event->ignore();
+        return;
+    }
+    ScrollTimes(-0.1 * notches);
     event->accept();
 }
 

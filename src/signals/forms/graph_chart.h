@@ -74,6 +74,8 @@ public:
     bool Zoomed() const { return zoomed_; }
     void ZoomTo(const QRect& pixels, int area);
     void ZoomOut();
+    // Moves the zoomed time range by a share of its width (negative: earlier).
+    void ScrollTimes(double share);
     QCPRange VisibleTimes() const;
 
 signals:
@@ -86,6 +88,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // While zoomed the wheel scrolls the time range.
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

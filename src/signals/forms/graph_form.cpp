@@ -64,6 +64,7 @@ TGraphForm::TGraphForm(QWidget* parent, TChildForm* display, SettingsStore* sett
 
     connect(chart_, &TGraphChart::leftClicked, this, &TGraphForm::ChartClicked);
     connect(chart_, &TGraphChart::cursorKey, this, &TGraphForm::CursorKey);
+    connect(chart_, &TGraphChart::zoomChanged, this, &TGraphForm::RefreshReadouts);
     connect(chart_, &TGraphChart::mouseMovedTo, this, [this](const QPoint& pixel) {
         mouse_at_ = pixel;
         RefreshReadouts();

@@ -43,7 +43,8 @@ QPushButton* TGraphStatusBar::AddPanel(const QString& caption, const QString& hi
     panel->setObjectName(caption + QStringLiteral("Panel"));
     panel->setToolTip(hint);
     panel->setFocusPolicy(Qt::NoFocus);
-    panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    // Just wide enough for the caption, so the read-outs keep the room.
+    panel->setFixedWidth(panel->fontMetrics().horizontalAdvance(caption) + 18);
     layout()->addWidget(panel);
     return panel;
 }

@@ -292,6 +292,12 @@ void GraphFormTest::clicksOnTheTimeAxisAboveAndOnTheLegend()
     QVERIFY(chart->Zoomed());
     QVERIFY(chart->VisibleTimes().size() < 700.0);
     QCOMPARE(chart->Area(1)->axis(QCPAxis::atBottom)->range(), chart->VisibleTimes());
+    const QCPRange zoomed = chart->VisibleTimes();
+    QWheelEvent wheel(QPointF(area.center()), chart->mapToGlobal(QPointF(area.center())), QPoint(),
+        QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(chart, &wheel);
+    QCOMPARE(chart->VisibleTimes().lower, zoomed.lower + zoomed.size() * 0.1);
+    QCOMPARE(chart->VisibleTimes().size(), zoomed.size());
     chart->replot();
     QTest::mouseClick(chart, Qt::LeftButton, Qt::NoModifier, QPoint(area.center().x(), area.top() - 2));
     QVERIFY(!chart->Zoomed());
