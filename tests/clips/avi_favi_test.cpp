@@ -386,5 +386,48 @@ TEST_F(AviFaviPalette, GreyClipsStayGreyAndScatterAsPaletteImages)
     }
 }
 
+// A grey clip whose palette turns to colours later cannot go on the grey path without losing
+// them: that frame is refused with the format message and the user asked.
+TEST_F(AviFaviPalette, ColourPaletteAfterGreyFramesIsRefused)
+{
+    const QString path = dir_.filePath("changing.avi");
+    {
+        CompressionOptions options;
+        options.fccHandler = kUncompressedCode;
+        AviClipWriter writer(path, options, 25, 1);
+        for (int i = 0; i < 2; ++i) {
+            FrameImage frame(kWidth, kHeight, 8);
+            std::fill_n(frame.pixels(), frame.pixelBytes(), uint8_t(60));
+            if (i == 1)
+                frame.colourTable()[60] = RgbQuad { 200, 10, 10, 0 };
+            writer.WriteFrame(frame.packed(), frame.packedSize());
+        }
+        writer.Finish();
+    }
+    {
+        // The clip stream shows the change.
+        test::OpenClip clip(path);
+        const std::vector<uint8_t> changed = clip.frame(1);
+        ASSERT_FALSE(changed.empty());
+        EXPECT_EQ(changed[0], 200);
+    }
+    TAVIFAVI stream;
+    stream.Open(path);
+    EXPECT_FALSE(stream.IsColour());
+    ScriptedPrompt prompt;
+    prompt.setFallback(PromptButton::Abort);
+    installPrompt(&prompt);
+    FrameAccess* access = nullptr;
+    ASSERT_TRUE(stream.BeginFrameAccess(access));
+    int32_t size = 0;
+    const uint8_t* packed = nullptr;
+    EXPECT_TRUE(stream.GetFrame(access, 0, size, packed));
+    EXPECT_FALSE(stream.GetFrame(access, 1, size, packed));
+    stream.EndFrameAccess(access);
+    installPrompt(nullptr);
+    ASSERT_EQ(prompt.texts().size(), 1);
+    EXPECT_TRUE(prompt.texts()[0].endsWith("Format differs from previous file(s)"));
+}
+
 } // namespace
 } // namespace fw
