@@ -1,0 +1,272 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+#include "clips/descriptor_block.h"
+#include "measure/forms/qm_form.h"
+#include "measure/measure_settings.h"
+#include "shell/forms/display_form.h"
+#include "shell/forms/form_test_support.h"
+#include "support/settings_store.h"
+#include "support/user_prompt.h"
+
+using namespace fw;
+using fw::test::runFfmpeg;
+
+class QMFormTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void scalesFromTwoClicksAndKeepsTheScaleWithTheClip();
+    void autoStepMovesOnAfterTheLastObject();
+    void frameStepStopsAtTheFirstFrame();
+    void exportWritesHeadersAndTheRowsWithSamples();
+    void objectsAreNamedRenamedAndDeletedSafely();
+    void gridCellsChooseFrameAndTarget();
+
+private:
+    TQMForm* openMeasure();
+    QString clip(const QString& name) const { return dir_->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<SettingsStore> settings_;
+    ScriptedPrompt prompt_;
+    ChildContext context_;
+    std::unique_ptr<TDisplayForm> display_;
+};
+
+void QMFormTest::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    settings_ = std::make_unique<SettingsStore>(dir_->filePath("settings.ini"));
+    prompt_.clear();
+    installPrompt(&prompt_);
+    context_ = ChildContext {};
+    context_.settings = settings_.get();
+    SetMeasurementWindowFactory(
+        [this](TDisplayForm& display) { return TQMForm::Create(display, settings_.get()); });
+    QVERIFY(runFfmpeg({ "-f", "lavfi", "-i", "testsrc=size=96x64:rate=25", "-frames:v", "12", "-c:v",
+        "rawvideo", "-pix_fmt", "bgr24", clip("clip.avi") }));
+    QString error;
+    display_ = test::OpenClipWindow(context_, clip("clip.avi"), &error);
+    QVERIFY2(display_, qPrintable(error));
+    display_->EnableQuickMeasure(true);
+    display_->show();
+}
+
+void QMFormTest::cleanup()
+{
+    display_.reset();
+    SetMeasurementWindowFactory(nullptr);
+    installPrompt(nullptr);
+    settings_.reset();
+    dir_.reset();
+}
+
+TQMForm* QMFormTest::openMeasure()
+{
+    display_->OpenQuickMeasure();
+    auto* form = dynamic_cast<TQMForm*>(display_->Measurement());
+    if (form)
+        (void)QTest::qWaitForWindowExposed(form);
+    return form;
+}
+
+void QMFormTest::scalesFromTwoClicksAndKeepsTheScaleWithTheClip()
+{
+    TQMForm* form = openMeasure();
+    QVERIFY(form);
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->Page(), QMPage::Scale);
+    QCOMPARE(form->windowTitle(), QString("Quick Measure clip.avi"));
+    form->findChild<QLineEdit*>("GageLengthEN")->setText("100");
+    form->PictureClicked(0, QPointF(10, 20));
+    QCOMPARE(form->findChild<QLabel*>("PromptPanel")->text(), QString("click Image Length Point 2"));
+    form->PictureClicked(0, QPointF(160, 220)); // 150 x 200: 250 pixels apart
+    QCOMPARE(form->findChild<QLineEdit*>("ImageLenEN")->text(), QString("250"));
+    QCOMPARE(form->findChild<QLabel*>("NewFactorLB")->text(), QString("0.4"));
+    auto* set = form->findChild<QPushButton*>("SetFactorBtn");
+    QVERIFY(set->isEnabled());
+    set->click();
+    QCOMPARE(form->findChild<QLabel*>("ScaleFactorLB")->text(), QString("0.4 mm/pixel"));
+    QCOMPARE(form->Database().Scaler().Factor(), 0.4);
+
+    double factor = 0.0;
+    QVERIFY(GetDescriptorNumber(display_->TimeBase().Descriptors(), "Scaling", "Factor", factor));
+    QCOMPARE(factor, 0.4);
+    QVERIFY(display_->DescriptorsChanged());
+
+    // A zero gage length proposes nothing.
+    form->findChild<QLineEdit*>("GageLengthEN")->setText("0");
+    QVERIFY(!set->isEnabled());
+    QVERIFY(form->findChild<QLabel*>("NewFactorLB")->text().isEmpty());
+}
+
+void QMFormTest::autoStepMovesOnAfterTheLastObject()
+{
+    TQMForm* form = openMeasure();
+    QVERIFY(form);
+    form->findChild<QSpinBox*>("FrameStepEdit")->setValue(5);
+    form->SetPage(QMPage::Objects);
+    form->findChild<QPushButton*>("NewPointBtn")->click();
+    form->findChild<QPushButton*>("NewPointBtn")->click();
+    QCOMPARE(form->Database().UserObjects().size(), size_t(2));
+    form->SetPage(QMPage::Collection);
+    display_->UserSeek(0);
+    form->PictureClicked(0, QPointF(10, 10));
+    QCOMPARE(form->TargetObject(), 2);
+    QCOMPARE(display_->CurrentIndex(), 0);
+    form->PictureClicked(0, QPointF(20, 10));
+    // Both objects done: the clip window moves five frames on, the target back to the first.
+    QCOMPARE(display_->CurrentIndex(), 5);
+    QCOMPARE(form->TargetObject(), 1);
+    form->PictureClicked(5, QPointF(11, 10));
+    form->PictureClicked(5, QPointF(21, 10));
+    QCOMPARE(display_->CurrentIndex(), 10);
+    form->PictureClicked(10, QPointF(12, 10));
+    form->PictureClicked(10, QPointF(22, 10));
+    // The last frame is 11: the step stops there.
+    QCOMPARE(display_->CurrentIndex(), 11);
+    form->PictureClicked(11, QPointF(13, 10));
+    form->PictureClicked(11, QPointF(23, 10));
+    QCOMPARE(display_->CurrentIndex(), 11);
+    QCOMPARE(form->Database().UserObjects()[0]->Samples().size(), size_t(4));
+}
+
+void QMFormTest::frameStepStopsAtTheFirstFrame()
+{
+    TQMForm* form = openMeasure();
+    QVERIFY(form);
+    form->findChild<QSpinBox*>("FrameStepEdit")->setValue(-3);
+    form->SetPage(QMPage::Objects);
+    form->findChild<QPushButton*>("NewPointBtn")->click();
+    form->SetPage(QMPage::Collection);
+    display_->UserSeek(1);
+    QCOMPARE(display_->CurrentIndex(), 1);
+    form->PictureClicked(1, QPointF(10, 10));
+    QCOMPARE(display_->CurrentIndex(), 0);
+
+    // Without objects a click collects nothing and says what is missing.
+    form->SetPage(QMPage::Objects);
+    auto* tree = form->findChild<QTreeWidget*>("ObjectTree");
+    tree->setCurrentItem(tree->topLevelItem(0));
+    prompt_.queueAnswer(PromptButton::Ok);
+    form->findChild<QPushButton*>("DeleteBtn")->click();
+    QVERIFY(prompt_.texts().last().startsWith("There are 1 samples collected."));
+    QVERIFY(form->Database().UserObjects().empty());
+    form->SetPage(QMPage::Collection);
+    form->PictureClicked(0, QPointF(10, 10));
+    for (const auto& frame : form->Database().FrameList().Frames())
+        for (const auto& sample : frame->Samples())
+            QCOMPARE(sample->ObjDef(), &form->Database().RefObject());
+    QVERIFY(!form->findChild<QLabel*>("PromptPanel")->text().isEmpty());
+}
+
+void QMFormTest::exportWritesHeadersAndTheRowsWithSamples()
+{
+    TQMForm* form = openMeasure();
+    QVERIFY(form);
+    form->findChild<QCheckBox*>("AutoStepCB")->setChecked(false);
+    form->SetPage(QMPage::Objects);
+    form->findChild<QPushButton*>("NewPointBtn")->click();
+    form->SetPage(QMPage::Collection);
+    for (int frame : { 5, 9 }) {
+        display_->UserSeek(frame);
+        form->PictureClicked(frame, QPointF(10 + frame, 30));
+    }
+    QVERIFY(form->ExportVisibleColumns(clip("sheet.csv")));
+    QFile file(clip("sheet.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5);
+    QVERIFY2(lines[0].startsWith(",Point"), qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith("Time,"), qPrintable(lines[1]));
+    // 25 frames/s without a block is 1000 frames/s here: frame 5 is at 5 ms.
+    QVERIFY2(lines[3].startsWith("5.") && lines[3].contains(",15,"), qPrintable(lines[3]));
+    QVERIFY2(lines[4].startsWith("9.") && lines[4].contains(",19,"), qPrintable(lines[4]));
+
+    const QString all = form->CopyText(true, false);
+    QCOMPARE(all.count("\r\n"), 5);
+    const QString grid = form->CopyText(true, true);
+    QCOMPARE(grid.count('\r'), 3 + 12);
+    // Every line: a cell and a tab per column, the last tab turned into the line end.
+    const int columns = form->Database().Sheet().ColumnCount();
+    for (const QString& line : grid.split('\r', Qt::SkipEmptyParts))
+        QCOMPARE(line.count('\t'), columns - 1);
+}
+
+void QMFormTest::objectsAreNamedRenamedAndDeletedSafely()
+{
+    TQMForm* form = openMeasure();
+    QVERIFY(form);
+    form->SetPage(QMPage::Objects);
+    form->findChild<QPushButton*>("NewPointBtn")->click();
+    form->findChild<QPushButton*>("NewLineBtn")->click();
+    auto objects = form->Database().UserObjects();
+    QCOMPARE(objects.size(), size_t(2));
+    QVERIFY(objects[1]->Name().startsWith("Line"));
+
+    // A name another object has is refused and the old one kept.
+    auto* tree = form->findChild<QTreeWidget*>("ObjectTree");
+    QVERIFY(tree);
+    QTreeWidgetItem* line_item = tree->findItems(objects[1]->Name(), Qt::MatchExactly).value(0);
+    QVERIFY(line_item);
+    line_item->setText(0, objects[0]->Name().toLower());
+    QVERIFY(prompt_.texts().last().startsWith("Another object already has the name \""));
+    QCOMPARE(line_item->text(0), objects[1]->Name());
+
+    // The line becomes the moving reference; deleting it asks and falls back to the image point.
+    form->SetPage(QMPage::Collection);
+    form->PictureClicked(0, QPointF(5, 5));
+    form->PictureClicked(0, QPointF(15, 25));
+    form->PictureClicked(0, QPointF(35, 45));
+    form->SetPage(QMPage::Reference);
+    form->findChild<QRadioButton*>("RelativeRB")->setChecked(true);
+    form->findChild<QComboBox*>("ReferenceCB")->setCurrentText(objects[1]->Name());
+    QVERIFY(form->Database().Referencer().Moving());
+    form->SetPage(QMPage::Objects);
+    tree->setCurrentItem(tree->findItems(objects[1]->Name(), Qt::MatchExactly).value(0));
+    prompt_.queueAnswer(PromptButton::Ok);
+    form->findChild<QPushButton*>("DeleteBtn")->click();
+    QCOMPARE(form->Database().UserObjects().size(), size_t(1));
+    QVERIFY(!form->Database().Referencer().Moving());
+    QVERIFY(prompt_.texts().join('|').contains("Referencing has changed to image point fixed"));
+    QVERIFY(form->findChild<QRadioButton*>("ImagePointRB")->isChecked());
+    // The sheet still reads.
+    QVERIFY(!form->CopyText(true, false).isEmpty());
+}
+
+void QMFormTest::gridCellsChooseFrameAndTarget()
+{
+    TQMForm* form = openMeasure();
+    QVERIFY(form);
+    form->SetPage(QMPage::Objects);
+    form->findChild<QPushButton*>("NewPointBtn")->click();
+    form->findChild<QPushButton*>("NewAngleBtn")->click();
+    form->SetPage(QMPage::Collection);
+    auto* grid = form->findChild<QTableView*>("SheetGrid");
+    QVERIFY(grid);
+    grid->clicked(grid->model()->index(7, 0));
+    QCOMPARE(display_->CurrentIndex(), 7);
+    // The last column belongs to the angle's fourth point.
+    const int last = grid->model()->columnCount() - 1;
+    grid->clicked(grid->model()->index(7, last));
+    QCOMPARE(form->TargetObject(), 2);
+    QCOMPARE(form->TargetPoint(), 3);
+}
+
+QTEST_MAIN(QMFormTest)
+#include "qm_form_test.moc"
