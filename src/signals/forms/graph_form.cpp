@@ -77,6 +77,25 @@ TGraphForm::TGraphForm(QWidget* parent, TChildForm* display, SettingsStore* sett
 
     ReadSettings();
     Follow(display);
+    if (!placement_stored_before_) {
+        if (display)
+            PlaceBeside(*display);
+        else if (parent)
+            PlaceBeside(*parent);
+    }
+}
+
+void TGraphForm::PlaceBeside(const QWidget& other)
+{
+    const QRect screen = ScreenOf(other);
+    const QRect taken = other.frameGeometry();
+    for (const QPoint at :
+        { QPoint(taken.right() + 8, taken.top()), QPoint(taken.left(), taken.bottom() + 8) }) {
+        if (screen.contains(QRect(at, frameGeometry().size()))) {
+            move(at);
+            return;
+        }
+    }
 }
 
 TGraphForm::~TGraphForm() = default;
@@ -103,6 +122,7 @@ void TGraphForm::ReadSettings()
         look = *stored;
     chart_->ApplyAppearance(look);
 
+    placement_stored_before_ = settings_->valueExists(desktopSection(), kPlacementName);
     const WindowPlacement current { y(), x(), width(), height(), 0 };
     const WindowPlacement placed = ReadPlacement(*settings_, kPlacementName, current, ScreenOf(*this));
     move(placed.left, placed.top);

@@ -62,6 +62,8 @@ private:
     void ReadSettings();
     void WriteSettings();
     void UpdateCaption();
+    // A window without a stored place opens beside the window it belongs to, not over it.
+    void PlaceBeside(const QWidget& other);
     void PlotChoice();
     void ChartClicked(const QPoint& pixel);
     void CursorKey(int key, Qt::KeyboardModifiers modifiers);
@@ -79,6 +81,7 @@ private:
     // Set while this window moves the video, whose answer must not move the cursor back.
     bool seeking_display_ = false;
     bool placement_restored_ = false;
+    bool placement_stored_before_ = false;
 };
 
 // Installs the signal graph window as the one the shell opens.
