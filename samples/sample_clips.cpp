@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "clips/descriptor_block.h"
+#include "thrown_ball.h"
 
 namespace fw::samples {
 
@@ -210,6 +211,36 @@ Canvas paint(int index)
 
 } // namespace spinning_disc
 
+namespace thrown {
+
+using namespace thrown_ball;
+
+Canvas background()
+{
+    Canvas canvas(kWidth, kHeight, 3);
+    canvas.verticalGradient(Colour { 200, 215, 230 }, Colour { 120, 140, 160 });
+    // The scale bar, with end ticks on its exact end columns.
+    canvas.fillRect(kBarLeft, kBarRow, kBarRight, kBarRow + 1, Colour { 20, 20, 20 });
+    canvas.fillRect(kBarLeft, kBarRow - 6, kBarLeft, kBarRow + 7, Colour { 20, 20, 20 });
+    canvas.fillRect(kBarRight, kBarRow - 6, kBarRight, kBarRow + 7, Colour { 20, 20, 20 });
+    canvas.text(kBarLeft + 120, kBarRow + 10, "200 MM", 1, Colour { 20, 20, 20 });
+    return canvas;
+}
+
+Canvas paint(int index)
+{
+    static const Canvas scenery = background();
+    Canvas canvas = scenery;
+    const double t_s = static_cast<double>(index) / kFramesPerSecond;
+    const double radius = kBallRadiusMm * kPixelsPerMm;
+    canvas.disc(CentreColumn(t_s), CentreRow(t_s), radius, Colour { 30, 90, 200 });
+    canvas.disc(CentreColumn(t_s), CentreRow(t_s), 1.5, kWhite);
+    canvas.text(8, 8, numbered("FRAME %04d", index + 1), 2, Colour { 20, 20, 20 });
+    return canvas;
+}
+
+} // namespace thrown
+
 } // namespace
 
 std::vector<SampleClip> sampleClips()
@@ -233,6 +264,11 @@ std::vector<SampleClip> sampleClips()
             ClipCodec::Mjpeg },
         400, descriptorFor(spinning_disc::kFramesPerSecond, 200, "1/10000", "Spinning Disc"),
         spinning_disc::paint });
+
+    clips.push_back({ "Thrown Ball.avi",
+        { thrown_ball::kWidth, thrown_ball::kHeight, thrown_ball::kFramesPerSecond, 3, ClipCodec::Mjpeg },
+        thrown_ball::kFrameCount, descriptorFor(thrown_ball::kFramesPerSecond, 0, "1/5000", "Thrown Ball"),
+        thrown::paint });
     return clips;
 }
 

@@ -268,14 +268,20 @@ void TQMForm::CollectClick(int32_t frame, QPointF point)
     }
     RefreshSheet();
     display_.RefreshPicture();
+    // A moving reference without a sample here leaves the cells empty; say why.
+    const std::optional<QString> reference_problem = db_.ReferenceProblem(frame);
     if (next_frame != frame) {
         display_.UserSeek(next_frame);
+        if (reference_problem)
+            Prompt(*reference_problem);
         return;
     }
     UpdateTarget();
     if (frame < model_->rowCount())
         grid_->scrollTo(model_->index(frame, 0));
     UpdatePrediction();
+    if (reference_problem)
+        Prompt(*reference_problem);
 }
 
 void TQMForm::UpdateTarget()
