@@ -43,6 +43,7 @@ private slots:
     void clicksOnTheTimeAxisAboveAndOnTheLegend();
     void minAndMaxTakeTheFirstExtremeOfTheVisibleRange();
     void readoutsShowCursorAndMouse();
+    void keysMoveTheCursorAndChangeItsSignal();
     void appearanceAndLastFileSurviveClosing();
     void damagedAppearanceBlocksAreRefused();
     void deletedOrTruncatedFileWhilePlotted();
@@ -362,6 +363,28 @@ void GraphFormTest::readoutsShowCursorAndMouse()
     graph->StatusBar()->Panel(QStringLiteral("Max"))->click();
     QCOMPARE(graph->Chart()->CursorY(),
         *std::max_element(graph->Chart()->Signal(0).values.begin(), graph->Chart()->Signal(0).values.end()));
+}
+
+void GraphFormTest::keysMoveTheCursorAndChangeItsSignal()
+{
+    const auto graph = Graph({ Signal("k1.txt", 200, 1.0), Signal("k2.txt", 100, 2.0) });
+    QVERIFY(graph);
+    TGraphChart* chart = graph->Chart();
+    graph->MoveCursor(0, 50);
+    QTest::keyClick(chart, Qt::Key_Right);
+    QCOMPARE(chart->CursorPoint(), 51);
+    QTest::keyClick(chart, Qt::Key_PageUp);
+    QCOMPARE(chart->CursorPoint(), 31);
+    QTest::keyClick(chart, Qt::Key_End);
+    QCOMPARE(chart->CursorPoint(), 199);
+    QTest::keyClick(chart, Qt::Key_Right);
+    QCOMPARE(chart->CursorPoint(), 199);
+    // The next signal takes the cursor at the same time, on its own samples.
+    QTest::keyClick(chart, Qt::Key_Down);
+    QCOMPARE(chart->CursorSignal(), 1);
+    QCOMPARE(chart->CursorPoint(), 99);
+    QTest::keyClick(chart, Qt::Key_Down);
+    QCOMPARE(chart->CursorSignal(), 0);
 }
 
 void GraphFormTest::appearanceAndLastFileSurviveClosing()
