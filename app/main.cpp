@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include "measure/forms/qm_form.h"
 #include "shell/forms/wright_viewer.h"
 #include "shell/single_instance.h"
 #include "signals/forms/graph_form.h"
@@ -91,6 +92,7 @@ int main(int argc, char* argv[])
     fw::MessageBoxPrompt prompt;
     fw::installPrompt(&prompt);
     fw::InstallSignalGraphing();
+    fw::TQMForm::Install();
     fw::InstallSigInfoDialog();
     const int exit_code = [&] {
         auto settings = options.settings_file.isEmpty()

@@ -46,6 +46,11 @@ MeasurementWindow* TQMForm::Create(TDisplayForm& display, SettingsStore* setting
     return new TQMForm(display, settings);
 }
 
+void TQMForm::Install()
+{
+    SetMeasurementWindowFactory([](TDisplayForm& display) { return Create(display, display.Settings()); });
+}
+
 TQMForm::TQMForm(TDisplayForm& display, SettingsStore* settings)
     : QWidget(nullptr, Qt::Window)
     , display_(display)

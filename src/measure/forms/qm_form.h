@@ -45,6 +45,8 @@ public:
 
     // The factory the program installs for clip windows.
     static MeasurementWindow* Create(TDisplayForm& display, SettingsStore* settings);
+    // Lets every clip window open its Quick Measure window, with the clip window's settings.
+    static void Install();
 
     TMotionDataBase& Database() { return db_; }
     QMPage Page() const;

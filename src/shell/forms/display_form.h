@@ -107,6 +107,7 @@ public:
     // The Quick Measure window of this clip: made once, shown again later.
     void OpenQuickMeasure() override;
     MeasurementWindow* Measurement() const { return measurement_; }
+    SettingsStore* Settings() const { return context_.settings; }
 
     // A window whose picture belongs to a preview: closing it closes the preview.
     void SetOwnerChild(TChildForm* owner) { owner_child_ = owner; }
