@@ -247,6 +247,13 @@ void TGraphForm::PlotChoice()
     QString x_label = QString::fromLatin1(kTimeAxisLabel);
     for (size_t i = 0; i < chosen.size(); ++i) {
         TSigClass& signal = *chosen[i].signal;
+        const double period = signal.SamplePeriodMs();
+        if (!std::isfinite(period) || !(period > 0.0) || !std::isfinite(signal.FirstSampleMs())) {
+            showError(QStringLiteral(
+                          "The sampling frequency or first sample time of this signal cannot be graphed."),
+                signal.FullName());
+            continue;
+        }
         ChartSignal data;
         try {
             data.values = signal.ReadAllSamples();

@@ -48,6 +48,7 @@ private slots:
     void damagedAppearanceBlocksAreRefused();
     void deletedOrTruncatedFileWhilePlotted();
     void cancelledChoiceLeavesTheChartAlone();
+    void signalsWithoutUsableTimingAreLeftOut();
     void clipWindowOpensAGraphOfItsOwn();
     void mainWindowGraphsSignalFilesAndFollowsTheCurrentClip();
 
@@ -489,6 +490,24 @@ void GraphFormTest::cancelledChoiceLeavesTheChartAlone()
     accept_ = false;
     QVERIFY(!graph->ChooseAndPlot({}));
     QCOMPARE(graph->Chart()->SignalCount(), 2);
+}
+
+void GraphFormTest::signalsWithoutUsableTimingAreLeftOut()
+{
+    const QString good = Signal("timed.txt", 50, 1.0);
+    const QString bad = Signal("untimed.txt", 50, 1.0);
+    SetSigInfoAsker([](SigInfo& info) {
+        // So slow that its period overflows.
+        if (info.signal_name == QStringLiteral("untimed"))
+            info.frequency_hz = 1e-320;
+        return true;
+    });
+    const auto graph = Graph({ bad, good });
+    acceptSignalProposals();
+    QVERIFY(graph);
+    QCOMPARE(graph->Chart()->SignalCount(), 1);
+    QCOMPARE(graph->Chart()->Signal(0).name, QStringLiteral("timed"));
+    QCOMPARE(prompt_.questions().back().caption, QStringLiteral("ASCII.untimed"));
 }
 
 void GraphFormTest::clipWindowOpensAGraphOfItsOwn()
