@@ -299,8 +299,11 @@ void TQMForm::UpdateTarget()
     const TObjDef& def = *objects[size_t(target_object_ - 1)];
     const int column = def.Columns().LeftmostShownColumn(target_point_);
     model_->SetTarget(column > 0 ? column : -1, current_frame_);
-    Prompt(QStringLiteral("click ") + def.Name() + QStringLiteral(" point ")
-        + QString::number(target_point_ + 1));
+    Prompt(def.PointCount() > 1 ? QStringLiteral("Next click: %1, point %2 of %3")
+                                      .arg(def.Name())
+                                      .arg(target_point_ + 1)
+                                      .arg(def.PointCount())
+                                : QStringLiteral("Next click: %1").arg(def.Name()));
 }
 
 void TQMForm::UpdatePrediction()

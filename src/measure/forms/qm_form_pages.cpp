@@ -212,12 +212,15 @@ QWidget* TQMForm::BuildDefaultsPage()
     left->addStretch();
     layout->addLayout(left);
     auto* visible = new QGroupBox(QStringLiteral("Visible Columns"), page);
-    auto* visible_layout = new QVBoxLayout(visible);
-    for (const VisibleChoice& choice : VisibleColumnChoices(kDefaultVisibleSet)) {
+    auto* visible_layout = new QGridLayout(visible);
+    const std::vector<VisibleChoice> choices = VisibleColumnChoices(kDefaultVisibleSet);
+    const int rows = int(choices.size() + 1) / 2;
+    for (const VisibleChoice& choice : choices) {
         auto* check = new QCheckBox(choice.name, visible);
         check->setObjectName(QStringLiteral("Visible%1").arg(int(choice.kind)));
+        const int at = int(visible_checks_.size());
         visible_checks_.push_back(check);
-        visible_layout->addWidget(check);
+        visible_layout->addWidget(check, at % rows, at / rows);
         connect(check, &QCheckBox::toggled, this, &TQMForm::VisibleChoicesChanged);
     }
     layout->addWidget(visible);
