@@ -29,6 +29,7 @@ const Sample kSamples[] = {
     { "Falling Ball.avi", 300, 512, 384, 24, "1000/1", 1.0, -202.0 },
     { "Pendulum.avi", 250, 256, 192, 8, "500/1", 2.0, 0.0 },
     { "Spinning Disc.kfs", 400, 320, 240, 24, "2000/1", 0.5, -100.0 },
+    { "Thrown Ball.avi", 300, 512, 384, 24, "1000/1", 1.0, 0.0 },
 };
 
 // The samples are made once for all tests of this file.
@@ -94,7 +95,9 @@ TEST_F(SamplesTest, DecodeWithFfmpegAtTheirTrueRate)
 TEST_F(SamplesTest, GenerationIsReproducibleAndLeavesOnlyTheSamples)
 {
     const QStringList made = QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_EQ(made, QStringList({ "Falling Ball.avi", "Pendulum.avi", "Spinning Disc.kfs" }));
+    EXPECT_EQ(made,
+        QStringList({ "Falling Ball Force.txt", "Falling Ball.avi", "Pendulum.avi", "Pressure.txt",
+            "Spinning Disc.kfs", "Thrown Ball.avi" }));
     QTemporaryDir again;
     ASSERT_EQ(runProgram(binPath("fw-make-samples"), { again.path() }).exit_code, 0);
     for (const Sample& sample : kSamples)
