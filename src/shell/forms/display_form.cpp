@@ -371,11 +371,13 @@ bool TDisplayForm::CanClose()
 void TDisplayForm::EnableQuickMeasure(bool enable)
 {
     TChildForm::EnableQuickMeasure(enable && stand_alone_);
+    UpdateMenu();
 }
 
 void TDisplayForm::EnableSignalGraph(bool enable)
 {
     TChildForm::EnableSignalGraph(enable && stand_alone_);
+    UpdateMenu();
 }
 
 void TDisplayForm::TimeBaseUpdated()

@@ -129,7 +129,8 @@ public:
     void SaveThroughWindow(const QString& caption, const QString& proposed_name = {});
 
     // The save panel side of a save: the save itself runs in the stream. BeginSave returns the
-    // name to write to (a "~" name beside an existing clip, so it is replaced only on success).
+    // name to write to: the target itself, since the clip writer replaces a clip only when the
+    // new one is complete.
     QString BeginSave(const QString& type_caption, const QString& target, bool clip_file);
     // One progress report from the save; returns 0 to go on or the user-abort code.
     int32_t ReportSaveProgress(int percent);
@@ -230,7 +231,6 @@ private:
     bool save_cancel_requested_ = false;
     bool save_to_clip_ = false;
     QString save_final_name_;
-    QString save_write_name_;
     QString title_before_save_;
 
     FrameView* paint_box_ = nullptr;

@@ -1,5 +1,7 @@
 #include "shell/forms/display_form.h"
 
+#include "shell/forms/child_windows.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -11,6 +13,7 @@
 #include <QMenu>
 #include <QPainter>
 
+#include "shell/forms/child_windows.h"
 #include "shell/forms/crop_shape.h"
 #include "shell/forms/display_form_metrics.h"
 #include "shell/forms/frame_view.h"
@@ -213,7 +216,7 @@ void TDisplayForm::UpdateMenu()
         reticle_item_->setChecked(true);
     }
     reticle_item_->setEnabled(!MeasurementShown());
-    signal_graph_item_->setEnabled(false);
+    signal_graph_item_->setEnabled(SignalGraphAllowed() && SignalGraphAvailable());
     paint_box_->setCursor((options_ & voReticlePosition) ? Qt::CrossCursor : Qt::ArrowCursor);
 }
 

@@ -1,8 +1,6 @@
 #include "shell/forms/display_form.h"
 
 #include <chrono>
-#include <filesystem>
-#include <system_error>
 
 #include <QDir>
 #include <QEventLoop>
@@ -30,15 +28,6 @@ int64_t steadyNowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Beside an existing clip the save writes "~" + the rest of its name, so the clip is replaced
-// only by a finished save.
-QString temporaryNameFor(const QString& target)
-{
-    const QFileInfo info(target);
-    const QString name = info.fileName();
-    return info.dir().filePath(QLatin1Char('~') + name.mid(1));
-}
-
 } // namespace
 
 QString TDisplayForm::BeginSave(const QString& type_caption, const QString& target, bool clip_file)
@@ -47,18 +36,15 @@ QString TDisplayForm::BeginSave(const QString& type_caption, const QString& targ
     setWindowTitle(QFileInfo(target).fileName().toUpper() + QLatin1Char(' ') + type_caption);
     save_to_clip_ = clip_file;
     save_final_name_ = target;
-    save_write_name_ = target;
-    if (clip_file && QFileInfo::exists(target)) {
-        save_write_name_ = temporaryNameFor(target);
-        QFile::remove(save_write_name_);
-    }
+    // The clip writer builds the new clip beside an existing one and puts it in place only when
+    // it is complete, so the old clip survives a failed or cancelled save.
     saving_ = true;
     save_cancel_requested_ = false;
     save_panel_->Begin();
     LayoutWindow();
     UpdateMenu();
     setCursor(Qt::WaitCursor);
-    return save_write_name_;
+    return save_final_name_;
 }
 
 int32_t TDisplayForm::ReportSaveProgress(int percent)
@@ -85,27 +71,11 @@ void TDisplayForm::FinishSave(int32_t code)
     const SaveTargetKind kind = save_to_clip_ ? SaveTargetKind::Clip : SaveTargetKind::Directory;
     if (const auto message = SaveFailureMessage(kind, save_final_name_, code, save_cancel_requested_))
         showError(message->text, message->caption);
-    QString result_name = save_final_name_;
-    if (save_to_clip_ && !success) {
-        // A broken or stopped save must not be left looking like a clip.
-        QFile::remove(save_write_name_);
-    } else if (save_to_clip_) {
-        if (!WriteDescriptorBlock(save_write_name_, time_base_.Descriptors()))
-            showError(QStringLiteral("Could not Save Description Changes to File ") + save_write_name_);
-        if (save_write_name_ != save_final_name_) {
-            // rename() replaces the old clip in one step: there is no moment without either.
-            std::error_code failure;
-            std::filesystem::rename(save_write_name_.toStdString(), save_final_name_.toStdString(), failure);
-            if (failure) {
-                const SaveMessage message = RenameFailureMessage(save_write_name_, save_final_name_);
-                showError(message.text, message.caption);
-                result_name = save_write_name_;
-            }
-        }
-    }
+    if (save_to_clip_ && success && !WriteDescriptorBlock(save_final_name_, time_base_.Descriptors()))
+        showError(QStringLiteral("Could not Save Description Changes to File ") + save_final_name_);
     EndSavePanel();
     if (hooks_.save_finished)
-        hooks_.save_finished(success, save_to_clip_, result_name);
+        hooks_.save_finished(success, save_to_clip_, save_final_name_);
     emit saveEnded();
 }
 

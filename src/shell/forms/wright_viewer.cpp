@@ -23,6 +23,7 @@
 #include "shell/forms/default_titles_form.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/help_browser.h"
+#include "shell/forms/measurement_link.h"
 #include "shell/forms/time_bar.h"
 #include "shell/forms/titles_form.h"
 #include "shell/window_placement.h"
@@ -43,8 +44,6 @@ const QString kRecordStopHint = QStringLiteral("Master Stop/Trigger");
 // Commands whose features this version does not have yet; they stay visible and disabled.
 constexpr const char* kUnavailableCommands[] = {
     "OpenImager1",
-    "SaveAs",
-    "QMeasureItem",
 };
 
 int64_t NowMs()
@@ -322,7 +321,12 @@ void TWrightViewer::UpdateCommands()
     actions_.at(QStringLiteral("CloseAllItem"))->setEnabled(children);
     actions_.at(QStringLiteral("CopyFrameItem"))->setEnabled(children);
     actions_.at(QStringLiteral("DescriptorsItem"))->setEnabled(children);
-    actions_.at(QStringLiteral("CompressionOptions"))->setEnabled(children);
+    actions_.at(QStringLiteral("CompressionOptions"))->setEnabled(current_ && !current_->IsSaving());
+    // Save As re-saves the clip of a clip window of its own, while it is not saving.
+    actions_.at(QStringLiteral("SaveAs"))
+        ->setEnabled(current_ && current_->IsTimedClipWindow() && !current_->IsSaving());
+    actions_.at(QStringLiteral("QMeasureItem"))
+        ->setEnabled(current_ && current_->QuickMeasureAllowed() && MeasurementFactory());
     actions_.at(QStringLiteral("DeleteSourceFiles"))->setEnabled(!cleanup_.Empty());
     for (const char* name : kUnavailableCommands)
         actions_.at(QLatin1String(name))->setEnabled(false);
@@ -604,6 +608,18 @@ void TWrightViewer::RecordBtnClick()
 void TWrightViewer::ShowHintsClick()
 {
     show_hints_ = actions_.at(QStringLiteral("ShowHints"))->isChecked();
+}
+
+void TWrightViewer::SaveAsClick()
+{
+    if (current_ && current_->IsTimedClipWindow() && !current_->IsSaving())
+        current_->SaveAs();
+}
+
+void TWrightViewer::QMeasureItemClick()
+{
+    if (current_)
+        current_->OpenQuickMeasure();
 }
 
 void TWrightViewer::SGraphItemClick()

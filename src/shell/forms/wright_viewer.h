@@ -113,6 +113,8 @@ private:
     void RecordBtnClick();
     void ShowHintsClick();
     void HelpTopics1Click();
+    void SaveAsClick();
+    void QMeasureItemClick();
     void SGraphItemClick();
     SignalGraphWindow* ShowMainSignalGraph();
     void BindMainSignalGraph();

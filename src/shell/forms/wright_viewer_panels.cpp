@@ -31,7 +31,7 @@ void TWrightViewer::BuildCommands()
     MakeAction("OpenImager1", QStringLiteral("&Attach Imager..."), nullptr);
     MakeAction("CloseItem", QStringLiteral("&Close"), &TWrightViewer::CloseItemClick);
     MakeAction("CloseAllItem", QStringLiteral("C&lose All"), &TWrightViewer::CloseAllItemClick);
-    MakeAction("SaveAs", QStringLiteral("&Save As..."), nullptr);
+    MakeAction("SaveAs", QStringLiteral("&Save As..."), &TWrightViewer::SaveAsClick);
     MakeAction("AssignDatabaseFiles", QStringLiteral("Assign &Database File(s)"),
         &TWrightViewer::AssignDatabaseFilesClick);
     MakeAction(
@@ -45,7 +45,7 @@ void TWrightViewer::BuildCommands()
         "DefaultTitlesItem", QStringLiteral("&Default Titles..."), &TWrightViewer::DefaultTitlesItemClick);
     MakeAction(
         "DescriptorsItem", QStringLiteral("&File Descriptors..."), &TWrightViewer::DescriptorsItemClick);
-    MakeAction("QMeasureItem", QStringLiteral("Quick &Measure..."), nullptr);
+    MakeAction("QMeasureItem", QStringLiteral("Quick &Measure..."), &TWrightViewer::QMeasureItemClick);
     MakeAction("SGraphItem", QStringLiteral("Signal &Graphing..."), &TWrightViewer::SGraphItemClick);
     QAction* hints = MakeAction("ShowHints", QStringLiteral("&Show Hints"), &TWrightViewer::ShowHintsClick);
     hints->setCheckable(true);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -42,12 +43,6 @@ QByteArray readAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -332,10 +327,10 @@ void DisplayPlaybackTest::savedClipReplacesTheOldOnlyOnSuccess()
 {
     QVERIFY(makeCountingClip(clip("source.avi"), 6));
     QVERIFY(makeCountingClip(clip("target.avi"), 3));
-    const QByteArray old_target = readAll(clip("target.avi"));
-    const QByteArray new_clip = readAll(clip("source.avi"));
     auto form = open(clip("source.avi"));
     QVERIFY(form);
+    form->Stream()->CompressOptions().fccHandler = kUncompressedCode;
+    form->Stream()->CompressOptions().options_ok = true;
     bool finished_ok = false;
     QString finished_name;
     DisplayOwnerHooks hooks;
@@ -345,62 +340,73 @@ void DisplayPlaybackTest::savedClipReplacesTheOldOnlyOnSuccess()
     };
     form->SetHooks(hooks);
     const QString caption = form->windowTitle();
+    TDisplayForm::SetSaveTargetChooser(
+        [&](QWidget*, const QString&, const QStringList&, int, const QString&) {
+            return std::optional<TDisplayForm::SaveChoice>(TDisplayForm::SaveChoice { 1, clip("target") });
+        });
+    prompt_.queueAnswer(PromptButton::Yes); // overwrite target.avi
+    QSignalSpy ended(form.get(), &TDisplayForm::saveEnded);
+    form->SaveThroughWindow("Save As");
+    QVERIFY(ended.count() == 1 || ended.wait(20000));
+    TDisplayForm::SetSaveTargetChooser(nullptr);
 
-    const QString written = form->BeginSave("AVI Movie", clip("target.avi"), true);
-    QCOMPARE(written, clip("~arget.avi"));
-    QVERIFY(form->IsSaving());
-    QCOMPARE(form->windowTitle(), QString("TARGET.AVI AVI Movie"));
-    QVERIFY(form->findChild<QWidget*>("CancelButton")->isVisible());
-    QVERIFY(!form->findChild<QWidget*>("LegendPanel")->isVisible());
-    QVERIFY(!form->MediaPlayer()->isVisible());
-    QCOMPARE(form->ReportSaveProgress(0), 0);
-    QCOMPARE(form->ReportSaveProgress(60), 0);
-    // Until the save ends the old clip is untouched.
-    QVERIFY(writeAll(written, new_clip));
-    QCOMPARE(readAll(clip("target.avi")), old_target);
-
-    form->FinishSave(0);
     QVERIFY(!form->IsSaving());
     QVERIFY(finished_ok);
     QCOMPARE(finished_name, clip("target.avi"));
-    QVERIFY(!QFile::exists(written));
-    const QByteArray replaced = readAll(clip("target.avi"));
-    // The saved clip with its descriptor block added to the RIFF form.
-    QCOMPARE(replaced.mid(8, 1024), new_clip.mid(8, 1024));
-    QVERIFY(replaced.contains("ttls"));
+    TAVISTREAM saved("AVI");
+    saved.Open(clip("target.avi"));
+    QCOMPARE(saved.FrameCount(), 6);
+    saved.Close();
+    // The saved clip carries its descriptor block; nothing else is left beside it.
+    QVERIFY(readAll(clip("target.avi")).contains("ttls"));
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden),
+        QStringList({ "settings.ini", "source.avi", "target.avi" }));
     QCOMPARE(form->windowTitle(), caption);
     QVERIFY(form->MediaPlayer()->isVisible());
-    QVERIFY(prompt_.texts().isEmpty());
 }
 
 void DisplayPlaybackTest::failedAndCancelledSavesLeaveNoFile()
 {
-    QVERIFY(makeCountingClip(clip("source.avi"), 4));
+    QVERIFY(makeCountingClip(clip("source.avi"), 60));
     QVERIFY(makeCountingClip(clip("kept.avi"), 3));
     const QByteArray kept = readAll(clip("kept.avi"));
     auto form = open(clip("source.avi"));
     QVERIFY(form);
+    form->Stream()->CompressOptions().fccHandler = kUncompressedCode;
+    form->Stream()->CompressOptions().options_ok = true;
 
-    QString written = form->BeginSave("AVI Movie", clip("kept.avi"), true);
-    QVERIFY(writeAll(written, "half a clip"));
+    // Cancelled at its first progress report: the old clip stays as it was.
+    bool finished_ok = true;
+    DisplayOwnerHooks hooks;
+    hooks.save_progress = [&](int) { form->RequestSaveCancel(); };
+    hooks.save_finished = [&](bool ok, bool, const QString&) { finished_ok = ok; };
+    form->SetHooks(hooks);
+    TDisplayForm::SetSaveTargetChooser(
+        [&](QWidget*, const QString&, const QStringList&, int, const QString&) {
+            return std::optional<TDisplayForm::SaveChoice>(TDisplayForm::SaveChoice { 1, clip("kept") });
+        });
+    prompt_.queueAnswer(PromptButton::Yes);
+    QSignalSpy ended(form.get(), &TDisplayForm::saveEnded);
+    form->SaveThroughWindow("Save As");
+    QVERIFY(ended.count() == 1 || ended.wait(20000));
+    TDisplayForm::SetSaveTargetChooser(nullptr);
+    QVERIFY(!finished_ok);
+    QCOMPARE(readAll(clip("kept.avi")), kept);
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden),
+        QStringList({ "kept.avi", "settings.ini", "source.avi" }));
+    QCOMPARE(prompt_.texts(), QStringList({ "Overwrite Video Clip File " + clip("kept.avi") + "?" }));
+    form->SetHooks(DisplayOwnerHooks {});
+
+    // A failure reports its code and leaves the old clip alone.
+    prompt_.clear();
+    form->BeginSave("AVI Movie", clip("kept.avi"), true);
     form->FinishSave(int32_t(0x80044066u));
-    QVERIFY(!QFile::exists(written));
     QCOMPARE(readAll(clip("kept.avi")), kept);
     QCOMPARE(prompt_.texts(),
         QStringList({ "Error creating file " + clip("kept.avi") + "\rAVI Save Error Code: 80044066" }));
 
-    // A new clip that fails is removed too; a stopped save says nothing.
-    prompt_.clear();
-    written = form->BeginSave("AVI Movie", clip("new.avi"), true);
-    QCOMPARE(written, clip("new.avi"));
-    QVERIFY(writeAll(written, "half a clip"));
-    form->RequestSaveCancel();
-    QCOMPARE(form->ReportSaveProgress(40), kAviErrUserAbort);
-    form->FinishSave(kAviErrUserAbort);
-    QVERIFY(!QFile::exists(clip("new.avi")));
-    QVERIFY(prompt_.texts().isEmpty());
-
     // Scattering into a directory reports its own text and deletes nothing.
+    prompt_.clear();
     QDir(dir_->path()).mkdir("frames");
     form->BeginSave("Bitmap Files", clip("frames"), false);
     form->FinishSave(7);

@@ -284,7 +284,8 @@ void WrightViewerTest::closingWritesTheSettings()
     // A database file that is not there keeps its assignment; its sections are kept sorted.
     QCOMPARE(written.readString(QStringLiteral("Database Files"), QStringLiteral("/db/a.ini")),
         QStringLiteral("Car|Lab"));
-    QCOMPARE(written.valueNames(QStringLiteral("Default Titles")), QStringList({ "Imager Name", "Title" }));
+    // Default titles keep the order they were given in.
+    QCOMPARE(written.valueNames(QStringLiteral("Default Titles")), QStringList({ "Title", "Imager Name" }));
     QVERIFY(written.valueExists(QStringLiteral("Desktop"), QStringLiteral("WrightViewer")));
     QVERIFY(written.valueExists(QStringLiteral("Desktop"), QStringLiteral("DisplayForm")));
 }
