@@ -192,6 +192,30 @@ TEST_F(CliConvertTest, SettingsFileCropsGreyClipsOnly)
     EXPECT_EQ(infoOf(colour)["width"].toInt(), 64);
 }
 
+// A settings file holds the preview's bar positions: the centre of each bar is no change, so a
+// file of centred bars converts exactly as no file does, and a sharpened one does not.
+TEST_F(CliConvertTest, SettingsFileBarsMeanWhatThePreviewShows)
+{
+    const QString centred = dir_.filePath("centred.ips");
+    ASSERT_TRUE(writeFile(centred,
+        "[Scaling]\r\nTrackMax=500\r\n[TrackBars]\r\nBrightness=250\r\nGamma=250\r\nSharpness=250\r\n"
+        "Red=250\r\nGreen=250\r\nBlue=250\r\n[ComboBoxes]\r\nFilter=Linear\r\n"));
+    const QString sharpened = dir_.filePath("sharpened.ips");
+    ASSERT_TRUE(writeFile(sharpened,
+        "[Scaling]\r\nTrackMax=500\r\n[TrackBars]\r\nSharpness=400\r\n[ComboBoxes]\r\nFilter=Linear\r\n"));
+    const QString plain = dir_.filePath("plain.avi");
+    const QString with_centred = dir_.filePath("with_centred.avi");
+    const QString with_sharpened = dir_.filePath("with_sharpened.avi");
+    ASSERT_EQ(runCli({ "convert", source_, plain, "--type", "avi" }).exit_code, 0);
+    ASSERT_EQ(
+        runCli({ "convert", source_, with_centred, "--type", "avi", "--settings", centred }).exit_code, 0);
+    ASSERT_EQ(
+        runCli({ "convert", source_, with_sharpened, "--type", "avi", "--settings", sharpened }).exit_code,
+        0);
+    EXPECT_EQ(ffmpegFrameBgr(with_centred, 2), ffmpegFrameBgr(plain, 2));
+    EXPECT_NE(ffmpegFrameBgr(with_sharpened, 2), ffmpegFrameBgr(plain, 2));
+}
+
 // Bits per pixel of a bitmap file.
 int bitmapBits(const QByteArray& bmp)
 {

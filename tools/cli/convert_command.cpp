@@ -16,6 +16,7 @@
 #include "clips/avi_clip_writer.h"
 #include "clips/avi_encoders.h"
 #include "clips/avi_favi.h"
+#include "clips/import_preview_values.h"
 #include "clips/ips_file.h"
 #include "clips/processing_controls.h"
 #include "clips/processing_settings.h"
@@ -103,54 +104,30 @@ ConvertRequest parseArguments(const QStringList& args)
     return request;
 }
 
-// The values the preview starts from when no settings file is given.
-void applyDefaultProcessing(TBaseAVI& stream)
+// The values an import preview starts from: every bar centred, the "Core" filter, no cropping.
+ImportPreviewValues previewValues(const TBaseAVI& stream)
 {
-    ProcessingPipeline& pipeline = stream.Pipeline();
-    pipeline.SetGains(1.0F, 1.0F, 1.0F);
-    pipeline.SetGamma(1.0F);
-    pipeline.Sharpen().SetSharpness(0.0F);
-    pipeline.Sharpen().SetFilter(SharpenFilter::Core);
+    ImportPreviewValues values;
+    values.Balance();
+    values.crop.allowed = !stream.IsColour();
+    values.crop.rect = FrameRect { 0, 0, stream.ImageWidth() - 1, stream.ImageHeight() - 1 };
+    values.crop.new_width = stream.ImageWidth();
+    values.crop.new_height = stream.ImageHeight();
+    return values;
 }
 
-// Hands the preview's controls to the settings, reads the file and takes the values back.
-void applySettingsFile(TBaseAVI& stream, const QString& path)
+// Processing as an import preview would apply it: its own values, or those of a settings file
+// read through the preview's controls (cropping and resizing included).
+void applyProcessing(TBaseAVI& stream, const QString& settings_path)
 {
-    ProcessingSettings settings;
-    settings.HandOverNumber(SettingsNumber::Brightness, TrackPosition(TrackTag::Brightness, 1.0F));
-    settings.HandOverNumber(SettingsNumber::Gamma, TrackPosition(TrackTag::Gamma, 1.0F));
-    settings.HandOverNumber(SettingsNumber::Sharpness, TrackPosition(TrackTag::Sharpness, 0.0F));
-    settings.HandOverNumber(SettingsNumber::Red, TrackPosition(TrackTag::RedGain, 1.0F));
-    settings.HandOverNumber(SettingsNumber::Green, TrackPosition(TrackTag::GreenGain, 1.0F));
-    settings.HandOverNumber(SettingsNumber::Blue, TrackPosition(TrackTag::BlueGain, 1.0F));
-    QStringList filters;
-    for (const char* name : kSharpenFilterNames)
-        filters << QString::fromLatin1(name);
-    settings.HandOverChoice(SettingsChoice::Filter, filters, int(SharpenFilter::Core));
-    CropState crop;
-    // The preview offers cropping for grey pictures only.
-    crop.allowed = !stream.IsColour();
-    crop.rect = FrameRect { 0, 0, stream.ImageWidth() - 1, stream.ImageHeight() - 1 };
-    crop.new_width = stream.ImageWidth();
-    crop.new_height = stream.ImageHeight();
-    settings.HandOverCrop(crop);
-
-    LoadIpsFile(path, settings);
-
-    const auto value
-        = [&](SettingsNumber field, TrackTag tag) { return TrackValue(tag, settings.Number(field)); };
-    const float brightness = value(SettingsNumber::Brightness, TrackTag::Brightness);
-    ProcessingPipeline& pipeline = stream.Pipeline();
-    pipeline.SetGains(brightness * value(SettingsNumber::Red, TrackTag::RedGain),
-        brightness * value(SettingsNumber::Green, TrackTag::GreenGain),
-        brightness * value(SettingsNumber::Blue, TrackTag::BlueGain));
-    pipeline.SetGamma(value(SettingsNumber::Gamma, TrackTag::Gamma));
-    pipeline.Sharpen().SetSharpness(value(SettingsNumber::Sharpness, TrackTag::Sharpness));
-    pipeline.Sharpen().SetFilterIndex(settings.ChoiceIndex(SettingsChoice::Filter));
-    if (settings.Checked(SettingsCheck::CroppingCB)) {
-        stream.SetCrop(settings.CropRect());
-        stream.SetOutputSize(settings.OutputWidth(), settings.OutputHeight());
+    ImportPreviewValues values = previewValues(stream);
+    if (!settings_path.isEmpty()) {
+        ProcessingSettings settings = HandOverImportValues(values);
+        LoadIpsFile(settings_path, settings);
+        TakeBackImportValues(settings, values, stream.ImageWidth(), stream.ImageHeight());
     }
+    ApplyImportProcessing(values, stream);
+    ApplyImportCropping(values, stream);
 }
 
 void selectRange(TBaseAVI& stream, const ConvertRequest& request)
@@ -300,10 +277,7 @@ int runConvert(const QStringList& args)
     TAVIFAVI stream;
     openClip(stream, request.source);
     selectRange(stream, request);
-    if (request.settings.isEmpty())
-        applyDefaultProcessing(stream);
-    else
-        applySettingsFile(stream, request.settings);
+    applyProcessing(stream, request.settings);
     if (stream.IsClipType(request.type))
         convertToClip(stream, request);
     else
