@@ -75,7 +75,13 @@ TImagePreview::TImagePreview(const ChildContext& context, std::unique_ptr<TBaseA
     BuildWidgets();
     ApplyValues();
     FrameRangeChanged();
+    const bool placed_before
+        = context_.settings && context_.settings->valueExists(QStringLiteral("Desktop"), objectName());
     RestorePlacement(false);
+    // Without a stored place the preview opens below the main window rather than over it.
+    if (!placed_before && context_.main_window)
+        move(context_.main_window->frameGeometry().left(),
+            context_.main_window->frameGeometry().bottom() + 12);
     show();
     display_->move(frameGeometry().right() + 8, y());
     display_->show();
