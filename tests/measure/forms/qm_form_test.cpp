@@ -35,6 +35,7 @@ private slots:
     void exportWritesHeadersAndTheRowsWithSamples();
     void objectsAreNamedRenamedAndDeletedSafely();
     void gridCellsChooseFrameAndTarget();
+    void clicksThatCannotBeMeasuredLeaveTheSheetSound();
 
 private:
     TQMForm* openMeasure();
@@ -266,6 +267,44 @@ void QMFormTest::gridCellsChooseFrameAndTarget()
     grid->clicked(grid->model()->index(7, last));
     QCOMPARE(form->TargetObject(), 2);
     QCOMPARE(form->TargetPoint(), 3);
+}
+
+void QMFormTest::clicksThatCannotBeMeasuredLeaveTheSheetSound()
+{
+    TQMForm* form = openMeasure();
+    QVERIFY(form);
+    form->findChild<QCheckBox*>("AutoStepCB")->setChecked(false);
+    form->SetPage(QMPage::Objects);
+    form->findChild<QPushButton*>("NewPointBtn")->click();
+    form->findChild<QPushButton*>("NewPointBtn")->click();
+    const auto objects = form->Database().UserObjects();
+    form->SetPage(QMPage::Collection);
+
+    // A frame the clip does not have.
+    form->PictureClicked(12, QPointF(5, 5));
+    QCOMPARE(prompt_.texts(), QStringList({ "Data Point not Created" }));
+    QVERIFY(objects[0]->Samples().empty());
+
+    // The second point moves the reference; on a frame where it has no sample the first point's
+    // cells stay empty and the user is told why.
+    form->SetPage(QMPage::Reference);
+    form->findChild<QRadioButton*>("RelativeRB")->setChecked(true);
+    form->findChild<QComboBox*>("ReferenceCB")->setCurrentText(objects[1]->Name());
+    form->SetPage(QMPage::Collection);
+    display_->UserSeek(3);
+    form->PictureClicked(3, QPointF(30, 40));
+    QCOMPARE(objects[0]->Samples().size(), size_t(1));
+    const TSheetElement* x = nullptr;
+    for (const auto& column : objects[0]->Columns().Columns())
+        if (column->Kind() == QuantityKind::ObjectX)
+            x = column.get();
+    QVERIFY(x);
+    QVERIFY(!x->Value(3));
+    QVERIFY(form->findChild<QLabel*>("PromptPanel")->text().contains("not found"));
+    // With the reference's sample on the frame the value appears.
+    form->PictureClicked(3, QPointF(10, 10));
+    QVERIFY(x->Value(3));
+    QCOMPARE(double(*x->Value(3)), 20.0);
 }
 
 QTEST_MAIN(QMFormTest)
