@@ -162,6 +162,11 @@ void TGraphForm::Follow(TChildForm* display)
     if (display) {
         connect(display, &QWidget::windowTitleChanged, this, &TGraphForm::UpdateCaption);
         connect(display, &QObject::destroyed, this, &TGraphForm::UpdateCaption);
+        // A graph the user has not placed yet goes beside the clip it follows, not over it.
+        if (!placement_stored_before_ && !placed_beside_clip_ && placement_restored_) {
+            PlaceBeside(*display);
+            placed_beside_clip_ = true;
+        }
     }
     UpdateCaption();
 }

@@ -81,6 +81,7 @@ private:
     // Set while this window moves the video, whose answer must not move the cursor back.
     bool seeking_display_ = false;
     bool placement_restored_ = false;
+    bool placed_beside_clip_ = false;
     bool placement_stored_before_ = false;
 };
 
