@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "clips/frame_image.h"
 #include "support/fw_error.h"
@@ -168,6 +169,41 @@ void ProcessingPipeline::ProcessBgrRow(uint8_t* p, int32_t width, const int8_t* 
     }
 }
 
+template <bool kSharpened>
+void ProcessingPipeline::ProcessBgrRowPlanar(uint8_t* p, int32_t width, const int8_t* mask,
+    const std::array<int32_t, 127>& steps, int32_t* planes) const
+{
+    int32_t* red = planes;
+    int32_t* green = planes + width;
+    int32_t* blue = planes + 2 * size_t(width);
+    const uint8_t* red_table = stepped_tables_[kRed].data() + kStepReach;
+    const uint8_t* green_table = stepped_tables_[kGreen].data() + kStepReach;
+    const uint8_t* blue_table = stepped_tables_[kBlue].data() + kStepReach;
+    for (int32_t x = 0; x < width; ++x) {
+        int32_t step = 0;
+        if constexpr (kSharpened)
+            step = steps[size_t(mask[x] + 63)];
+        const uint8_t* pixel = p + 3 * size_t(x);
+        red[x] = red_table[pixel[2] + step];
+        green[x] = green_table[pixel[1] + step];
+        blue[x] = blue_table[pixel[0] + step];
+    }
+    const std::array<int32_t, 9> c = matrix_;
+    for (int32_t x = 0; x < width; ++x) {
+        const int32_t r = red[x];
+        const int32_t g = green[x];
+        const int32_t b = blue[x];
+        red[x] = std::clamp(c[0] * r + c[1] * g + c[2] * b, 0, 8191) >> 5;
+        green[x] = std::clamp(c[3] * r + c[4] * g + c[5] * b, 0, 8191) >> 5;
+        blue[x] = std::clamp(c[6] * r + c[7] * g + c[8] * b, 0, 8191) >> 5;
+    }
+    for (int32_t x = 0; x < width; ++x, p += 3) {
+        p[2] = uint8_t(red[x]);
+        p[1] = uint8_t(green[x]);
+        p[0] = uint8_t(blue[x]);
+    }
+}
+
 void ProcessingPipeline::ProcessPixel(
     uint8_t* blue_green_red, uint8_t red, uint8_t green, uint8_t blue, int32_t step) const
 {
@@ -232,12 +268,18 @@ void ProcessingPipeline::ProcessBgrPixels(uint8_t* pixels, int32_t width, int32_
         throw Error("Invalid frame");
     BuildFilterMask(pixels, width, height, row_bytes, true);
     const std::array<int32_t, 127> steps = ClampedSteps();
+    std::vector<int32_t> planes(tone_curve_ && small_matrix_ ? 3 * size_t(width) : 0);
     for (int32_t row = 0; row < height; ++row) {
         uint8_t* p = pixels + size_t(row) * size_t(row_bytes);
         const int8_t* mask = MaskRowForSteps(row);
         if (show_filter_mask_) {
             for (int32_t x = 0; x < width; ++x, p += 3)
                 p[0] = p[1] = p[2] = ClampByte(128 + (mask ? steps[size_t(mask[x] + 63)] : 0));
+        } else if (tone_curve_ && small_matrix_) {
+            if (mask)
+                ProcessBgrRowPlanar<true>(p, width, mask, steps, planes.data());
+            else
+                ProcessBgrRowPlanar<false>(p, width, mask, steps, planes.data());
         } else if (mask) {
             ProcessBgrRow<true>(p, width, mask, steps);
         } else {

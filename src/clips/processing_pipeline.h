@@ -104,6 +104,11 @@ private:
     template <bool kSharpened>
     void ProcessBgrRow(
         uint8_t* p, int32_t width, const int8_t* mask, const std::array<int32_t, 127>& steps) const;
+    // The tone curve with a small matrix in three passes over one row, so the matrix runs on
+    // whole lanes of red, green and blue: `planes` holds 3 x width values.
+    template <bool kSharpened>
+    void ProcessBgrRowPlanar(uint8_t* p, int32_t width, const int8_t* mask,
+        const std::array<int32_t, 127>& steps, int32_t* planes) const;
     // The mask row whose steps apply, or nullptr when nothing is sharpened.
     const int8_t* MaskRowForSteps(int32_t row) const;
 
