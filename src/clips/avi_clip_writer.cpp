@@ -196,7 +196,13 @@ void AviClipWriter::State::open(const FrameShape& first)
         fail(avierr::kFileOpen, QStringLiteral("Cannot create %1: %2").arg(path, ffmpegText(AVERROR(error))));
     file_created = true;
     const QByteArray written_name = QFile::encodeName(written_path);
-    const int opened = avio_open(&context->pb, written_name.constData(), AVIO_FLAG_WRITE);
+    // The file is new and empty: truncating it again would make the file system flush the whole
+    // clip to disk when it is closed, as it does for a file rewritten in place.
+    AVDictionary* file_options = nullptr;
+    av_dict_set(&file_options, "truncate", "0", 0);
+    const int opened
+        = avio_open2(&context->pb, written_name.constData(), AVIO_FLAG_WRITE, nullptr, &file_options);
+    av_dict_free(&file_options);
     if (opened < 0)
         fail(avierr::kFileOpen, QStringLiteral("Cannot create %1: %2").arg(path, ffmpegText(opened)));
     AVDictionary* muxer_options = nullptr;
