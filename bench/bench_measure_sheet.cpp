@@ -9,26 +9,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include "full_sheet.h"
 #include "measure/motion_data_base.h"
 
 namespace {
 
-constexpr int32_t kFrames = 5000;
-constexpr int kObjects = 10;
-
-fw::SampleClass ClassOf(int object)
-{
-    if (object < 4)
-        return fw::SampleClass::Point;
-    return object < 7 ? fw::SampleClass::Line : fw::SampleClass::Angle;
-}
-
-fw::ImagePoint PointAt(int object, int point, int32_t frame)
-{
-    const double t = frame * 0.002;
-    return { float(100 + 40 * object + 10 * point + 30 * std::cos(t + point)),
-        float(200 + 5 * point + 30 * std::sin(t * (1 + object))) };
-}
+using fw::bench::kSheetFrames;
+using fw::bench::SheetPointAt;
 
 struct FullSheet {
     fw::TMotionDataBase db;
@@ -37,16 +24,8 @@ struct FullSheet {
     FullSheet()
     {
         db.SetTimeBase(0, 0.5, 3);
-        db.SetLastFrame(kFrames - 1);
-        db.ApplyDefaultVisible(fw::kAllKindsSet);
-        for (int i = 0; i < kObjects; ++i)
-            objects.push_back(&db.NewObject(ClassOf(i)));
-        for (int32_t frame = 0; frame < kFrames; ++frame) {
-            for (int i = 0; i < kObjects; ++i) {
-                for (int p = 0; p < objects[size_t(i)]->PointCount(); ++p)
-                    db.SetSamplePoint(frame, *objects[size_t(i)], p, PointAt(i, p, frame));
-            }
-        }
+        db.SetLastFrame(kSheetFrames - 1);
+        objects = fw::bench::FillFullSheet(db);
         db.Sheet().TakeChanges();
     }
 };
@@ -60,9 +39,9 @@ FullSheet& Sheet()
 // Sets a point on the last frame and reads every changed cell as the window would.
 size_t Click(FullSheet& sheet, fw::TObjDef& def, int point, float shift)
 {
-    fw::ImagePoint at = PointAt(0, point, kFrames - 1);
+    fw::ImagePoint at = SheetPointAt(0, point, kSheetFrames - 1);
     at.u += shift;
-    sheet.db.SetSamplePoint(kFrames - 1, def, point, at);
+    sheet.db.SetSamplePoint(kSheetFrames - 1, def, point, at);
     const fw::SheetChanges changes = sheet.db.Sheet().TakeChanges();
     size_t characters = 0;
     for (const auto& [column, frame] : changes.cells)

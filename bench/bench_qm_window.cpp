@@ -12,32 +12,18 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
+#include "full_sheet.h"
 #include "measure/forms/qm_form.h"
 #include "shell/forms/display_form.h"
 #include "support/settings_store.h"
 
 namespace {
 
-constexpr int32_t kFrames = 5000;
-constexpr int kObjects = 10;
-
-fw::SampleClass ClassOf(int object)
-{
-    if (object < 4)
-        return fw::SampleClass::Point;
-    return object < 7 ? fw::SampleClass::Line : fw::SampleClass::Angle;
-}
-
-fw::ImagePoint PointAt(int object, int point, int32_t frame)
-{
-    const double t = frame * 0.002;
-    return { float(100 + 40 * object + 10 * point + 30 * std::cos(t + point)),
-        float(200 + 5 * point + 30 * std::sin(t * (1 + object))) };
-}
+using fw::bench::kSheetFrames;
 
 void ClickOnTheLastFrame(benchmark::State& state)
 {
-    const QString clip = fw::bench::MakeBenchClip("qm5000", kFrames, "-c:v mjpeg -q:v 10", 1000);
+    const QString clip = fw::bench::MakeBenchClip("qm5000", kSheetFrames, "-c:v mjpeg -q:v 10", 1000);
     if (clip.isEmpty()) {
         state.SkipWithError("ffmpeg could not make the clip");
         return;
@@ -56,27 +42,20 @@ void ClickOnTheLastFrame(benchmark::State& state)
     display->OpenQuickMeasure();
     auto* form = dynamic_cast<fw::TQMForm*>(display->Measurement());
     fw::TMotionDataBase& db = form->Database();
-    db.ApplyDefaultVisible(fw::kAllKindsSet);
-    std::vector<fw::TObjDef*> objects;
-    for (int i = 0; i < kObjects; ++i)
-        objects.push_back(&db.NewObject(ClassOf(i)));
-    for (int32_t frame = 0; frame < kFrames; ++frame)
-        for (int i = 0; i < kObjects; ++i)
-            for (int p = 0; p < objects[size_t(i)]->PointCount(); ++p)
-                db.SetSamplePoint(frame, *objects[size_t(i)], p, PointAt(i, p, frame));
+    fw::bench::FillFullSheet(db);
     form->SetPage(fw::QMPage::Collection);
-    display->Seek(kFrames - 1);
+    display->Seek(kSheetFrames - 1);
     QApplication::processEvents();
 
     int click = 0;
     for (auto _ : state) {
         // The first object's only point on the last frame, moved a little every time.
-        form->FrameChanged(kFrames - 1);
-        form->PictureClicked(kFrames - 1, QPointF(100 + click % 7, 200));
+        form->FrameChanged(kSheetFrames - 1);
+        form->PictureClicked(kSheetFrames - 1, QPointF(100 + click % 7, 200));
         QApplication::processEvents();
         ++click;
     }
-    state.counters["rows"] = kFrames;
+    state.counters["rows"] = kSheetFrames;
     state.counters["columns"] = db.Sheet().ColumnCount();
     display.reset();
     fw::SetMeasurementWindowFactory(nullptr);

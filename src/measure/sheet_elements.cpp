@@ -55,6 +55,15 @@ std::optional<ObjectPoint> Velocity(const TSampleObject& from, const TSampleObje
     return ObjectPoint { (b.x - a.x) / dt_ms * 1000.0, (b.y - a.y) / dt_ms * 1000.0 };
 }
 
+// The velocity of a point since the object's previous sample, when it has one.
+std::optional<ObjectPoint> VelocitySincePrevious(const TSampleObject& sample, int point_index)
+{
+    const TSampleObject* prev = sample.ObjDef()->PrevSample(sample);
+    if (!prev)
+        return std::nullopt;
+    return Velocity(*prev, sample, point_index);
+}
+
 // Second difference over three samples at any spacing, in display length units per s².
 std::optional<ObjectPoint> Acceleration(const TSampleObject& sample, int point_index)
 {
@@ -298,10 +307,7 @@ std::optional<double> TDisplacementElement::Compute(const TSampleObject& sample)
 
 std::optional<double> TVelocityOrdElement::Compute(const TSampleObject& sample) const
 {
-    const TSampleObject* prev = ObjDef()->PrevSample(sample);
-    if (!prev)
-        return std::nullopt;
-    const std::optional<ObjectPoint> velocity = Velocity(*prev, sample, PointIndex());
+    const std::optional<ObjectPoint> velocity = VelocitySincePrevious(sample, PointIndex());
     if (!velocity)
         return std::nullopt;
     const TScaler& scaler = ScalerOf(sample);
@@ -317,10 +323,7 @@ void TVelocityOrdElement::SampleChanged(int32_t frame_number)
 
 std::optional<double> TVelocityElement::Compute(const TSampleObject& sample) const
 {
-    const TSampleObject* prev = ObjDef()->PrevSample(sample);
-    if (!prev)
-        return std::nullopt;
-    const std::optional<ObjectPoint> velocity = Velocity(*prev, sample, PointIndex());
+    const std::optional<ObjectPoint> velocity = VelocitySincePrevious(sample, PointIndex());
     if (!velocity)
         return std::nullopt;
     const TScaler& scaler = ScalerOf(sample);
