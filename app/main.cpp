@@ -13,6 +13,7 @@
 #include "signals/forms/graph_form.h"
 #include "signals/forms/sig_info_dialog.h"
 #include "support/forms/message_box_prompt.h"
+#include "support/log_sink.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
@@ -69,6 +70,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Framewright"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
     const Options options = ParseOptions(app);
+    fw::InstallLogSink({ true, fw::DefaultLogFilePath() });
 
     fw::SingleInstance instance(
         options.instance_name.isEmpty() ? fw::SingleInstance::DefaultServerName() : options.instance_name);
