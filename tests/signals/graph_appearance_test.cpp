@@ -34,8 +34,6 @@ TEST(GraphAppearance, EveryFieldSurvivesTheBlock)
     bounds.font_point_size = kMinFontPointSize;
     bounds.line_width = kMinLineWidth;
     EXPECT_EQ(GraphAppearance::Decode(bounds.Encode()), bounds);
-    bounds.line_width = kMaxLineWidth;
-    EXPECT_EQ(GraphAppearance::Decode(bounds.Encode()), bounds);
 }
 
 TEST(GraphAppearance, LineWidthIsKeptInTenths)

@@ -64,19 +64,5 @@ TEST_F(SigSelectListsTest, TheSourceIsNeverATarget)
     EXPECT_FALSE(lists_.CanAccept());
 }
 
-TEST_F(SigSelectListsTest, ResultPutsOverlayBeforeSeparate)
-{
-    Load(4);
-    lists_.Move(SigList::Separate, { 0 });
-    lists_.Move(SigList::Overlay, { 0, 2 });
-    ASSERT_TRUE(lists_.CanAccept());
-    QStringList result;
-    for (const SignalEntry& entry : lists_.Result())
-        result << entry.name;
-    EXPECT_EQ(result, QStringList({ "s3", "s1", "s0" }));
-    EXPECT_TRUE(lists_.CanMoveBack(SigList::Overlay, 1));
-    EXPECT_FALSE(lists_.CanMoveBack(SigList::Overlay, 0));
-}
-
 } // namespace
 } // namespace fw
