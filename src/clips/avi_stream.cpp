@@ -250,7 +250,7 @@ bool TAVISTREAM::ScatterFrames(const QString& directory, int type, const Scatter
 }
 
 void TAVISTREAM::StartSave(int type, const QString& caption, const QString& target,
-    SaveProgressHandler progress, SaveDoneHandler done, QWidget* window)
+    SaveProgressHandler progress, SaveDoneHandler done, QObject* owner)
 {
     if (save_running_)
         throw Error("A save of this clip is already running");
@@ -263,7 +263,7 @@ void TAVISTREAM::StartSave(int type, const QString& caption, const QString& targ
     const uint64_t generation = ++save_generation_;
     SaveFinishedHandler finished = [this, generation](int32_t result) { SaveEnded(generation, result); };
     if (IsClipType(type)) {
-        if (!options_.options_ok && !ChooseCompression(window)) {
+        if (!options_.options_ok && !ChooseCompression(owner)) {
             if (done_)
                 done_(*this, avierr::kUserAbort);
             return;
@@ -302,10 +302,10 @@ void TAVISTREAM::StopSave()
     save_running_ = false;
 }
 
-bool TAVISTREAM::ChooseCompression(QWidget* window)
+bool TAVISTREAM::ChooseCompression(QObject* owner)
 {
     const CompressionChooser chooser = compression_chooser;
-    if (!chooser || !chooser(window, *this, options_))
+    if (!chooser || !chooser(owner, *this, options_))
         return false;
     options_.options_ok = true;
     return true;

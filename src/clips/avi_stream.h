@@ -13,7 +13,6 @@
 #include "clips/save_thread.h"
 
 class QObject;
-class QWidget;
 
 namespace fw {
 
@@ -69,8 +68,9 @@ class TAVISTREAM;
 using SaveDoneHandler = std::function<void(TAVISTREAM& stream, int32_t result)>;
 
 // Shows the compression dialog for one stream's options; true on OK with the options filled.
-// The forms library installs it; the model only calls it.
-using CompressionChooser = bool (*)(QWidget* window, TAVISTREAM& stream, CompressionOptions& options);
+// The forms library installs it; the model only calls it. `owner` is the window that asked, passed
+// through untouched so the dialog can sit over it; null for none.
+using CompressionChooser = bool (*)(QObject* owner, TAVISTREAM& stream, CompressionOptions& options);
 void SetCompressionChooser(CompressionChooser chooser);
 
 // The clip stream: the base of every frame source. The base class reads AVI and KFS clip files
@@ -123,10 +123,10 @@ public:
     // ends the save with the user-abort code). `progress` and `done` run on the calling thread,
     // which must run an event loop. Throws fw::Error while another save of this stream runs.
     virtual void StartSave(int type, const QString& caption, const QString& target,
-        SaveProgressHandler progress, SaveDoneHandler done, QWidget* window = nullptr);
+        SaveProgressHandler progress, SaveDoneHandler done, QObject* owner = nullptr);
     // Asks for compression options through the installed chooser; on OK marks them confirmed.
     // False without a chooser or when the user cancels.
-    virtual bool ChooseCompression(QWidget* window);
+    virtual bool ChooseCompression(QObject* owner);
     // The options of this stream's section, or of "Codec" when the section does not exist.
     virtual void LoadCompression(const SettingsStore& store);
     virtual void StoreCompression(SettingsStore& store) const;

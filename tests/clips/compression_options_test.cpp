@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QObject>
 #include <QTemporaryDir>
 
 #include "clips/avi_encoders.h"
@@ -112,15 +113,20 @@ TEST(CompressionChooserTest, StreamAsksInstalledChooserAndMarksOptionsConfirmed)
     EXPECT_FALSE(stream.ChooseCompression(nullptr));
     EXPECT_FALSE(stream.CompressOptions().options_ok);
 
-    SetCompressionChooser([](QWidget*, TAVISTREAM&, CompressionOptions& options) {
+    // The asking window reaches the chooser untouched, so its dialog can sit over it.
+    static QObject* asked_by = nullptr;
+    SetCompressionChooser([](QObject* owner, TAVISTREAM&, CompressionOptions& options) {
+        asked_by = owner;
         options.fccHandler = kUncompressedCode;
         return true;
     });
-    EXPECT_TRUE(stream.ChooseCompression(nullptr));
+    QObject window;
+    EXPECT_TRUE(stream.ChooseCompression(&window));
+    EXPECT_EQ(asked_by, &window);
     EXPECT_TRUE(stream.CompressOptions().options_ok);
     EXPECT_EQ(stream.CompressOptions().fccHandler, kUncompressedCode);
 
-    SetCompressionChooser([](QWidget*, TAVISTREAM&, CompressionOptions&) { return false; });
+    SetCompressionChooser([](QObject*, TAVISTREAM&, CompressionOptions&) { return false; });
     stream.CompressOptions().options_ok = false;
     EXPECT_FALSE(stream.ChooseCompression(nullptr));
     EXPECT_FALSE(stream.CompressOptions().options_ok);

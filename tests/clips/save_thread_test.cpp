@@ -194,7 +194,7 @@ TEST_F(SaveThreadTest, UnconfirmedOptionsAskFirstAndCancellingWritesNothing)
     EXPECT_FALSE(source.SaveRunning());
     EXPECT_TRUE(refused.percents.empty());
 
-    SetCompressionChooser([](QWidget*, TAVISTREAM&, CompressionOptions& options) {
+    SetCompressionChooser([](QObject*, TAVISTREAM&, CompressionOptions& options) {
         options.fccHandler = fourcc('M', 'J', 'P', 'G');
         return true;
     });

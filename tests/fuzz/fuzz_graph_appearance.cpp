@@ -5,7 +5,7 @@
 
 #include <QByteArray>
 
-#include "signals/forms/graph_appearance.h"
+#include "signals/graph_appearance.h"
 
 namespace {
 

@@ -101,9 +101,9 @@ CompressionOptions TCompressionDialog::Options() const
     return options;
 }
 
-bool TCompressionDialog::Choose(QWidget* window, TAVISTREAM& /*stream*/, CompressionOptions& options)
+bool TCompressionDialog::Choose(QObject* owner, TAVISTREAM& /*stream*/, CompressionOptions& options)
 {
-    TCompressionDialog dialog(options, window);
+    TCompressionDialog dialog(options, qobject_cast<QWidget*>(owner));
     if (dialog.exec() != QDialog::Accepted)
         return false;
     options = dialog.Options();

@@ -25,7 +25,7 @@ public:
     CompressionOptions Options() const;
 
     // The chooser the clip streams call; installed by the program at start.
-    static bool Choose(QWidget* window, TAVISTREAM& stream, CompressionOptions& options);
+    static bool Choose(QObject* owner, TAVISTREAM& stream, CompressionOptions& options);
 
 private:
     void EncoderChanged();

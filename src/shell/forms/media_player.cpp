@@ -23,14 +23,8 @@ namespace {
 
 constexpr int kMinDefaultSpacingMs = 4;
 constexpr int kMaxDefaultSpacingMs = 40;
-constexpr int kMaxSpacingMs = 1000;
 // Glyphs are drawn on a 16 × 16 grid and scaled to the cell.
 constexpr double kGlyphGrid = 16.0;
-
-bool IsRunning(PlayerMode mode)
-{
-    return mode == PlayerMode::Playing || mode == PlayerMode::Paused;
-}
 
 int DefaultSpacingMs()
 {
@@ -183,8 +177,8 @@ void DrawGlyph(
 
 TFWMediaPlayer::TFWMediaPlayer(QWidget* parent)
     : QWidget(parent)
-    , min_spacing_ms_(DefaultSpacingMs())
 {
+    pacer_.SetMinimumSpacingMs(DefaultSpacingMs());
     setObjectName("MediaPlayer");
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -209,9 +203,20 @@ std::int64_t TFWMediaPlayer::NowUs()
 
 template <typename Command> void TFWMediaPlayer::Run(CommandKind kind, Command&& command)
 {
-    const Before before = Snapshot();
+    const PlayerSnapshot before = SnapshotOf(state_);
     command();
-    AfterCommand(before, kind);
+    const CommandOutcome outcome = OutcomeOf(before, SnapshotOf(state_), kind, pacer_.Running());
+    if (outcome.reset_stats)
+        pacer_.ResetStats();
+    if (outcome.start_clock)
+        StartClock(outcome.from_play_start, std::nullopt);
+    if (outcome.stop_clock)
+        StopClock();
+    if (outcome.notify)
+        SendNotify(*outcome.notify);
+    if (outcome.show_position)
+        ShowPosition();
+    update();
 }
 
 void TFWMediaPlayer::Open(int length_frames, double frames_per_second)
@@ -220,7 +225,7 @@ void TFWMediaPlayer::Open(int length_frames, double frames_per_second)
     state_.Open(length_frames);
     frames_per_second_ = frames_per_second;
     shown_frame_ = 0; // the owner shows the first frame as it opens the clip
-    stats_ = {};
+    pacer_.ResetStats();
     // Tell the owner once the player is open, after it has finished setting it up.
     const std::uint64_t generation = ++open_generation_;
     QMetaObject::invokeMethod(
@@ -310,54 +315,10 @@ bool TFWMediaPlayer::Press(TMPBtnType button)
     bool cancel = false;
     emit clicked(button, &cancel);
     if (!cancel)
-        Run(KindOf(button), [this, button] { state_.Press(button); });
+        Run(CommandKindOf(button), [this, button] { state_.Press(button); });
     emit postClicked(button);
     update();
     return true;
-}
-
-TFWMediaPlayer::CommandKind TFWMediaPlayer::KindOf(TMPBtnType button)
-{
-    switch (button) {
-    case TMPBtnType::btRepeat:
-    case TMPBtnType::btPlay:
-    case TMPBtnType::btPause:
-        return CommandKind::StartsPlay;
-    case TMPBtnType::btStop:
-        return CommandKind::AbortsPlay;
-    default:
-        return CommandKind::Other;
-    }
-}
-
-TFWMediaPlayer::Before TFWMediaPlayer::Snapshot() const
-{
-    return { IsOpen() ? state_.Mode() : PlayerMode::NotOpen, state_.CurrentPlay().serial };
-}
-
-void TFWMediaPlayer::AfterCommand(const Before& before, CommandKind kind)
-{
-    const PlayerMode mode = IsOpen() ? state_.Mode() : PlayerMode::NotOpen;
-    const bool new_play = mode == PlayerMode::Playing && state_.CurrentPlay().serial != before.serial;
-    if (mode == PlayerMode::Playing) {
-        if (new_play || !clock_.Running()) {
-            if (new_play && kind == CommandKind::StartsPlay)
-                stats_ = {};
-            StartClock(new_play, std::nullopt);
-        }
-    } else {
-        StopClock();
-    }
-
-    if (IsRunning(before.mode) && (!IsRunning(mode) || new_play))
-        SendNotify(kind == CommandKind::AbortsPlay && !IsRunning(mode) ? NotifyResult::Aborted
-                                                                       : NotifyResult::Superseded);
-    else if (kind == CommandKind::StartsPlay && mode == PlayerMode::Stopped && before.mode == mode)
-        SendNotify(NotifyResult::Successful); // a play with nothing to play is done at once
-
-    if (mode == PlayerMode::Stopped || mode == PlayerMode::Paused)
-        ShowPosition();
-    update();
 }
 
 void TFWMediaPlayer::ShowPosition()
@@ -383,103 +344,56 @@ void TFWMediaPlayer::StartClock(bool from_play_start, std::optional<std::int64_t
     const PlayRange& play = state_.CurrentPlay();
     // A resumed or re-timed play goes on from the frame on screen; a new one from its start.
     const int from = from_play_start ? play.from_frame : state_.Position();
-    clock_.Start(from, play.to_frame, frames_per_second_, state_.PlayRate(), start_us.value_or(0));
-    // Timed from the first shot, the first frame of a play is never counted late or skipped
-    // for the time the command took to get back to the event loop.
-    clock_starts_at_first_shot_ = !start_us.has_value();
-    clock_serial_ = play.serial;
-    play_shown_ = from == shown_frame_ ? from : from - 1;
+    pacer_.Start(
+        from, play.to_frame, frames_per_second_, state_.PlayRate(), play.serial, shown_frame_, start_us);
     timer_.start(0);
 }
 
 void TFWMediaPlayer::StopClock()
 {
     timer_.stop();
-    clock_.Stop();
+    pacer_.Stop();
 }
 
 void TFWMediaPlayer::OnTick()
 {
-    if (!IsOpen() || state_.Mode() != PlayerMode::Playing || !clock_.Running())
+    if (!IsOpen() || state_.Mode() != PlayerMode::Playing || !pacer_.Running())
         return;
-    const std::uint64_t serial = clock_serial_;
+    const std::uint64_t serial = pacer_.Serial();
     std::int64_t now_us = NowUs();
-    if (clock_starts_at_first_shot_) {
-        clock_.Start(clock_.FromFrame(), clock_.ToFrame(), frames_per_second_, state_.PlayRate(), now_us);
-        clock_starts_at_first_shot_ = false;
-    }
-    // The frame chosen is the one due when the listener will have it on screen, judged by how
-    // long showing the last frames took; the end of the play is still judged by now.
-    ClockReading reading = clock_.At(now_us + show_lead_us_);
-    reading.finished = clock_.At(now_us).finished;
-    if (reading.frame != play_shown_ && now_us < last_shown_us_ + SpacingUs()) {
-        ScheduleNextShot(now_us); // the timer fired early; the screen would not show it anyway
+    const PlayShot shot = pacer_.Shot(now_us, state_.PlayRate());
+    if (shot.early) {
+        timer_.start(pacer_.WaitMs(now_us));
         return;
     }
-    if (reading.frame != play_shown_) {
-        // Frames whose time passed while the last one was being shown are left out, so the play
-        // keeps time when decoding cannot keep up.
-        stats_.skipped += std::max(0, reading.frame - play_shown_ - 1);
-        stats_.shown += 1;
-        stats_.max_late_us
-            = std::max(stats_.max_late_us, static_cast<double>(now_us - clock_.DueUs(reading.frame)));
-        play_shown_ = reading.frame;
-        shown_frame_ = reading.frame;
-        last_shown_us_ = now_us;
-        state_.SetPlayingPosition(reading.frame);
-        emit positionChanged(reading.frame);
+    if (shot.show_frame) {
+        shown_frame_ = *shot.show_frame;
+        state_.SetPlayingPosition(*shot.show_frame);
+        emit positionChanged(*shot.show_frame);
         // The listener may have stopped, closed or restarted the player.
-        if (!IsOpen() || state_.Mode() != PlayerMode::Playing || clock_serial_ != serial)
+        if (!IsOpen() || state_.Mode() != PlayerMode::Playing || pacer_.Serial() != serial)
             return;
         const std::int64_t shown_us = NowUs();
-        LearnShowTime(shown_us - now_us);
+        pacer_.LearnShowTime(shown_us - now_us);
         now_us = shown_us;
     }
-    if (reading.finished)
+    if (shot.finished)
         FinishPass(now_us);
     else
-        ScheduleNextShot(now_us);
+        timer_.start(pacer_.WaitMs(now_us));
 }
 
 void TFWMediaPlayer::FinishPass(std::int64_t now_us)
 {
-    const std::int64_t end_us = clock_.DueUs(clock_.ToFrame() + 1);
+    const std::int64_t next_pass_us = pacer_.NextPassStartUs(now_us);
     state_.PlayFinished();
     if (state_.Mode() == PlayerMode::Playing) {
-        // The next pass starts when this one was due to end, so passes do not drift; after a
-        // long stall it starts now rather than racing through the passes missed.
-        const std::int64_t pass_us = end_us - clock_.StartUs();
-        StartClock(true, now_us - end_us > pass_us ? now_us : end_us);
+        StartClock(true, next_pass_us);
         return;
     }
     StopClock();
     update();
     emit notified(NotifyResult::Successful);
-}
-
-void TFWMediaPlayer::LearnShowTime(std::int64_t took_us)
-{
-    // A running average follows a steady decoding cost without jumping at one slow frame; a
-    // stall (a window being dragged) is not a cost to plan for.
-    const std::int64_t sample_us = std::clamp<std::int64_t>(took_us, 0, kMaxShowLeadUs);
-    show_lead_us_ = (show_lead_us_ * 3 + sample_us) / 4;
-}
-
-void TFWMediaPlayer::ScheduleNextShot(std::int64_t now_us)
-{
-    std::int64_t wait_us = clock_.UsUntilNext(play_shown_, now_us + show_lead_us_);
-    wait_us = std::max(wait_us, last_shown_us_ + SpacingUs() - now_us);
-    timer_.start(static_cast<int>(std::clamp<std::int64_t>((wait_us + 999) / 1000, 0, 24 * 3600 * 1000)));
-}
-
-std::int64_t TFWMediaPlayer::SpacingUs() const
-{
-    return std::int64_t { min_spacing_ms_ } * 1000;
-}
-
-void TFWMediaPlayer::SetMinimumFrameSpacing(int spacing_ms)
-{
-    min_spacing_ms_ = std::clamp(spacing_ms, 0, kMaxSpacingMs);
 }
 
 // ---- button sets ----
@@ -488,7 +402,7 @@ void TFWMediaPlayer::SetVisibleButtons(std::uint32_t mask)
 {
     for (int i = 0; i < kPlayerButtonCount; ++i)
         state_.SetVisible(static_cast<TMPBtnType>(i), (mask >> i) & 1u);
-    KeepFocusVisible();
+    row_.KeepFocusVisible();
     update();
 }
 
@@ -506,49 +420,6 @@ void TFWMediaPlayer::SetColoredButtons(std::uint32_t mask)
     update();
 }
 
-// ---- layout ----
-
-int TFWMediaPlayer::VisibleCount() const
-{
-    int count = 0;
-    for (int i = 0; i < kPlayerButtonCount; ++i)
-        count += state_.Button(static_cast<TMPBtnType>(i)).visible ? 1 : 0;
-    return count;
-}
-
-QRect TFWMediaPlayer::CellRect(int slot, int count) const
-{
-    // Equal cells, the row centred in whatever width is left over.
-    const int cell_width = width() / std::max(count, 1);
-    const int left = (width() - cell_width * count) / 2;
-    return { left + slot * cell_width, 0, cell_width, height() };
-}
-
-QRect TFWMediaPlayer::ButtonRect(TMPBtnType button) const
-{
-    const int count = VisibleCount();
-    int slot = 0;
-    for (int i = 0; i < kPlayerButtonCount; ++i) {
-        const auto b = static_cast<TMPBtnType>(i);
-        if (!state_.Button(b).visible)
-            continue;
-        if (b == button)
-            return CellRect(slot, count);
-        ++slot;
-    }
-    return {};
-}
-
-std::optional<TMPBtnType> TFWMediaPlayer::ButtonAt(const QPoint& point) const
-{
-    for (int i = 0; i < kPlayerButtonCount; ++i) {
-        const auto b = static_cast<TMPBtnType>(i);
-        if (state_.Button(b).visible && ButtonRect(b).contains(point))
-            return b;
-    }
-    return std::nullopt;
-}
-
 // ---- painting ----
 
 void TFWMediaPlayer::paintEvent(QPaintEvent*)
@@ -562,13 +433,13 @@ void TFWMediaPlayer::paintEvent(QPaintEvent*)
         const PlayerButton& state = state_.Button(button);
         if (!state.visible)
             continue;
-        const QRect cell = ButtonRect(button);
+        const QRect cell = row_.ButtonRect(button, size());
         const bool sunken = pressed_ == button && pressed_inside_;
         painter.setRenderHint(QPainter::Antialiasing, false);
         qDrawWinButton(&painter, cell, palette(), sunken, &face);
         painter.setRenderHint(QPainter::Antialiasing, true);
         DrawGlyph(painter, cell, button, state, sunken);
-        if (hasFocus() && i == focus_button_) {
+        if (hasFocus() && i == row_.Focus()) {
             painter.setRenderHint(QPainter::Antialiasing, false);
             painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
             painter.setBrush(Qt::NoBrush);
@@ -593,12 +464,12 @@ void TFWMediaPlayer::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
-    const std::optional<TMPBtnType> button = ButtonAt(event->position().toPoint());
+    const std::optional<TMPBtnType> button = row_.ButtonAt(event->position().toPoint(), size());
     if (!button || !state_.Button(*button).enabled)
         return;
     pressed_ = button;
     pressed_inside_ = true;
-    focus_button_ = static_cast<int>(*button);
+    row_.SetFocus(*button);
     update();
 }
 
@@ -606,7 +477,7 @@ void TFWMediaPlayer::mouseMoveEvent(QMouseEvent* event)
 {
     if (!pressed_)
         return QWidget::mouseMoveEvent(event);
-    const bool inside = ButtonAt(event->position().toPoint()) == pressed_;
+    const bool inside = row_.ButtonAt(event->position().toPoint(), size()) == pressed_;
     if (inside != pressed_inside_) {
         pressed_inside_ = inside;
         update();
@@ -618,7 +489,7 @@ void TFWMediaPlayer::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !pressed_)
         return QWidget::mouseReleaseEvent(event);
     const TMPBtnType button = *pressed_;
-    const bool same_button = ButtonAt(event->position().toPoint()) == button;
+    const bool same_button = row_.ButtonAt(event->position().toPoint(), size()) == button;
     pressed_.reset();
     pressed_inside_ = false;
     update();
@@ -630,47 +501,23 @@ void TFWMediaPlayer::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Space:
-        KeepFocusVisible();
-        if (VisibleCount() > 0)
-            PressFromUser(static_cast<TMPBtnType>(focus_button_));
+        row_.KeepFocusVisible();
+        if (row_.VisibleCount() > 0)
+            PressFromUser(static_cast<TMPBtnType>(row_.Focus()));
         break;
     case Qt::Key_Left:
-        MoveFocus(-1);
-        break;
     case Qt::Key_Right:
-        MoveFocus(+1);
+        if (row_.MoveFocus(event->key() == Qt::Key_Left ? -1 : +1))
+            update();
         break;
     default:
         QWidget::keyPressEvent(event);
     }
 }
 
-void TFWMediaPlayer::MoveFocus(int direction)
-{
-    for (int i = focus_button_ + direction; i >= 0 && i < kPlayerButtonCount; i += direction) {
-        if (state_.Button(static_cast<TMPBtnType>(i)).visible) {
-            focus_button_ = i;
-            update();
-            return;
-        }
-    }
-}
-
-void TFWMediaPlayer::KeepFocusVisible()
-{
-    if (state_.Button(static_cast<TMPBtnType>(focus_button_)).visible)
-        return;
-    for (int i = 0; i < kPlayerButtonCount; ++i) {
-        if (state_.Button(static_cast<TMPBtnType>(i)).visible) {
-            focus_button_ = i;
-            return;
-        }
-    }
-}
-
 void TFWMediaPlayer::focusInEvent(QFocusEvent* event)
 {
-    KeepFocusVisible();
+    row_.KeepFocusVisible();
     QWidget::focusInEvent(event);
     update();
 }
@@ -686,9 +533,10 @@ bool TFWMediaPlayer::event(QEvent* event)
     if (event->type() != QEvent::ToolTip)
         return QWidget::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
-    const std::optional<TMPBtnType> button = ButtonAt(help->pos());
+    const std::optional<TMPBtnType> button = row_.ButtonAt(help->pos(), size());
     if (button)
-        QToolTip::showText(help->globalPos(), state_.Button(*button).hint, this, ButtonRect(*button));
+        QToolTip::showText(
+            help->globalPos(), state_.Button(*button).hint, this, row_.ButtonRect(*button, size()));
     else
         QToolTip::hideText();
     return true;

@@ -6,8 +6,10 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "shell/play_pacer.h"
+#include "shell/player_button_row.h"
+#include "shell/player_commands.h"
 #include "shell/player_state.h"
-#include "shell/playing_clock.h"
 
 namespace fw {
 
@@ -17,13 +19,7 @@ namespace fw {
 class TFWMediaPlayer : public QWidget {
     Q_OBJECT
 public:
-    // Counts since the last Play: frames announced, frames jumped over to keep time, and the
-    // largest delay between a frame's due time and its announcement.
-    struct PlayStats {
-        int shown = 0;
-        int skipped = 0;
-        double max_late_us = 0;
-    };
+    using PlayStats = fw::PlayStats;
 
     explicit TFWMediaPlayer(QWidget* parent = nullptr);
 
@@ -66,8 +62,8 @@ public:
     // The least spacing between two frames shown during a play (default from the screen's
     // refresh rate, clamped 4..40 ms): showing frames faster than the screen can is wasted
     // decoding.
-    void SetMinimumFrameSpacing(int spacing_ms);
-    int MinimumFrameSpacing() const { return min_spacing_ms_; }
+    void SetMinimumFrameSpacing(int spacing_ms) { pacer_.SetMinimumSpacingMs(spacing_ms); }
+    int MinimumFrameSpacing() const { return pacer_.MinimumSpacingMs(); }
 
     const PlayerState& State() const { return state_; }
 
@@ -77,7 +73,7 @@ public:
     bool Press(TMPBtnType button);
     std::optional<TMPBtnType> LastButton() const { return state_.LastButton(); }
 
-    const PlayStats& Stats() const { return stats_; }
+    const PlayStats& Stats() const { return pacer_.Stats(); }
 
     QSize sizeHint() const override;
 
@@ -100,54 +96,29 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    // What a command may end: the result a play in progress gets when the command stops it.
-    enum class CommandKind { Other, StartsPlay, AbortsPlay };
-    struct Before {
-        PlayerMode mode = PlayerMode::NotOpen;
-        std::uint64_t serial = 0;
-    };
-
+    using CommandKind = PlayCommandKind;
+    // Runs a command of the player state, then starts or stops the clock and notifies as its
+    // outcome says.
     template <typename Command> void Run(CommandKind kind, Command&& command);
-    Before Snapshot() const;
-    void AfterCommand(const Before& before, CommandKind kind);
     // Without a start time the clock starts at its first timer shot.
     void StartClock(bool from_play_start, std::optional<std::int64_t> start_us);
     void StopClock();
     void OnTick();
     void FinishPass(std::int64_t now_us);
-    void ScheduleNextShot(std::int64_t now_us);
-    void LearnShowTime(std::int64_t took_us);
-    std::int64_t SpacingUs() const;
     void ShowPosition();
     void SendNotify(NotifyResult result);
-    static CommandKind KindOf(TMPBtnType button);
     static std::int64_t NowUs();
 
-    int VisibleCount() const;
-    QRect CellRect(int slot, int count) const;
-    std::optional<TMPBtnType> ButtonAt(const QPoint& point) const;
-    QRect ButtonRect(TMPBtnType button) const;
-    void MoveFocus(int direction);
-    void KeepFocusVisible();
     void PressFromUser(TMPBtnType button);
 
     PlayerState state_;
-    PlayingClock clock_;
+    PlayerButtonRow row_ { state_ };
+    PlayPacer pacer_;
     QTimer timer_;
     double frames_per_second_ = PlayingClock::kFallbackFramesPerSecond;
-    int min_spacing_ms_ = 16;
-    std::uint64_t clock_serial_ = 0;
-    bool clock_starts_at_first_shot_ = false;
     int shown_frame_ = -1; // last frame the listener was told to show
-    int play_shown_ = -1; // last frame announced by the running clock
-    std::int64_t last_shown_us_ = 0;
-    // How long the listener takes to show a frame: frames are chosen that much ahead.
-    static constexpr std::int64_t kMaxShowLeadUs = 40000;
-    std::int64_t show_lead_us_ = 0;
     std::uint64_t open_generation_ = 0;
-    PlayStats stats_;
 
-    int focus_button_ = 0;
     std::optional<TMPBtnType> pressed_;
     bool pressed_inside_ = false;
 };

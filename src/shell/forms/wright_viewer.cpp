@@ -16,16 +16,15 @@
 
 #include "clips/avi_stream.h"
 #include "clips/forms/compression_dialog.h"
-#include "shell/forms/assign_db_form.h"
 #include "shell/forms/child_form.h"
 #include "shell/forms/child_windows.h"
 #include "shell/forms/cleanup_form.h"
-#include "shell/forms/default_titles_form.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/help_browser.h"
 #include "shell/forms/measurement_link.h"
 #include "shell/forms/time_bar.h"
 #include "shell/forms/titles_form.h"
+#include "shell/main_commands.h"
 #include "shell/window_placement.h"
 #include "support/fw_error.h"
 #include "support/settings_store.h"
@@ -40,11 +39,6 @@ const QString kOpen = QStringLiteral("Open");
 const QString kPresentation = QStringLiteral("Presentation");
 const QString kRecordReadyHint = QStringLiteral("Master Record Ready");
 const QString kRecordStopHint = QStringLiteral("Master Stop/Trigger");
-
-// Commands whose features this version does not have yet; they stay visible and disabled.
-constexpr const char* kUnavailableCommands[] = {
-    "OpenImager1",
-};
 
 int64_t NowMs()
 {
@@ -66,6 +60,20 @@ QString OpenFilter()
                           "BAY Files (*.bay *.BAY);;TIFF Files (*.tif *.TIF *.tiff *.TIFF);;"
                           "Signal Files (*.txt *.TXT *.asc *.ASC *.prn *.PRN *.csv *.CSV);;"
                           "All Files (*)");
+}
+
+// What the commands know of the current child.
+MainCommandFacts CurrentChildFacts(const TChildForm* current)
+{
+    MainCommandFacts facts;
+    if (!current)
+        return facts;
+    facts.current = true;
+    facts.current_saving = current->IsSaving();
+    facts.current_timed_clip = current->IsTimedClipWindow();
+    facts.quick_measure_allowed = current->QuickMeasureAllowed();
+    facts.signal_graph_allowed = current->SignalGraphAllowed();
+    return facts;
 }
 
 } // namespace
@@ -316,30 +324,24 @@ void TWrightViewer::UpdateCommands()
 {
     if (destroying_)
         return;
-    const bool children = !links_.empty();
-    actions_.at(QStringLiteral("CloseItem"))->setEnabled(children);
-    actions_.at(QStringLiteral("CloseAllItem"))->setEnabled(children);
-    actions_.at(QStringLiteral("CopyFrameItem"))->setEnabled(children);
-    actions_.at(QStringLiteral("DescriptorsItem"))->setEnabled(children);
-    actions_.at(QStringLiteral("CompressionOptions"))->setEnabled(current_ && !current_->IsSaving());
-    // Save As re-saves the clip of a clip window of its own, while it is not saving.
-    actions_.at(QStringLiteral("SaveAs"))
-        ->setEnabled(current_ && current_->IsTimedClipWindow() && !current_->IsSaving());
-    actions_.at(QStringLiteral("QMeasureItem"))
-        ->setEnabled(current_ && current_->QuickMeasureAllowed() && MeasurementFactory());
-    actions_.at(QStringLiteral("DeleteSourceFiles"))->setEnabled(!cleanup_.Empty());
-    for (const char* name : kUnavailableCommands)
-        actions_.at(QLatin1String(name))->setEnabled(false);
     BindMainSignalGraph();
-    const bool child_graphs = current_ && current_->SignalGraphAllowed() && SignalGraphAvailable();
-    actions_.at(QStringLiteral("SGraphItem"))->setEnabled(child_graphs || MainSignalGraph());
-    time_panel_->setEnabled(children);
+    MainCommandFacts facts = CurrentChildFacts(current_);
+    facts.children = !links_.empty();
+    facts.measurement_available = bool(MeasurementFactory());
+    facts.signal_graph_available = SignalGraphAvailable();
+    facts.main_graph = MainSignalGraph() != nullptr;
+    facts.source_files = !cleanup_.Empty();
     // Kind 1: an imager window whose recorder is idle; kind 2: one armed or recording.
-    record_button_->setEnabled(clock_.HasKind(1) || clock_.HasKind(2));
-    const bool armed = clock_.HasKind(2);
-    if (record_button_->isChecked() != armed) {
-        record_button_->setChecked(armed);
-        record_button_->setToolTip(armed ? kRecordStopHint : kRecordReadyHint);
+    facts.idle_imager = clock_.HasKind(1);
+    facts.armed_imager = clock_.HasKind(2);
+    const MainCommandStates states = MainCommandStatesFor(facts);
+    for (const auto& [name, on] : states.enabled)
+        actions_.at(name)->setEnabled(on);
+    time_panel_->setEnabled(states.time_panel);
+    record_button_->setEnabled(states.record_enabled);
+    if (record_button_->isChecked() != states.record_armed) {
+        record_button_->setChecked(states.record_armed);
+        record_button_->setToolTip(states.record_armed ? kRecordStopHint : kRecordReadyHint);
     }
 }
 
@@ -522,11 +524,6 @@ void TWrightViewer::CloseAllItemClick()
     UpdateCommands();
 }
 
-void TWrightViewer::Exit1Click()
-{
-    close();
-}
-
 bool TWrightViewer::EditDescriptors(TChildForm& child)
 {
     // One dialog for every child, made the first time it is needed.
@@ -535,36 +532,12 @@ bool TWrightViewer::EditDescriptors(TChildForm& child)
     return titles_form_->Edit(child, databases_);
 }
 
-void TWrightViewer::CompressionOptionsClick()
-{
-    if (current_)
-        current_->ChooseCompression();
-}
-
-void TWrightViewer::DefaultTitlesItemClick()
-{
-    TDefaultTitlesForm dialog(this);
-    dialog.Edit(databases_);
-}
-
-void TWrightViewer::AssignDatabaseFilesClick()
-{
-    TAssignDBForm dialog(this);
-    dialog.Edit(databases_);
-}
-
-void TWrightViewer::DescriptorsItemClick()
-{
-    if (current_)
-        current_->EditDescriptors();
-}
-
-void TWrightViewer::CopyFrameItemClick()
+void TWrightViewer::CurrentChildCommand(void (TChildForm::*command)())
 {
     if (!current_)
         return;
     try {
-        current_->CopyFrame();
+        (current_->*command)();
     } catch (const Error& error) {
         showError(error.message());
     }
@@ -605,26 +578,17 @@ void TWrightViewer::RecordBtnClick()
     }
 }
 
-void TWrightViewer::ShowHintsClick()
-{
-    show_hints_ = actions_.at(QStringLiteral("ShowHints"))->isChecked();
-}
-
 void TWrightViewer::SaveAsClick()
 {
-    if (current_ && current_->IsTimedClipWindow() && !current_->IsSaving())
+    if (SaveAsAllowed(CurrentChildFacts(current_)))
         current_->SaveAs();
-}
-
-void TWrightViewer::QMeasureItemClick()
-{
-    if (current_)
-        current_->OpenQuickMeasure();
 }
 
 void TWrightViewer::SGraphItemClick()
 {
-    if (current_ && current_->SignalGraphAllowed() && SignalGraphAvailable()) {
+    MainCommandFacts facts = CurrentChildFacts(current_);
+    facts.signal_graph_available = SignalGraphAvailable();
+    if (ChildSignalGraph(facts)) {
         current_->OpenSignalGraph();
         return;
     }
@@ -648,51 +612,9 @@ void TWrightViewer::TimeBarChange(int position)
     TransportDone();
 }
 
-void TWrightViewer::PlaySBClick()
+void TWrightViewer::Transport(void (MasterClock::*command)())
 {
-    clock_.Play();
-    TransportDone();
-}
-
-void TWrightViewer::RepeatSBClick()
-{
-    clock_.RepeatingPlay();
-    TransportDone();
-}
-
-void TWrightViewer::StopSBClick()
-{
-    clock_.Stop();
-    TransportDone();
-}
-
-void TWrightViewer::TZeroSBClick()
-{
-    clock_.StopAtTimeZero();
-    TransportDone();
-}
-
-void TWrightViewer::StartSBClick()
-{
-    clock_.JumpToStart();
-    TransportDone();
-}
-
-void TWrightViewer::EndSBClick()
-{
-    clock_.JumpToEnd();
-    TransportDone();
-}
-
-void TWrightViewer::StepSBClick()
-{
-    clock_.StepForward();
-    TransportDone();
-}
-
-void TWrightViewer::BackSBClick()
-{
-    clock_.StepBackward();
+    (clock_.*command)();
     TransportDone();
 }
 

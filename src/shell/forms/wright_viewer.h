@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -76,10 +77,7 @@ private:
     void BuildMenus();
     QWidget* BuildToolPanel();
     QWidget* BuildTimePanel();
-    QAction* MakeAction(const char* name, const QString& caption, void (TWrightViewer::*slot)());
-    QToolButton* MakeToolButton(QWidget* parent, const char* name, const QString& hint, QAction* action);
-    QToolButton* MakeTransportButton(
-        QWidget* parent, const char* name, const QString& hint, int icon, void (TWrightViewer::*slot)());
+    QAction* MakeAction(const char* name, const QString& caption, std::function<void()> handler);
 
     void ReadSettings();
     void WriteSettings();
@@ -102,32 +100,21 @@ private:
     void Open1Click();
     void CloseItemClick();
     void CloseAllItemClick();
-    void Exit1Click();
-    void CopyFrameItemClick();
-    void DescriptorsItemClick();
-    void DefaultTitlesItemClick();
-    void CompressionOptionsClick();
-    void AssignDatabaseFilesClick();
+    // Copy Frame, Descriptors, Video Save Options, Quick Measure: the current child's own.
+    void CurrentChildCommand(void (TChildForm::*command)());
+    // Default Titles and Assign Database Files: dialogs over the database lists.
+    template <typename Dialog> void EditDatabaseLists();
     bool EditDescriptors(TChildForm& child);
     void DeleteSourceFilesClick();
     void RecordBtnClick();
-    void ShowHintsClick();
     void HelpTopics1Click();
     void SaveAsClick();
-    void QMeasureItemClick();
     void SGraphItemClick();
     SignalGraphWindow* ShowMainSignalGraph();
     void BindMainSignalGraph();
     // Transport.
     void TimeBarChange(int position);
-    void PlaySBClick();
-    void RepeatSBClick();
-    void StopSBClick();
-    void TZeroSBClick();
-    void StartSBClick();
-    void EndSBClick();
-    void StepSBClick();
-    void BackSBClick();
+    void Transport(void (MasterClock::*command)());
     void TransportDone();
 
     SettingsStore& settings_;

@@ -8,49 +8,85 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include "shell/forms/assign_db_form.h"
+#include "shell/forms/child_form.h"
+#include "shell/forms/default_titles_form.h"
 #include "shell/forms/time_bar.h"
 
 // The main window's commands, tool bar and time panel.
 
 namespace fw {
 
-QAction* TWrightViewer::MakeAction(const char* name, const QString& caption, void (TWrightViewer::*slot)())
+namespace {
+
+QToolButton* MakeToolButton(QWidget* parent, const char* name, const QString& hint, QAction* action)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoRaise(true);
+    button->setIconSize(QSize(24, 24));
+    if (action) {
+        // The button follows its menu item's enabled state; its hint is its own.
+        auto* shared = new QAction(action->icon(), hint, button);
+        shared->setObjectName(QLatin1String(name) + QStringLiteral("Action"));
+        shared->setEnabled(action->isEnabled());
+        QObject::connect(shared, &QAction::triggered, action, &QAction::trigger);
+        QObject::connect(action, &QAction::enabledChanged, shared, &QAction::setEnabled);
+        button->setDefaultAction(shared);
+    }
+    button->setToolTip(hint);
+    return button;
+}
+
+} // namespace
+
+template <typename Dialog> void TWrightViewer::EditDatabaseLists()
+{
+    Dialog dialog(this);
+    dialog.Edit(databases_);
+}
+
+QAction* TWrightViewer::MakeAction(const char* name, const QString& caption, std::function<void()> handler)
 {
     auto* action = new QAction(caption, this);
     action->setObjectName(QLatin1String(name));
     // Commands of features still to come have no handler; they stay disabled.
-    if (slot)
-        connect(action, &QAction::triggered, this, slot);
+    if (handler)
+        connect(action, &QAction::triggered, this, std::move(handler));
     actions_[QLatin1String(name)] = action;
     return action;
 }
 
 void TWrightViewer::BuildCommands()
 {
-    MakeAction("Open1", QStringLiteral("&Open..."), &TWrightViewer::Open1Click);
+    auto own = [this](void (TWrightViewer::*slot)()) { return [this, slot] { (this->*slot)(); }; };
+    auto current
+        = [this](void (TChildForm::*command)()) { return [this, command] { CurrentChildCommand(command); }; };
+    MakeAction("Open1", QStringLiteral("&Open..."), own(&TWrightViewer::Open1Click));
     MakeAction("OpenImager1", QStringLiteral("&Attach Imager..."), nullptr);
-    MakeAction("CloseItem", QStringLiteral("&Close"), &TWrightViewer::CloseItemClick);
-    MakeAction("CloseAllItem", QStringLiteral("C&lose All"), &TWrightViewer::CloseAllItemClick);
-    MakeAction("SaveAs", QStringLiteral("&Save As..."), &TWrightViewer::SaveAsClick);
+    MakeAction("CloseItem", QStringLiteral("&Close"), own(&TWrightViewer::CloseItemClick));
+    MakeAction("CloseAllItem", QStringLiteral("C&lose All"), own(&TWrightViewer::CloseAllItemClick));
+    MakeAction("SaveAs", QStringLiteral("&Save As..."), own(&TWrightViewer::SaveAsClick));
     MakeAction("AssignDatabaseFiles", QStringLiteral("Assign &Database File(s)"),
-        &TWrightViewer::AssignDatabaseFilesClick);
+        own(&TWrightViewer::EditDatabaseLists<TAssignDBForm>));
     MakeAction(
-        "CompressionOptions", QStringLiteral("&Video Save Options"), &TWrightViewer::CompressionOptionsClick);
+        "CompressionOptions", QStringLiteral("&Video Save Options"), current(&TChildForm::ChooseCompression));
     MakeAction("DeleteSourceFiles", QStringLiteral("Delete Source &File(s)..."),
-        &TWrightViewer::DeleteSourceFilesClick);
-    MakeAction("Exit1", QStringLiteral("E&xit"), &TWrightViewer::Exit1Click);
-    MakeAction("CopyFrameItem", QStringLiteral("&Copy Frame"), &TWrightViewer::CopyFrameItemClick)
+        own(&TWrightViewer::DeleteSourceFilesClick));
+    MakeAction("Exit1", QStringLiteral("E&xit"), [this] { close(); });
+    MakeAction("CopyFrameItem", QStringLiteral("&Copy Frame"), current(&TChildForm::CopyFrame))
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    MakeAction("DefaultTitlesItem", QStringLiteral("&Default Titles..."),
+        own(&TWrightViewer::EditDatabaseLists<TDefaultTitlesForm>));
     MakeAction(
-        "DefaultTitlesItem", QStringLiteral("&Default Titles..."), &TWrightViewer::DefaultTitlesItemClick);
-    MakeAction(
-        "DescriptorsItem", QStringLiteral("&File Descriptors..."), &TWrightViewer::DescriptorsItemClick);
-    MakeAction("QMeasureItem", QStringLiteral("Quick &Measure..."), &TWrightViewer::QMeasureItemClick);
-    MakeAction("SGraphItem", QStringLiteral("Signal &Graphing..."), &TWrightViewer::SGraphItemClick);
-    QAction* hints = MakeAction("ShowHints", QStringLiteral("&Show Hints"), &TWrightViewer::ShowHintsClick);
+        "DescriptorsItem", QStringLiteral("&File Descriptors..."), current(&TChildForm::EditDescriptors));
+    MakeAction("QMeasureItem", QStringLiteral("Quick &Measure..."), current(&TChildForm::OpenQuickMeasure));
+    MakeAction("SGraphItem", QStringLiteral("Signal &Graphing..."), own(&TWrightViewer::SGraphItemClick));
+    QAction* hints = MakeAction("ShowHints", QStringLiteral("&Show Hints"), nullptr);
+    connect(hints, &QAction::triggered, this, [this](bool checked) { show_hints_ = checked; });
     hints->setCheckable(true);
     hints->setChecked(true);
-    MakeAction("HelpTopics1", QStringLiteral("&Help Topics"), &TWrightViewer::HelpTopics1Click);
+    MakeAction("HelpTopics1", QStringLiteral("&Help Topics"), own(&TWrightViewer::HelpTopics1Click));
 }
 
 void TWrightViewer::BuildMenus()
@@ -77,26 +113,6 @@ void TWrightViewer::BuildMenus()
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     add(help, { "HelpTopics1", "-", "ShowHints" });
-}
-
-QToolButton* TWrightViewer::MakeToolButton(
-    QWidget* parent, const char* name, const QString& hint, QAction* action)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoRaise(true);
-    button->setIconSize(QSize(24, 24));
-    if (action) {
-        // The button follows its menu item's enabled state; its hint is its own.
-        auto* shared = new QAction(action->icon(), hint, button);
-        shared->setObjectName(QLatin1String(name) + QStringLiteral("Action"));
-        shared->setEnabled(action->isEnabled());
-        connect(shared, &QAction::triggered, action, &QAction::trigger);
-        connect(action, &QAction::enabledChanged, shared, &QAction::setEnabled);
-        button->setDefaultAction(shared);
-    }
-    button->setToolTip(hint);
-    return button;
 }
 
 QWidget* TWrightViewer::BuildToolPanel()
@@ -148,19 +164,6 @@ QWidget* TWrightViewer::BuildToolPanel()
     return panel;
 }
 
-QToolButton* TWrightViewer::MakeTransportButton(
-    QWidget* parent, const char* name, const QString& hint, int icon, void (TWrightViewer::*slot)())
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    if (icon >= 0)
-        button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
-    connect(button, &QToolButton::clicked, this, slot);
-    return button;
-}
-
 QWidget* TWrightViewer::BuildTimePanel()
 {
     auto* panel = new QWidget(this);
@@ -168,28 +171,33 @@ QWidget* TWrightViewer::BuildTimePanel()
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(1);
-    row->addWidget(MakeTransportButton(panel, "StartSB", QStringLiteral("Jump to Start"),
-        QStyle::SP_MediaSkipBackward, &TWrightViewer::StartSBClick));
-    row->addWidget(MakeTransportButton(panel, "BackSB", QStringLiteral("Step Backward"),
-        QStyle::SP_MediaSeekBackward, &TWrightViewer::BackSBClick));
-    row->addWidget(MakeTransportButton(
-        panel, "StopSB", QStringLiteral("Stop"), QStyle::SP_MediaStop, &TWrightViewer::StopSBClick));
-    QToolButton* zero = MakeTransportButton(
-        panel, "TZeroSB", QStringLiteral("Stop at Time Zero"), -1, &TWrightViewer::TZeroSBClick);
-    zero->setText(QStringLiteral("0"));
-    row->addWidget(zero);
-    play_button_ = MakeTransportButton(
-        panel, "PlaySB", QStringLiteral("Play"), QStyle::SP_MediaPlay, &TWrightViewer::PlaySBClick);
+    auto transport = [this, panel, row](
+                         const char* name, const QString& hint, int icon, void (MasterClock::*command)()) {
+        auto* button = new QToolButton(panel);
+        button->setObjectName(QLatin1String(name));
+        button->setToolTip(hint);
+        button->setAutoRaise(true);
+        if (icon >= 0)
+            button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+        connect(button, &QToolButton::clicked, this, [this, command] { Transport(command); });
+        row->addWidget(button);
+        return button;
+    };
+    transport(
+        "StartSB", QStringLiteral("Jump to Start"), QStyle::SP_MediaSkipBackward, &MasterClock::JumpToStart);
+    transport(
+        "BackSB", QStringLiteral("Step Backward"), QStyle::SP_MediaSeekBackward, &MasterClock::StepBackward);
+    transport("StopSB", QStringLiteral("Stop"), QStyle::SP_MediaStop, &MasterClock::Stop);
+    transport("TZeroSB", QStringLiteral("Stop at Time Zero"), -1, &MasterClock::StopAtTimeZero)
+        ->setText(QStringLiteral("0"));
+    play_button_ = transport("PlaySB", QStringLiteral("Play"), QStyle::SP_MediaPlay, &MasterClock::Play);
     play_button_->setCheckable(true);
-    row->addWidget(play_button_);
-    repeat_button_ = MakeTransportButton(panel, "RepeatSB", QStringLiteral("Repeating Play"),
-        QStyle::SP_BrowserReload, &TWrightViewer::RepeatSBClick);
+    repeat_button_ = transport(
+        "RepeatSB", QStringLiteral("Repeating Play"), QStyle::SP_BrowserReload, &MasterClock::RepeatingPlay);
     repeat_button_->setCheckable(true);
-    row->addWidget(repeat_button_);
-    row->addWidget(MakeTransportButton(panel, "StepSB", QStringLiteral("Step Forward"),
-        QStyle::SP_MediaSeekForward, &TWrightViewer::StepSBClick));
-    row->addWidget(MakeTransportButton(panel, "EndSB", QStringLiteral("Jump to End"),
-        QStyle::SP_MediaSkipForward, &TWrightViewer::EndSBClick));
+    transport(
+        "StepSB", QStringLiteral("Step Forward"), QStyle::SP_MediaSeekForward, &MasterClock::StepForward);
+    transport("EndSB", QStringLiteral("Jump to End"), QStyle::SP_MediaSkipForward, &MasterClock::JumpToEnd);
 
     time_bar_ = new TimeBarSlider(panel);
     time_bar_->setObjectName(QStringLiteral("TimeBar"));

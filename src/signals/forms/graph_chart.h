@@ -7,8 +7,8 @@
 
 #include <qcustomplot.h>
 
-#include "signals/forms/graph_appearance.h"
-#include "signals/forms/graph_layout.h"
+#include "signals/graph_appearance.h"
+#include "signals/graph_layout.h"
 
 class QRubberBand;
 

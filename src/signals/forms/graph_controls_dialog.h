@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "signals/forms/graph_appearance.h"
+#include "signals/graph_appearance.h"
 
 class QCheckBox;
 class QDoubleSpinBox;

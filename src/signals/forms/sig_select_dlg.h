@@ -7,7 +7,7 @@
 #include <QStringList>
 
 #include "signals/forms/graph_chart.h"
-#include "signals/forms/sig_select_lists.h"
+#include "signals/sig_select_lists.h"
 
 class QCheckBox;
 class QListWidget;

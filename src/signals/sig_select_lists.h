@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "signals/forms/graph_layout.h"
+#include "signals/graph_layout.h"
 
 namespace fw {
 

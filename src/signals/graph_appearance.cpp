@@ -1,4 +1,4 @@
-#include "signals/forms/graph_appearance.h"
+#include "signals/graph_appearance.h"
 
 #include <QGuiApplication>
 #include <QPalette>

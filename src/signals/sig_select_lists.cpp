@@ -1,4 +1,4 @@
-#include "signals/forms/sig_select_lists.h"
+#include "signals/sig_select_lists.h"
 
 #include <algorithm>
 #include <numeric>

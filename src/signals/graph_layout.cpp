@@ -1,4 +1,4 @@
-#include "signals/forms/graph_layout.h"
+#include "signals/graph_layout.h"
 
 #include <algorithm>
 #include <cmath>
