@@ -188,10 +188,21 @@ TFWMediaPlayer::TFWMediaPlayer(QWidget* parent)
     setObjectName("MediaPlayer");
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &TFWMediaPlayer::OnTick);
+    SetPlayTimer(std::make_unique<SteadyPlayTimer>());
     resize(240, 30);
+}
+
+TFWMediaPlayer::~TFWMediaPlayer() = default;
+
+void TFWMediaPlayer::SetPlayTimer(std::unique_ptr<PlayTimer> timer)
+{
+    if (timer_)
+        timer_->Cancel();
+    timer_ = std::move(timer);
+    timer_->on_shot = [this] { OnTick(); };
+    last_shown_us_ = kNeverUs;
+    if (clock_.Running())
+        StartClock(false, std::nullopt);
 }
 
 QSize TFWMediaPlayer::sizeHint() const
@@ -199,10 +210,10 @@ QSize TFWMediaPlayer::sizeHint() const
     return { 240, 30 };
 }
 
-std::int64_t TFWMediaPlayer::NowUs()
+std::int64_t TFWMediaPlayer::NowUs() const
 {
     using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    return duration_cast<microseconds>(timer_->Now().time_since_epoch()).count();
 }
 
 // ---- commands ----
@@ -389,12 +400,12 @@ void TFWMediaPlayer::StartClock(bool from_play_start, std::optional<std::int64_t
     clock_starts_at_first_shot_ = !start_us.has_value();
     clock_serial_ = play.serial;
     play_shown_ = from == shown_frame_ ? from : from - 1;
-    timer_.start(0);
+    timer_->ShootIn(std::chrono::microseconds(0));
 }
 
 void TFWMediaPlayer::StopClock()
 {
-    timer_.stop();
+    timer_->Cancel();
     clock_.Stop();
 }
 
@@ -469,7 +480,7 @@ void TFWMediaPlayer::ScheduleNextShot(std::int64_t now_us)
 {
     std::int64_t wait_us = clock_.UsUntilNext(play_shown_, now_us + show_lead_us_);
     wait_us = std::max(wait_us, last_shown_us_ + SpacingUs() - now_us);
-    timer_.start(static_cast<int>(std::clamp<std::int64_t>((wait_us + 999) / 1000, 0, 24 * 3600 * 1000)));
+    timer_->ShootIn(std::chrono::microseconds(std::max<std::int64_t>(wait_us, 0)));
 }
 
 std::int64_t TFWMediaPlayer::SpacingUs() const

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
-#include <QTimer>
 #include <QWidget>
 
+#include "shell/play_timer.h"
 #include "shell/player_state.h"
 #include "shell/playing_clock.h"
 
@@ -26,6 +27,11 @@ public:
     };
 
     explicit TFWMediaPlayer(QWidget* parent = nullptr);
+    ~TFWMediaPlayer() override;
+
+    // Plays run on the system's steady clock unless another timer is given; a play in
+    // progress goes on from the frame on screen.
+    void SetPlayTimer(std::unique_ptr<PlayTimer> timer);
 
     // Starts at frame 0, which the owner is taken to show already. Throws fw::Error for a clip
     // without frames.
@@ -121,7 +127,7 @@ private:
     void ShowPosition();
     void SendNotify(NotifyResult result);
     static CommandKind KindOf(TMPBtnType button);
-    static std::int64_t NowUs();
+    std::int64_t NowUs() const;
 
     int VisibleCount() const;
     QRect CellRect(int slot, int count) const;
@@ -133,14 +139,16 @@ private:
 
     PlayerState state_;
     PlayingClock clock_;
-    QTimer timer_;
+    std::unique_ptr<PlayTimer> timer_;
     double frames_per_second_ = PlayingClock::kFallbackFramesPerSecond;
     int min_spacing_ms_ = 16;
     std::uint64_t clock_serial_ = 0;
     bool clock_starts_at_first_shot_ = false;
     int shown_frame_ = -1; // last frame the listener was told to show
     int play_shown_ = -1; // last frame announced by the running clock
-    std::int64_t last_shown_us_ = 0;
+    // Before the first frame of a play, and after a change of clock, no frame holds the next back.
+    static constexpr std::int64_t kNeverUs = INT64_MIN / 2;
+    std::int64_t last_shown_us_ = kNeverUs;
     // How long the listener takes to show a frame: frames are chosen that much ahead.
     static constexpr std::int64_t kMaxShowLeadUs = 40000;
     std::int64_t show_lead_us_ = 0;
