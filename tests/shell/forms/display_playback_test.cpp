@@ -202,7 +202,7 @@ void DisplayPlaybackTest::loopItemsSetThePlayersLoopFromTheFrameBar()
 
     form->SetPlaybackSpeed(8000);
     QVERIFY(player->Press(TMPBtnType::btPlay));
-    QTRY_COMPARE_WITH_TIMEOUT(player->Mode(), PlayerMode::Stopped, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(player->Mode(), PlayerMode::Stopped, 30000);
     QCOMPARE(form->CurrentIndex(), 20);
 
     // A start after the end is not a loop: the player keeps its loop.
