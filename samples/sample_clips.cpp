@@ -15,6 +15,11 @@ using Colour = Canvas::Colour;
 
 constexpr Colour kWhite { 255, 255, 255 };
 
+// Clips the program writes from frames carry 15 frames per second in their AVI headers and their
+// true rate in the descriptor block; the samples are written the same way, so they play as slow
+// motion like every clip the program saves.
+constexpr int kHeaderFramesPerSecond = 15;
+
 std::string numbered(const char* format, int value)
 {
     char text[32];
@@ -247,26 +252,24 @@ std::vector<SampleClip> sampleClips()
 {
     std::vector<SampleClip> clips;
 
-    clips.push_back({ "Falling Ball.avi", { 512, 384, falling_ball::kFramesPerSecond, 3, ClipCodec::Mjpeg },
-        300,
+    clips.push_back({ "Falling Ball.avi", { 512, 384, kHeaderFramesPerSecond, 3, ClipCodec::Mjpeg }, 300,
         descriptorFor(falling_ball::kFramesPerSecond, falling_ball::impactFrame(), "1/2000", "Falling Ball"),
         falling_ball::paint });
 
     constexpr int kPendulumFrames = 250;
     auto angles = std::make_shared<std::vector<double>>(pendulum::angles(kPendulumFrames));
     clips.push_back({ "Pendulum.avi",
-        { pendulum::kWidth, pendulum::kHeight, pendulum::kFramesPerSecond, 1, ClipCodec::RawDib },
+        { pendulum::kWidth, pendulum::kHeight, kHeaderFramesPerSecond, 1, ClipCodec::RawDib },
         kPendulumFrames, descriptorFor(pendulum::kFramesPerSecond, 0, "1/1000", "Pendulum"),
         [angles](int index) { return pendulum::paint(index, (*angles)[index]); } });
 
     clips.push_back({ "Spinning Disc.kfs",
-        { spinning_disc::kWidth, spinning_disc::kHeight, spinning_disc::kFramesPerSecond, 3,
-            ClipCodec::Mjpeg },
-        400, descriptorFor(spinning_disc::kFramesPerSecond, 200, "1/10000", "Spinning Disc"),
+        { spinning_disc::kWidth, spinning_disc::kHeight, kHeaderFramesPerSecond, 3, ClipCodec::Mjpeg }, 400,
+        descriptorFor(spinning_disc::kFramesPerSecond, 200, "1/10000", "Spinning Disc"),
         spinning_disc::paint });
 
     clips.push_back({ "Thrown Ball.avi",
-        { thrown_ball::kWidth, thrown_ball::kHeight, thrown_ball::kFramesPerSecond, 3, ClipCodec::Mjpeg },
+        { thrown_ball::kWidth, thrown_ball::kHeight, kHeaderFramesPerSecond, 3, ClipCodec::Mjpeg },
         thrown_ball::kFrameCount, descriptorFor(thrown_ball::kFramesPerSecond, 0, "1/5000", "Thrown Ball"),
         thrown::paint });
     return clips;

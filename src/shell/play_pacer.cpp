@@ -54,11 +54,11 @@ void PlayPacer::LearnShowTime(std::int64_t took_us)
     show_lead_us_ = (show_lead_us_ * 3 + sample_us) / 4;
 }
 
-int PlayPacer::WaitMs(std::int64_t now_us) const
+std::int64_t PlayPacer::WaitUs(std::int64_t now_us) const
 {
     std::int64_t wait_us = clock_.UsUntilNext(play_shown_, now_us + show_lead_us_);
     wait_us = std::max(wait_us, last_shown_us_ + SpacingUs() - now_us);
-    return static_cast<int>(std::clamp<std::int64_t>((wait_us + 999) / 1000, 0, 24 * 3600 * 1000));
+    return std::clamp<std::int64_t>(wait_us, 0, std::int64_t { 24 } * 3600 * 1000 * 1000);
 }
 
 std::int64_t PlayPacer::NextPassStartUs(std::int64_t now_us) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <climits>
 #include <optional>
 
 #include "shell/player_state.h"
@@ -45,8 +46,10 @@ public:
     PlayShot Shot(std::int64_t now_us, int play_rate);
     // Showing the last frame took this long.
     void LearnShowTime(std::int64_t took_us);
-    // Milliseconds until the next shot is worth taking.
-    int WaitMs(std::int64_t now_us) const;
+    // Microseconds until the next shot is worth taking.
+    std::int64_t WaitUs(std::int64_t now_us) const;
+    // After a change of clock no frame shown earlier holds the next one back.
+    void ForgetLastShown() { last_shown_us_ = kNeverUs; }
     // When the next pass of a repeating play starts, the pass having ended by now_us.
     std::int64_t NextPassStartUs(std::int64_t now_us) const;
 
@@ -67,7 +70,9 @@ private:
     bool starts_at_first_shot_ = false;
     int min_spacing_ms_ = 16;
     int play_shown_ = -1; // last frame announced by this play
-    std::int64_t last_shown_us_ = 0;
+    // Before the first frame of a play no frame holds the next back.
+    static constexpr std::int64_t kNeverUs = INT64_MIN / 2;
+    std::int64_t last_shown_us_ = kNeverUs;
     std::int64_t show_lead_us_ = 0;
     PlayStats stats_;
 };

@@ -62,6 +62,7 @@ protected:
         reference_ = test::referenceFrames(path_, kWidth, kHeight);
         ASSERT_EQ(reference_.size(), size_t(kFrames));
     }
+    void TearDown() override { installPrompt(nullptr); }
 
     void setDescriptor(const std::string& block)
     {
@@ -290,6 +291,7 @@ protected:
         ensureApplication();
         ASSERT_TRUE(dir_.isValid());
     }
+    void TearDown() override { installPrompt(nullptr); }
 
     // Scatters every frame of `stream` as bitmap files into a new folder and returns it.
     QString scatterBitmaps(TAVIFAVI& stream, const char* name)

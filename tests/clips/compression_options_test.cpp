@@ -106,7 +106,12 @@ TEST(AviEncodersTest, QualityMapsOntoTheWholeQuantiserScale)
     EXPECT_EQ(QuantiserForQuality(uint32_t(-5)), 1);
 }
 
-TEST(CompressionChooserTest, StreamAsksInstalledChooserAndMarksOptionsConfirmed)
+class CompressionChooserTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetCompressionChooser(nullptr); }
+};
+
+TEST_F(CompressionChooserTest, StreamAsksInstalledChooserAndMarksOptionsConfirmed)
 {
     TAVISTREAM stream("AVI");
     SetCompressionChooser(nullptr);
@@ -130,7 +135,6 @@ TEST(CompressionChooserTest, StreamAsksInstalledChooserAndMarksOptionsConfirmed)
     stream.CompressOptions().options_ok = false;
     EXPECT_FALSE(stream.ChooseCompression(nullptr));
     EXPECT_FALSE(stream.CompressOptions().options_ok);
-    SetCompressionChooser(nullptr);
 }
 
 } // namespace

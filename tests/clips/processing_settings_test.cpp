@@ -103,7 +103,12 @@ TEST(SettingsConnection, CaptionAndDisconnect)
     EXPECT_FALSE(settings.DisconnectEnabled());
 }
 
-TEST(IpsFile, WritesOnlyEnabledControls)
+class IpsFile : public ::testing::Test {
+protected:
+    void TearDown() override { installPrompt(nullptr); }
+};
+
+TEST_F(IpsFile, WritesOnlyEnabledControls)
 {
     ProcessingSettings settings;
     settings.HandOverNumber(SettingsNumber::Brightness, 275);
@@ -115,7 +120,7 @@ TEST(IpsFile, WritesOnlyEnabledControls)
                    "[ComboBoxes]\r\nFilter=Clip\r\n\r\n[CheckBoxes]\r\nMirror=1\r\n"));
 }
 
-TEST(IpsFile, RoundTripsEveryEnabledValue)
+TEST_F(IpsFile, RoundTripsEveryEnabledValue)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("nested/deeper/run.ips");
@@ -140,7 +145,7 @@ TEST(IpsFile, RoundTripsEveryEnabledValue)
     EXPECT_EQ(LoadError(path, read), QString());
 }
 
-TEST(IpsFile, ScalesBarsAndTakesTextsAsWritten)
+TEST_F(IpsFile, ScalesBarsAndTakesTextsAsWritten)
 {
     ProcessingSettings settings = FullSettings();
     ASSERT_TRUE(
@@ -164,7 +169,7 @@ TEST(IpsFile, ScalesBarsAndTakesTextsAsWritten)
     EXPECT_FALSE(no_crop.Checked(SettingsCheck::CroppingCB) || no_crop.Checked(SettingsCheck::ResizeCB));
 }
 
-TEST(IpsFile, HostileFilesFailCleanlyAndKeepWhatWasRead)
+TEST_F(IpsFile, HostileFilesFailCleanlyAndKeepWhatWasRead)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("bad.ips");
@@ -202,7 +207,7 @@ TEST(IpsFile, HostileFilesFailCleanlyAndKeepWhatWasRead)
     }
 }
 
-TEST(IpsFile, WindowlessRunsAndButtonsUseTheConnectedFile)
+TEST_F(IpsFile, WindowlessRunsAndButtonsUseTheConnectedFile)
 {
     QTemporaryDir dir;
     ScriptedPrompt prompt;

@@ -4,12 +4,13 @@
 #include <condition_variable>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
-#include <thread>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
@@ -41,6 +42,32 @@ bool waitFor(const std::function<bool()>& condition, int timeout_ms = 30000)
     }
     return true;
 }
+
+// Catches the first call a save worker sends to this thread and runs `action` in its place,
+// before the call runs: the worker is waiting for that call's answer all along.
+class WorkerCallCatcher : public QObject {
+public:
+    explicit WorkerCallCatcher(std::function<void()> action)
+        : action_(std::move(action))
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~WorkerCallCatcher() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        // The worker's calls are the only events of a registered type here.
+        if (!action_ || event->type() < QEvent::User || event->type() > QEvent::MaxUser)
+            return false;
+        std::function<void()> action = std::move(action_);
+        action_ = nullptr;
+        action();
+        return true;
+    }
+
+private:
+    std::function<void()> action_;
+};
 
 // A frame source of grey ramps; `on_frame` may change or refuse a frame (it runs on the saving
 // thread).
@@ -330,12 +357,16 @@ TEST_F(SaveThreadTest, FramesThatChangeShapeOrFailEndWithAClearCodeAndNoFile)
 TEST_F(SaveThreadTest, ClosingTheStreamDuringASaveStopsItWithoutWaitingForTheWindow)
 {
     SaveLog log;
-    {
-        TestSource source(50);
-        source.StartSave(1, "Video Clip File", path("k.avi"), log.progress(), log.doneHandler());
-        // No events are processed: the worker waits for its first progress answer.
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    auto source = std::make_unique<TestSource>(50);
+    source->StartSave(1, "Video Clip File", path("k.avi"), log.progress(), log.doneHandler());
+    // The worker's first progress report has reached this thread, so the worker waits for the
+    // answer; the stream goes before anyone answers.
+    bool closed = false;
+    WorkerCallCatcher catcher([&] {
+        source.reset();
+        closed = true;
+    });
+    ASSERT_TRUE(waitFor([&] { return closed; }));
     QCoreApplication::processEvents();
     EXPECT_FALSE(log.done);
     EXPECT_TRUE(log.percents.empty());

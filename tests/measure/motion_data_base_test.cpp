@@ -160,7 +160,12 @@ TEST(ObjectCoordinates, ScaleToDisplayUnitsAndSubtractTheFixedReference)
     EXPECT_FLOAT_EQ(*ColumnOf(point, "X").Value(4), 50.0f - 10.0f + 100.0f);
 }
 
-TEST(MovingReference, GivesNoValueOnFramesWithoutAReferenceSample)
+class MovingReference : public ::testing::Test {
+protected:
+    void TearDown() override { installPrompt(nullptr); }
+};
+
+TEST_F(MovingReference, GivesNoValueOnFramesWithoutAReferenceSample)
 {
     TMotionDataBase db;
     TObjDef& hub = db.NewObject(SampleClass::Point);
@@ -187,7 +192,7 @@ TEST(MovingReference, GivesNoValueOnFramesWithoutAReferenceSample)
     EXPECT_FALSE(ColumnOf(tip, "X").Value(1));
 }
 
-TEST(MovingReference, DeletingTheReferenceObjectFallsBackToTheImagePoint)
+TEST_F(MovingReference, DeletingTheReferenceObjectFallsBackToTheImagePoint)
 {
     ScriptedPrompt prompt;
     installPrompt(&prompt);

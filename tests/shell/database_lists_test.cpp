@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -113,9 +112,14 @@ TEST_F(DatabaseListsTest, ChangedFilesAreReloadedAndVanishedOnesTolerated)
     lists.RefreshSectionNames(0);
     lists.SetChecked(0, "Operators", true);
     lists.SetBuiltIn(DatabaseLists::kDefaultTitles, { { "Operator", "(staff.ini)[Operators]op7" } });
-    QThread::msleep(20);
     ASSERT_TRUE(writeText(staff_, "[Operators]\nop7=Weekend\n[Sites]\nA=North\n"));
-    QFile(staff_).setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    {
+        // A later time than the first write's, however quickly the two writes came.
+        QFile changed(staff_);
+        ASSERT_TRUE(changed.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(
+            changed.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+    }
     lists.Refresh();
     EXPECT_EQ(lists.ResolveDefaultTitle(0), "Weekend");
 

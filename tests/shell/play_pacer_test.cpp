@@ -26,7 +26,7 @@ TEST(PlayPacer, TheFrameOnScreenIsNotShownAgainAndLateFramesAreSkipped)
     PlayShot shot = pacer.Shot(kT0, kRate);
     EXPECT_FALSE(shot.show_frame);
     EXPECT_FALSE(shot.finished);
-    EXPECT_EQ(pacer.WaitMs(kT0), 10);
+    EXPECT_EQ(pacer.WaitUs(kT0), 10'000);
 
     shot = pacer.Shot(kT0 + kFrameUs, kRate);
     EXPECT_EQ(shot.show_frame, 1);
@@ -36,7 +36,7 @@ TEST(PlayPacer, TheFrameOnScreenIsNotShownAgainAndLateFramesAreSkipped)
     EXPECT_EQ(pacer.Stats().shown, 2);
     EXPECT_EQ(pacer.Stats().skipped, 2);
     EXPECT_DOUBLE_EQ(pacer.Stats().max_late_us, 5'000.0);
-    EXPECT_EQ(pacer.WaitMs(kT0 + 4 * kFrameUs + 5'000), 5);
+    EXPECT_EQ(pacer.WaitUs(kT0 + 4 * kFrameUs + 5'000), 5'000);
 
     pacer.ResetStats();
     EXPECT_EQ(pacer.Stats().shown, 0);
@@ -73,7 +73,7 @@ TEST(PlayPacer, FramesDueSoonerThanTheSpacingWait)
     const PlayShot early = pacer.Shot(kT0 + 2 * kFrameUs, kRate);
     EXPECT_TRUE(early.early);
     EXPECT_FALSE(early.show_frame);
-    EXPECT_EQ(pacer.WaitMs(kT0 + 2 * kFrameUs), 15);
+    EXPECT_EQ(pacer.WaitUs(kT0 + 2 * kFrameUs), 15'000);
     EXPECT_EQ(pacer.Shot(kT0 + kFrameUs + 25'000, kRate).show_frame, 3);
     EXPECT_EQ(pacer.Stats().skipped, 1);
 
@@ -114,6 +114,23 @@ TEST(PlayPacer, PassesFollowOnWithoutDriftUnlessStalled)
     EXPECT_EQ(pacer.NextPassStartUs(end_us + 3'000), end_us);
     // Later than a whole pass: it starts now.
     EXPECT_EQ(pacer.NextPassStartUs(end_us + 6 * kFrameUs), end_us + 6 * kFrameUs);
+}
+
+} // namespace
+} // namespace fw
+
+namespace fw {
+namespace {
+
+TEST(PlayPacer, NoEarlierFrameHoldsBackTheFirstFrameOfAClockStartingAtZero)
+{
+    PlayPacer pacer;
+    pacer.SetMinimumSpacingMs(16);
+    pacer.Start(2, 9, 100.0, 1000, 1, -1, std::int64_t { 0 });
+    EXPECT_EQ(pacer.Shot(0, 1000).show_frame, 2);
+    // The spacing holds from the frame just shown.
+    pacer.ForgetLastShown();
+    EXPECT_EQ(pacer.Shot(10'000, 1000).show_frame, 3);
 }
 
 } // namespace

@@ -45,13 +45,6 @@ template <typename Work> auto WhileServing(Work work)
     return result.get();
 }
 
-void ServeFor(int ms)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < until)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 // Counts what the running program is asked to do.
 struct Requests {
     explicit Requests(SingleInstance& instance)
@@ -123,13 +116,16 @@ TEST_F(SingleInstanceTest, BusyFirstProgramGetsNothingAndTheSecondStillEnds)
     ASSERT_TRUE(first.Listen());
     Requests requests(first);
     // This thread serves no events while the second start waits: the first program is busy.
-    const auto started = std::chrono::steady_clock::now();
+    // The second start gives up on its own; the limit here only keeps a fault from hanging.
     auto second = std::async(std::launch::async,
         [&] { return SingleInstance::HandOver(name_, QStringLiteral("/late.avi"), 500, 300); });
+    ASSERT_EQ(second.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(second.get(), Result::Busy);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
-    ServeFor(300);
-    EXPECT_EQ(requests.files.size(), 0);
+    // Once the first program serves again, it has the abandoned connection to deal with before
+    // the next start's: that one is all it opens.
+    EXPECT_EQ(WhileServing([&] { return SingleInstance::HandOver(name_, QStringLiteral("/next.avi")); }),
+        Result::Delivered);
+    EXPECT_EQ(requests.files, QStringList { QStringLiteral("/next.avi") });
 }
 
 TEST_F(SingleInstanceTest, MalformedRequestsAreDroppedUnanswered)
@@ -142,15 +138,16 @@ TEST_F(SingleInstanceTest, MalformedRequestsAreDroppedUnanswered)
         const QByteArray answer = WhileServing([&] {
             QLocalSocket socket;
             socket.connectToServer(name_);
-            if (!socket.waitForConnected(1000))
+            if (!socket.waitForConnected(30000))
                 return QByteArray("no connection");
             socket.write(request);
-            socket.waitForBytesWritten(1000);
+            socket.waitForBytesWritten(30000);
             QByteArray all;
-            while (socket.waitForReadyRead(1000))
+            while (socket.waitForReadyRead(30000)) // the program hangs up on a bad request
                 all += socket.readAll();
             return all + socket.readAll();
         });
+        EXPECT_NE(answer, QByteArray("no connection"));
         EXPECT_FALSE(answer.contains(kHandOverAck)) << request.left(20).constData();
     }
     EXPECT_EQ(requests.files.size(), 0);

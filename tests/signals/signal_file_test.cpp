@@ -16,6 +16,8 @@ namespace {
 
 class SignalFileTest : public ::testing::Test {
 protected:
+    void TearDown() override { SetSigInfoAsker({}); }
+
     QString Write(const QString& name, const QByteArray& bytes)
     {
         const QString path = dir_.filePath(name);

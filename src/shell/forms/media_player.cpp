@@ -182,10 +182,21 @@ TFWMediaPlayer::TFWMediaPlayer(QWidget* parent)
     setObjectName("MediaPlayer");
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &TFWMediaPlayer::OnTick);
+    SetPlayTimer(std::make_unique<SteadyPlayTimer>());
     resize(240, 30);
+}
+
+TFWMediaPlayer::~TFWMediaPlayer() = default;
+
+void TFWMediaPlayer::SetPlayTimer(std::unique_ptr<PlayTimer> timer)
+{
+    if (timer_)
+        timer_->Cancel();
+    timer_ = std::move(timer);
+    timer_->on_shot = [this] { OnTick(); };
+    pacer_.ForgetLastShown();
+    if (clock_.Running())
+        StartClock(false, std::nullopt);
 }
 
 QSize TFWMediaPlayer::sizeHint() const
@@ -193,10 +204,10 @@ QSize TFWMediaPlayer::sizeHint() const
     return { 240, 30 };
 }
 
-std::int64_t TFWMediaPlayer::NowUs()
+std::int64_t TFWMediaPlayer::NowUs() const
 {
     using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    return duration_cast<microseconds>(timer_->Now().time_since_epoch()).count();
 }
 
 // ---- commands ----
@@ -346,12 +357,12 @@ void TFWMediaPlayer::StartClock(bool from_play_start, std::optional<std::int64_t
     const int from = from_play_start ? play.from_frame : state_.Position();
     pacer_.Start(
         from, play.to_frame, frames_per_second_, state_.PlayRate(), play.serial, shown_frame_, start_us);
-    timer_.start(0);
+    timer_->ShootIn(std::chrono::microseconds(0));
 }
 
 void TFWMediaPlayer::StopClock()
 {
-    timer_.stop();
+    timer_->Cancel();
     pacer_.Stop();
 }
 
@@ -363,7 +374,7 @@ void TFWMediaPlayer::OnTick()
     std::int64_t now_us = NowUs();
     const PlayShot shot = pacer_.Shot(now_us, state_.PlayRate());
     if (shot.early) {
-        timer_.start(pacer_.WaitMs(now_us));
+        timer_->ShootIn(std::chrono::microseconds(pacer_.WaitUs(now_us)));
         return;
     }
     if (shot.show_frame) {
@@ -380,7 +391,7 @@ void TFWMediaPlayer::OnTick()
     if (shot.finished)
         FinishPass(now_us);
     else
-        timer_.start(pacer_.WaitMs(now_us));
+        timer_->ShootIn(std::chrono::microseconds(pacer_.WaitUs(now_us)));
 }
 
 void TFWMediaPlayer::FinishPass(std::int64_t now_us)

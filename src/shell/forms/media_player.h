@@ -1,14 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
-#include <QTimer>
 #include <QWidget>
 
 #include "shell/play_pacer.h"
 #include "shell/player_button_row.h"
 #include "shell/player_commands.h"
+#include "shell/play_timer.h"
 #include "shell/player_state.h"
 
 namespace fw {
@@ -22,6 +23,11 @@ public:
     using PlayStats = fw::PlayStats;
 
     explicit TFWMediaPlayer(QWidget* parent = nullptr);
+    ~TFWMediaPlayer() override;
+
+    // Plays run on the system's steady clock unless another timer is given; a play in
+    // progress goes on from the frame on screen.
+    void SetPlayTimer(std::unique_ptr<PlayTimer> timer);
 
     // Starts at frame 0, which the owner is taken to show already. Throws fw::Error for a clip
     // without frames.
@@ -107,14 +113,14 @@ private:
     void FinishPass(std::int64_t now_us);
     void ShowPosition();
     void SendNotify(NotifyResult result);
-    static std::int64_t NowUs();
+    std::int64_t NowUs() const;
 
     void PressFromUser(TMPBtnType button);
 
     PlayerState state_;
     PlayerButtonRow row_ { state_ };
     PlayPacer pacer_;
-    QTimer timer_;
+    std::unique_ptr<PlayTimer> timer_;
     double frames_per_second_ = PlayingClock::kFallbackFramesPerSecond;
     int shown_frame_ = -1; // last frame the listener was told to show
     std::uint64_t open_generation_ = 0;

@@ -40,11 +40,6 @@ const QString kPresentation = QStringLiteral("Presentation");
 const QString kRecordReadyHint = QStringLiteral("Master Record Ready");
 const QString kRecordStopHint = QStringLiteral("Master Stop/Trigger");
 
-int64_t NowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 QRect ScreenOf(const QWidget& widget)
 {
@@ -280,7 +275,8 @@ void TWrightViewer::Timer()
         DispatchOpenQueue();
         clock_.MarkRangeStale();
     }
-    const int64_t now = NowMs();
+    using namespace std::chrono;
+    const int64_t now = duration_cast<milliseconds>(now_().time_since_epoch()).count();
     const MasterClock::TickResult tick = clock_.Tick(now);
     if (tick.range_recomputed || tick.children_dropped)
         AfterRangeChanged();

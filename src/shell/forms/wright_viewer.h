@@ -13,6 +13,7 @@
 #include "shell/database_lists.h"
 #include "shell/master_clock.h"
 #include "shell/open_dispatch.h"
+#include "support/steady_now.h"
 
 class QAction;
 class QActionGroup;
@@ -54,6 +55,8 @@ public:
 
     // The master timer's tick; public so that tests can step the clock.
     void Timer();
+    // The clock the ticks read; the system's steady clock unless a test sets its own.
+    void SetClock(SteadyNow now) { now_ = std::move(now); }
     // The active form changed (the application's focus window).
     void ActiveFormChanged(QWidget* form);
     // Whether hints (tool tips) show anywhere in the program.
@@ -126,6 +129,7 @@ private:
     std::vector<std::unique_ptr<ChildLink>> retired_;
     TChildForm* current_ = nullptr;
     QTimer master_timer_;
+    SteadyNow now_ = RealSteadyNow;
     bool busy_ = false;
     bool destroying_ = false;
     bool show_hints_ = true;

@@ -58,8 +58,15 @@ bool nearly(double value, double expected)
 class ThrownBallMeasureTest : public QObject {
     Q_OBJECT
 private slots:
+    void cleanup();
     void sheetAgreesWithTheExactFlight();
 };
+
+void ThrownBallMeasureTest::cleanup()
+{
+    SetMeasurementWindowFactory(nullptr);
+    installPrompt(nullptr);
+}
 
 void ThrownBallMeasureTest::sheetAgreesWithTheExactFlight()
 {
@@ -155,8 +162,6 @@ void ThrownBallMeasureTest::sheetAgreesWithTheExactFlight()
     QCOMPARE(ay->UnitLabel(), QString("G"));
 
     display.reset();
-    SetMeasurementWindowFactory(nullptr);
-    installPrompt(nullptr);
 }
 
 QTEST_MAIN(ThrownBallMeasureTest)

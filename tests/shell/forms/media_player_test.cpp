@@ -1,18 +1,23 @@
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QToolTip>
 #include <QtTest>
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
+#include <memory>
+#include <numeric>
+#include <optional>
 #include <vector>
 
 #include "shell/forms/media_player.h"
+#include "shell/manual_clock.h"
 #include "support/fw_error.h"
 #include "support/user_prompt.h"
 
 using namespace fw;
+using fw::test::ManualPlayTimer;
+using fw::test::UseManualPlayTimer;
+using namespace std::chrono_literals;
 using B = TMPBtnType;
 
 namespace {
@@ -54,8 +59,15 @@ void OpenSettled(TFWMediaPlayer& bar, int length_frames, double frames_per_secon
 {
     QSignalSpy opened(&bar, &TFWMediaPlayer::notified);
     bar.Open(length_frames, frames_per_second);
-    QVERIFY(opened.wait(1000));
+    QVERIFY(opened.wait(10000));
     QCOMPARE(opened.count(), 1);
+}
+
+std::vector<int> Range(int from, int to)
+{
+    std::vector<int> frames(std::size_t(to - from + 1));
+    std::iota(frames.begin(), frames.end(), from);
+    return frames;
 }
 
 // Centre of the n-th visible cell of a 240-pixel bar showing seven buttons.
@@ -71,6 +83,7 @@ class MediaPlayerTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { installPrompt(nullptr); }
     void playReachesTheEndOnTimeAndNotifies();
     void repeatingPlayWrapsToTheLoopStart();
     void stepsAndSeeksShowExactlyTheFrame();
@@ -87,60 +100,70 @@ void MediaPlayerTest::playReachesTheEndOnTimeAndNotifies()
 {
     TFWMediaPlayer bar;
     QCOMPARE(bar.size(), QSize(240, 30));
+    ManualPlayTimer& timer = UseManualPlayTimer(bar);
     OpenSettled(bar, 20, 100.0);
     bar.SetPlayRate(8000); // 800 frames a second: 25 ms for the clip
     bar.SetMinimumFrameSpacing(0);
     bar.Seek(19); // at the end: the play rewinds to the start
     QSignalSpy positions(&bar, &TFWMediaPlayer::positionChanged);
     QSignalSpy notified(&bar, &TFWMediaPlayer::notified);
-    QElapsedTimer elapsed;
-    elapsed.start();
+    const auto start = timer.Now();
     QVERIFY(bar.Press(B::btPlay));
     QCOMPARE(bar.Mode(), PlayerMode::Playing);
     QVERIFY(!bar.State().Button(B::btPlay).enabled);
     QVERIFY(bar.State().Button(B::btStop).enabled);
-    QVERIFY(notified.wait(2000));
-    QVERIFY(elapsed.nsecsElapsed() >= 25'000'000); // never ends before its time
-
+    // The last frame is due at 23.75 ms and has its full interval: the play never ends early.
+    timer.RunUntil(start + 25ms - 1us);
+    QCOMPARE(Frames(positions), Range(0, 19));
+    QCOMPARE(notified.count(), 0);
+    QCOMPARE(bar.Mode(), PlayerMode::Playing);
+    timer.RunFor(1us);
     QCOMPARE(Results(notified), std::vector { NotifyResult::Successful });
-    const std::vector<int> frames = Frames(positions);
-    QVERIFY(!frames.empty());
-    QCOMPARE(frames.front(), 0);
-    QCOMPARE(frames.back(), 19);
-    QVERIFY(std::is_sorted(frames.begin(), frames.end()));
+    QVERIFY(!timer.Pending());
+
     QCOMPARE(bar.Position(), 19);
     QCOMPARE(bar.Mode(), PlayerMode::Stopped);
-    QCOMPARE(bar.Stats().shown, static_cast<int>(frames.size()));
-    QCOMPARE(bar.Stats().shown + bar.Stats().skipped, 20);
-    QVERIFY(bar.Stats().max_late_us >= 0);
+    // Every shot came on time, so every frame was shown at its due time.
+    QCOMPARE(bar.Stats().shown, 20);
+    QCOMPARE(bar.Stats().skipped, 0);
+    QCOMPARE(bar.Stats().max_late_us, 0.0);
     // The bar is ready for the next play.
     QVERIFY(bar.State().Button(B::btPlay).enabled);
     QVERIFY(!bar.State().Button(B::btStop).enabled);
+
+    // On the system's clock the same play runs to its end too.
+    bar.SetPlayTimer(std::make_unique<SteadyPlayTimer>());
+    positions.clear();
+    notified.clear();
+    QVERIFY(bar.Press(B::btPlay));
+    QVERIFY(notified.wait(30000));
+    QCOMPARE(Results(notified), std::vector { NotifyResult::Successful });
+    QCOMPARE(Frames(positions).back(), 19);
+    QCOMPARE(bar.Stats().shown + bar.Stats().skipped, 20);
 }
 
 void MediaPlayerTest::repeatingPlayWrapsToTheLoopStart()
 {
     TFWMediaPlayer bar;
+    ManualPlayTimer& timer = UseManualPlayTimer(bar);
     OpenSettled(bar, 30, 1000.0);
     bar.SetMinimumFrameSpacing(0);
     bar.SetLoopStart(5);
     bar.SetLoopEnd(9);
     QSignalSpy positions(&bar, &TFWMediaPlayer::positionChanged);
     QSignalSpy notified(&bar, &TFWMediaPlayer::notified);
+    const auto start = timer.Now();
     bar.PlayRepeat(3);
-    QVERIFY(notified.wait(2000));
+    QVERIFY(timer.RunUntilIdle());
     QCOMPARE(Results(notified), std::vector { NotifyResult::Successful });
-    const std::vector<int> frames = Frames(positions);
-    int wraps = 0;
-    for (std::size_t i = 1; i < frames.size(); ++i) {
-        if (frames[i] < frames[i - 1]) {
-            ++wraps;
-            QCOMPARE(frames[i - 1], 9); // each pass shows the loop end before wrapping
-        }
+    // Each pass shows the whole loop, the loop end included, and passes do not drift.
+    std::vector<int> three_passes;
+    for (int pass = 0; pass < 3; ++pass) {
+        const std::vector<int> loop = Range(5, 9);
+        three_passes.insert(three_passes.end(), loop.begin(), loop.end());
     }
-    QCOMPARE(wraps, 2);
-    QCOMPARE(*std::min_element(frames.begin(), frames.end()), 5);
-    QCOMPARE(frames.back(), 9);
+    QCOMPARE(Frames(positions), three_passes);
+    QCOMPARE(timer.Now() - start, 15ms);
     QCOMPARE(bar.Mode(), PlayerMode::Stopped);
 
     // The button repeats until stopped; stopping aborts the play where it is.
@@ -148,16 +171,20 @@ void MediaPlayerTest::repeatingPlayWrapsToTheLoopStart()
     notified.clear();
     QVERIFY(bar.Press(B::btRepeat));
     QCOMPARE(bar.LastButton(), B::btRepeat);
-    QTRY_VERIFY_WITH_TIMEOUT(TimesShown(positions, 9) >= 3, 3000);
+    timer.RunFor(17ms);
+    QCOMPARE(TimesShown(positions, 9), 3);
+    QVERIFY(timer.Pending());
     bar.Stop();
     QCOMPARE(Results(notified), std::vector { NotifyResult::Aborted });
     QCOMPARE(bar.Mode(), PlayerMode::Stopped);
     QCOMPARE(bar.Position(), positions.last().at(0).toInt());
+    QVERIFY(!timer.Pending());
 }
 
 void MediaPlayerTest::stepsAndSeeksShowExactlyTheFrame()
 {
     TFWMediaPlayer bar;
+    ManualPlayTimer& timer = UseManualPlayTimer(bar);
     OpenSettled(bar, 50, 25.0);
     QSignalSpy positions(&bar, &TFWMediaPlayer::positionChanged);
     bar.Seek(17);
@@ -176,12 +203,14 @@ void MediaPlayerTest::stepsAndSeeksShowExactlyTheFrame()
     // A seek during a play supersedes it and lands on exactly the frame asked for.
     QSignalSpy notified(&bar, &TFWMediaPlayer::notified);
     bar.Play();
-    QTRY_VERIFY_WITH_TIMEOUT(bar.Position() >= 2, 2000);
+    timer.RunFor(80ms);
+    QCOMPARE(bar.Position(), 2);
     positions.clear();
     bar.Seek(30);
     QCOMPARE(Results(notified), std::vector { NotifyResult::Superseded });
     QCOMPARE(Frames(positions), std::vector { 30 });
-    QTest::qWait(120);
+    QVERIFY(!timer.Pending());
+    timer.RunFor(120ms);
     QCOMPARE(positions.count(), 1);
     QCOMPARE(bar.Position(), 30);
 }
@@ -189,17 +218,22 @@ void MediaPlayerTest::stepsAndSeeksShowExactlyTheFrame()
 void MediaPlayerTest::slowListenerMakesThePlaySkipButFinishOnTime()
 {
     TFWMediaPlayer bar;
+    ManualPlayTimer& timer = UseManualPlayTimer(bar);
     OpenSettled(bar, 50, 100.0); // 10 ms a frame: 500 ms for the clip
-    connect(&bar, &TFWMediaPlayer::positionChanged, this,
-        [] { std::this_thread::sleep_for(std::chrono::milliseconds(25)); });
-    QSignalSpy notified(&bar, &TFWMediaPlayer::notified);
-    QElapsedTimer elapsed;
-    elapsed.start();
+    bar.SetMinimumFrameSpacing(16);
+    // Showing a frame takes the listener 25 ms.
+    connect(&bar, &TFWMediaPlayer::positionChanged, this, [&timer] { timer.Pass(25ms); });
+    std::optional<ManualPlayTimer::TimePoint> finished_at;
+    connect(&bar, &TFWMediaPlayer::notified, this, [&] { finished_at = timer.Now(); });
+    const auto start = timer.Now();
     bar.Play();
-    QVERIFY(notified.wait(5000));
-    const qint64 took_ms = elapsed.elapsed();
-    // Painting every frame would take 50 × 25 ms; the play keeps its 500 ms by leaving frames out.
-    QVERIFY2(took_ms >= 500 && took_ms < 1000, qPrintable(QString::number(took_ms)));
+    QVERIFY(timer.RunUntilIdle());
+    QVERIFY(finished_at);
+    // Painting every frame would take 50 × 25 ms; the play keeps its 500 ms by leaving frames
+    // out, overrunning by at most the frame being shown when its time was up.
+    const auto took = *finished_at - start;
+    QVERIFY2(took >= 500ms && took <= 525ms,
+        qPrintable(QString::number(std::chrono::duration<double, std::milli>(took).count())));
     QVERIFY(bar.Stats().skipped > 0);
     QCOMPARE(bar.Stats().shown + bar.Stats().skipped, 49); // frame 0 was on screen already
     QCOMPARE(bar.Position(), 49);
@@ -208,42 +242,49 @@ void MediaPlayerTest::slowListenerMakesThePlaySkipButFinishOnTime()
 void MediaPlayerTest::minimumSpacingThinsOutFastPlays()
 {
     TFWMediaPlayer bar;
+    ManualPlayTimer& timer = UseManualPlayTimer(bar);
     OpenSettled(bar, 100, 1000.0); // 1 ms a frame
     bar.SetMinimumFrameSpacing(20);
-    std::vector<qint64> shown_ns;
-    QElapsedTimer clock;
-    clock.start();
-    connect(&bar, &TFWMediaPlayer::positionChanged, this, [&] { shown_ns.push_back(clock.nsecsElapsed()); });
+    std::vector<ManualPlayTimer::TimePoint> shown_at;
+    connect(&bar, &TFWMediaPlayer::positionChanged, this, [&] { shown_at.push_back(timer.Now()); });
     QSignalSpy notified(&bar, &TFWMediaPlayer::notified);
     bar.Play();
-    QVERIFY(notified.wait(2000));
+    QVERIFY(timer.RunUntilIdle());
+    QCOMPARE(Results(notified), std::vector { NotifyResult::Successful });
     QCOMPARE(bar.Position(), 99);
-    QVERIFY(shown_ns.size() >= 2);
-    for (std::size_t i = 1; i < shown_ns.size(); ++i)
-        QVERIFY(shown_ns[i] - shown_ns[i - 1] >= 19'500'000);
+    // 100 ms of clip at one frame every 20 ms at most.
+    QVERIFY(shown_at.size() >= 5 && shown_at.size() <= 6);
+    for (std::size_t i = 1; i < shown_at.size(); ++i)
+        QVERIFY(shown_at[i] - shown_at[i - 1] >= 20ms);
     QCOMPARE(bar.Stats().shown + bar.Stats().skipped, 99);
 }
 
 void MediaPlayerTest::pauseResumesWhereItStoppedAndStopAborts()
 {
     TFWMediaPlayer bar;
+    ManualPlayTimer& timer = UseManualPlayTimer(bar);
     OpenSettled(bar, 200, 100.0);
+    bar.SetMinimumFrameSpacing(0);
     QSignalSpy positions(&bar, &TFWMediaPlayer::positionChanged);
     QSignalSpy notified(&bar, &TFWMediaPlayer::notified);
     bar.Play();
-    QTRY_VERIFY_WITH_TIMEOUT(bar.Position() >= 3, 2000);
+    timer.RunFor(30ms);
     bar.Pause();
     QCOMPARE(bar.Mode(), PlayerMode::Paused);
     const int paused_at = bar.Position();
+    QCOMPARE(paused_at, 3);
     const qsizetype shown = positions.count();
-    QTest::qWait(100);
+    timer.RunFor(100ms);
     QCOMPARE(positions.count(), shown);
 
     bar.Pause(); // resumes from the frame on screen, not from where the clock would be by now
     QCOMPARE(bar.Mode(), PlayerMode::Playing);
-    QTRY_VERIFY_WITH_TIMEOUT(positions.count() > shown, 2000);
+    timer.RunFor(10ms - 1us);
+    QCOMPARE(positions.count(), shown); // the frame on screen gets its full interval
+    timer.RunFor(1us);
+    QCOMPARE(positions.count(), shown + 1);
     const int resumed_with = positions.at(shown).at(0).toInt();
-    QVERIFY(resumed_with > paused_at && resumed_with < paused_at + 6);
+    QCOMPARE(resumed_with, paused_at + 1);
 
     bar.SetPlayRate(2000); // re-timed, not restarted from the play's first frame
     QCOMPARE(Results(notified), std::vector { NotifyResult::Superseded });
@@ -255,7 +296,8 @@ void MediaPlayerTest::pauseResumesWhereItStoppedAndStopAborts()
     QVERIFY(bar.State().Button(B::btPlay).enabled);
     QVERIFY(!bar.State().Button(B::btStop).enabled);
     const int stopped_at = bar.Position();
-    QTest::qWait(60);
+    QVERIFY(!timer.Pending());
+    timer.RunFor(60ms);
     QCOMPARE(bar.Position(), stopped_at);
 }
 
@@ -366,7 +408,7 @@ void MediaPlayerTest::closedPlayerSaysSo()
     QSignalSpy notified(&bar, &TFWMediaPlayer::notified);
     bar.Open(10, 25.0);
     bar.Close();
-    QTest::qWait(20);
+    QCoreApplication::processEvents(); // delivers what was queued
     QCOMPARE(notified.count(), 0);
     QVERIFY_THROWS_EXCEPTION(Error, bar.Open(0, 25.0));
     QVERIFY(!bar.IsOpen());

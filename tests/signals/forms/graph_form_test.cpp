@@ -59,6 +59,8 @@ private:
         const QStringList& files, int overlay = 0, bool share = false, TChildForm* display = nullptr);
     std::unique_ptr<TDisplayForm> Clip(int frames);
     ChildContext Context();
+    // The answers every test starts with: proposals taken, the signal choice as set below.
+    void InstallChoosers();
 
     QTemporaryDir temp_;
     std::unique_ptr<SettingsStore> settings_;
@@ -71,6 +73,10 @@ private:
 void GraphFormTest::initTestCase()
 {
     QVERIFY(temp_.isValid());
+}
+
+void GraphFormTest::InstallChoosers()
+{
     acceptSignalProposals();
     TGraphForm::SetDialogRunner([this](QDialog& dialog) {
         auto* choice = qobject_cast<TSigSelectDlg*>(&dialog);
@@ -89,12 +95,17 @@ void GraphFormTest::init()
     settings_ = std::make_unique<SettingsStore>(temp_.filePath(QStringLiteral("settings.ini")));
     prompt_.clear();
     installPrompt(&prompt_);
+    InstallChoosers();
     accept_ = true;
 }
 
 void GraphFormTest::cleanup()
 {
     installPrompt(nullptr);
+    TGraphForm::SetDialogRunner(nullptr);
+    TGraphControlsDlg::SetColorChooser(nullptr);
+    SetSigInfoAsker({});
+    SetSignalGraphFactory(nullptr);
     settings_.reset();
     QFile::remove(temp_.filePath(QStringLiteral("settings.ini")));
 }
@@ -409,7 +420,7 @@ void GraphFormTest::appearanceAndLastFileSurviveClosing()
             return true;
         });
         graph->StatusBar()->Panel(QStringLiteral("Controls"))->click();
-        initTestCase();
+        InstallChoosers();
         chosen = graph->Chart()->Appearance();
         QCOMPARE(chosen.graph_color, QColor(10, 20, 30));
         QVERIFY(chosen.grid);
@@ -557,7 +568,7 @@ void GraphFormTest::mainWindowGraphsSignalFilesAndFollowsTheCurrentClip()
     viewer.QueueFile(temp_.filePath(QStringLiteral("clip25.avi")));
     for (int tick = 0; tick < 20 && viewer.Children().empty(); ++tick) {
         viewer.Timer();
-        QTest::qWait(20);
+        QCoreApplication::processEvents();
     }
     QCOMPARE(int(viewer.Children().size()), 1);
     TChildForm* child = viewer.Children().front();

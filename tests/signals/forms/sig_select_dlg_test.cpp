@@ -33,11 +33,11 @@ private:
 void SigSelectDlgTest::initTestCase()
 {
     QVERIFY(temp_.isValid());
-    acceptSignalProposals();
 }
 
 void SigSelectDlgTest::init()
 {
+    acceptSignalProposals();
     prompt_.clear();
     installPrompt(&prompt_);
     dialog_ = std::make_unique<TSigSelectDlg>();
@@ -47,6 +47,8 @@ void SigSelectDlgTest::cleanup()
 {
     dialog_.reset();
     installPrompt(nullptr);
+    SetSigInfoAsker({});
+    TSigSelectDlg::SetFileChooser(nullptr);
 }
 
 QStringList SigSelectDlgTest::MakeFiles(int count)
