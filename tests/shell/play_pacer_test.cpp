@@ -128,7 +128,7 @@ TEST(PlayPacer, NoEarlierFrameHoldsBackTheFirstFrameOfAClockStartingAtZero)
     pacer.SetMinimumSpacingMs(16);
     pacer.Start(2, 9, 100.0, 1000, 1, -1, std::int64_t { 0 });
     EXPECT_EQ(pacer.Shot(0, 1000).show_frame, 2);
-    // The spacing holds from the frame just shown.
+    // Without the change of clock, frame 3 would wait for the 16 ms spacing after frame 2.
     pacer.ForgetLastShown();
     EXPECT_EQ(pacer.Shot(10'000, 1000).show_frame, 3);
 }
