@@ -28,6 +28,7 @@
 #include "shell/forms/titles_form.h"
 #include "shell/window_placement.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
@@ -72,6 +73,17 @@ QString OpenFilter()
 
 // Adapts one child window to the master clock. A link outlives its window for the rest of a
 // tick; once the window is gone every call fails, and the clock drops the link.
+namespace {
+
+// The program goes on without a child that failed; the log keeps which one and why.
+void LogDroppedChild(const QWidget* form, const char* during, const QString& reason)
+{
+    qCWarning(lcShell).noquote() << "Child window" << (form ? form->windowTitle() : QStringLiteral("(gone)"))
+                                 << "removed after a failure" << during << "-" << reason;
+}
+
+} // namespace
+
 class TWrightViewer::ChildLink : public MasterChild {
 public:
     explicit ChildLink(TChildForm* form)
@@ -128,7 +140,11 @@ TWrightViewer::TWrightViewer(SettingsStore& settings, QWidget* parent)
     // The window is as small as its tool bar, and grows by the time panel while clips are open.
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    clock_.on_child_dropped = [this](MasterChild* child) { ForgetLink(static_cast<ChildLink*>(child)); };
+    clock_.on_child_dropped = [this](MasterChild* child, const QString& reason) {
+        auto* link = static_cast<ChildLink*>(child);
+        LogDroppedChild(link->Form(), "in the timer tick", reason);
+        ForgetLink(link);
+    };
     ReadSettings();
 
     qApp->installEventFilter(this);
@@ -183,7 +199,10 @@ void TWrightViewer::WriteSettings()
     settings_.writeString(kPresentation, QStringLiteral("Filename"), presentation_file_name_);
     databases_.Store(settings_);
     WritePlacement(settings_, objectName(), WindowPlacement { y(), x(), width(), height(), 0 }, false);
-    settings_.sync();
+    // Written when the program closes: a failure now would lose every setting of the session.
+    if (!settings_.sync())
+        showError(QStringLiteral("Could not write the settings to ") + settings_.fileName()
+            + QLatin1Char('\r') + settings_.syncError());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -515,6 +534,7 @@ void TWrightViewer::CloseAllItemClick()
         try {
             child->close();
         } catch (...) {
+            LogDroppedChild(child, "while closing", HandledExceptionText());
             if (child)
                 UnregisterChild(child);
         }
@@ -748,6 +768,7 @@ void TWrightViewer::closeEvent(QCloseEvent* event)
         try {
             agreed = (*it)->CanClose();
         } catch (...) {
+            LogDroppedChild(*it, "when asked to close", HandledExceptionText());
             UnregisterChild(*it);
         }
     }
