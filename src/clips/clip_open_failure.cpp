@@ -62,7 +62,10 @@ QString ClipOpenCause(const QString& file_name, int av_error)
         return systemReason(errno);
     if (S_ISDIR(info.st_mode))
         return QStringLiteral("It is a folder, not a clip file");
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    // A pipe or a device is never read here: reading one could wait for ever.
+    if (!S_ISREG(info.st_mode))
+        return QStringLiteral("It is not a regular file");
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return systemReason(errno);
     char head[12] = {};

@@ -279,7 +279,8 @@ void TAVISaveThread::Main()
     if (result == avierr::kOk || result == avierr::kUserAbort)
         SetFailureReason(QString());
     else
-        qCWarning(lcClips).noquote()
+        // Whoever started the save shows the reason; the windows log what they show.
+        qCDebug(lcClips).noquote()
             << QStringLiteral("Saving %1 failed (code %2): %3")
                    .arg(target_,
                        QStringLiteral("%1").arg(uint32_t(result), 8, 16, QLatin1Char('0')).toUpper(),

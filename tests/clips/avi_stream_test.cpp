@@ -257,6 +257,7 @@ TEST_F(AviStream, FilesThatAreNotClipsFailToOpenWithTheirCause)
             "It is a RIFF file of type \"WAVE\", not an AVI clip" },
         { writeBytes("bare.avi", no_headers), "The clip's headers cannot be read: " },
         { QString(), "No file name was given" },
+        { "/dev/null", "It is not a regular file" },
     };
     for (const auto& [file, cause] : cases) {
         TAVISTREAM stream("AVI");

@@ -15,6 +15,7 @@
 #include "shell/forms/save_panel.h"
 #include "shell/save_progress.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
@@ -68,8 +69,12 @@ void TDisplayForm::FinishSave(int32_t code, const QString& reason)
         stream_->StoreCompression(*context_.settings);
     else if (stream_ && outcome->options == SavedOptions::Forget)
         stream_->CompressOptions().options_ok = false;
-    if (outcome->message)
+    if (outcome->message) {
+        qCWarning(lcShell).noquote()
+            << outcome->message->caption << "-"
+            << QString(outcome->message->text).replace(QLatin1Char('\r'), QStringLiteral("; "));
         showError(outcome->message->text, outcome->message->caption);
+    }
     if (outcome->write_descriptors && !WriteDescriptorBlock(outcome->final_name, time_base_.Descriptors()))
         showError(QStringLiteral("Could not Save Description Changes to File ") + outcome->final_name);
     EndSavePanel(outcome->title);

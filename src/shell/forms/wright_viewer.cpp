@@ -69,12 +69,6 @@ QString OpenFilter()
                           "All Files (*)");
 }
 
-} // namespace
-
-// Adapts one child window to the master clock. A link outlives its window for the rest of a
-// tick; once the window is gone every call fails, and the clock drops the link.
-namespace {
-
 // The program goes on without a child that failed; the log keeps which one and why.
 void LogDroppedChild(const QWidget* form, const char* during, const QString& reason)
 {
@@ -84,6 +78,8 @@ void LogDroppedChild(const QWidget* form, const char* during, const QString& rea
 
 } // namespace
 
+// Adapts one child window to the master clock. A link outlives its window for the rest of a
+// tick; once the window is gone every call fails, and the clock drops the link.
 class TWrightViewer::ChildLink : public MasterChild {
 public:
     explicit ChildLink(TChildForm* form)

@@ -147,7 +147,7 @@ void SaveFailureTest::saveOntoAFullDiskShowsTheSystemsReasonAndLogsIt()
         "Error creating file " + target + "\rAVI Save Error Code: 8004406E\rCannot write " + target
             + ": File too large");
     const QByteArray log = readAll(path("framewright.log"));
-    QVERIFY2(log.contains("fw.clips"), log.constData());
+    QVERIFY2(log.contains("fw.shell: Save Failed"), log.constData());
     QVERIFY2(log.contains(("Cannot write " + target + ": File too large").toUtf8()), log.constData());
     // The options that failed are asked for again at the next save.
     QVERIFY(!form->Stream()->CompressOptions().options_ok);
