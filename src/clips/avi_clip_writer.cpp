@@ -17,6 +17,7 @@
 #include "clips/compression_options.h"
 #include "clips/ffmpeg_handles.h"
 #include "clips/frame_image.h"
+#include "support/log.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -395,7 +396,10 @@ void AviClipWriter::State::removeFile()
 {
     codec.reset();
     output.reset(); // closes the file first
-    QFile::remove(written_path);
+    QFile file(written_path);
+    if (!file.remove() && file.exists())
+        qCWarning(lcClips).noquote() << "Cannot remove the unfinished" << written_path << "-"
+                                     << file.errorString();
 }
 
 AviClipWriter::AviClipWriter(QString path, const CompressionOptions& options, uint32_t rate, uint32_t scale)

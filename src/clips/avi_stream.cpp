@@ -14,6 +14,7 @@
 #include "clips/frame_scatter.h"
 #include "clips/riff_file.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 #include "support/settings_store.h"
 
 namespace fw {
@@ -204,9 +205,12 @@ bool TAVISTREAM::BeginFrameAccess(FrameAccess*& handle)
         return false;
     try {
         handle = new ClipFrameAccess(clip_);
-    } catch (const Error&) {
+    } catch (const Error& failure) {
+        // The callers' messages say only that frames cannot be read; the log keeps why.
+        qCWarning(lcClips).noquote() << "No frames from" << file_name_ << "-" << failure.message();
         return false;
     } catch (const std::bad_alloc&) {
+        qCWarning(lcClips).noquote() << "No frames from" << file_name_ << "- out of memory";
         return false;
     }
     return true;
@@ -221,6 +225,7 @@ bool TAVISTREAM::GetFrame(FrameAccess* handle, int32_t index, int32_t& size, con
     try {
         packed = access->decoder.frame(index);
     } catch (const std::bad_alloc&) {
+        qCWarning(lcClips).noquote() << "Frame" << index << "of" << file_name_ << "- out of memory";
         return false;
     }
     if (!packed)
@@ -256,6 +261,7 @@ void TAVISTREAM::StartSave(int type, const QString& caption, const QString& targ
         throw Error("A save of this clip is already running");
     save_type_ = type;
     save_caption_ = caption;
+    last_save_failure_.clear();
     done_ = std::move(done);
     if (!relay_)
         relay_ = std::make_unique<QObject>();
@@ -290,6 +296,7 @@ void TAVISTREAM::SaveEnded(uint64_t generation, int32_t result)
     // A save stopped by StopSave may still have its end queued: it is no longer ours.
     if (generation != save_generation_ || !save_thread_)
         return;
+    last_save_failure_ = save_thread_->FailureReason();
     save_thread_.reset();
     save_running_ = false;
     if (done_)

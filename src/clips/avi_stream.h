@@ -99,8 +99,9 @@ public:
     virtual int32_t FirstFrameIndex() const;
     virtual QString TypeCaption(int type) const;
     virtual bool CanSave() const;
-    // Throws fw::Error("Stream Open Failed") when the file cannot be opened as a clip. A clip
-    // without a video stream opens without error but stays not open.
+    // Throws fw::Error("Stream Open Failed", then the cause on a second line) when the file
+    // cannot be opened as a clip. A clip without a video stream opens without error but stays
+    // not open.
     virtual void Open(const QString& file_name);
     virtual void Close();
     virtual bool GetInfo(TAVIStreamInfo& info);
@@ -136,6 +137,9 @@ public:
     bool SaveRunning() const { return save_running_; }
     int SaveType() const { return save_type_; }
     QString SaveCaption() const { return save_caption_; }
+    // Why the last save or scatter failed, as the writer put it ("Cannot write t.avi: No space
+    // left on device"); empty when it succeeded, was stopped by the user or gave no reason.
+    QString LastSaveFailure() const { return last_save_failure_; }
 
     // Overwrites chunk `id` in place when the RIFF form has one; otherwise adds it inside the
     // RIFF form. The file is never rewritten as a whole. False when nothing was written.
@@ -165,6 +169,7 @@ private:
     int save_type_ = 0;
     uint64_t save_generation_ = 0;
     QString save_caption_;
+    QString last_save_failure_;
     SaveDoneHandler done_;
     // Receives the worker's calls on the thread that started the save; going with the stream,
     // it takes pending calls along.

@@ -8,6 +8,7 @@
 #include "clips/descriptor_block.h"
 #include "clips/save_thread.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 #include "support/user_prompt.h"
 
 namespace fw {
@@ -261,6 +262,7 @@ bool TBaseAVI::BeginFrameAccess(FrameAccess*& handle)
     try {
         handle = new BaseFrameAccess;
     } catch (const std::bad_alloc&) {
+        qCWarning(lcClips) << "No frame access: out of memory";
         return false;
     }
     return true;
@@ -281,6 +283,7 @@ bool TBaseAVI::GetFrame(FrameAccess* handle, int32_t index, int32_t& size, const
         if (askOnReadError(error.message()) == kAskAbort)
             return false;
     } catch (const std::bad_alloc&) {
+        qCWarning(lcClips) << "Frame" << index << "- out of memory";
         return false;
     }
     size = int32_t(access->frame.packedSize());

@@ -6,6 +6,7 @@
 
 #include <sys/uio.h>
 
+#include "clips/clip_open_failure.h"
 #include "clips/frame_image.h"
 #include "support/fw_error.h"
 
@@ -38,7 +39,7 @@ ClipDecoder::ClipDecoder(std::shared_ptr<const ClipLayout> layout)
     if (!layout_ || !layout_->hasVideo() || layout_->frame_count < 1 || !packet_ || !scratch_)
         throw Error("No frames to decode");
     if (!openInput())
-        throw Error("Stream Open Failed");
+        throw Error(StreamOpenFailure(layout_->file_name));
     const AVCodecParameters* parameters = input_->streams[layout_->stream_index]->codecpar;
     const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
     if (!codec)

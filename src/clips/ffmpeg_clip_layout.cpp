@@ -11,6 +11,7 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include "clips/clip_open_failure.h"
 #include "clips/ffmpeg_handles.h"
 #include "clips/frame_image.h"
 #include "support/fw_error.h"
@@ -279,9 +280,10 @@ int64_t ClipLayout::keySlotBefore(int64_t key_slot) const
 
 std::shared_ptr<const ClipLayout> ClipLayout::read(const QString& file_name)
 {
-    FormatContextPtr input = openAviInput(file_name);
+    int av_error = 0;
+    FormatContextPtr input = openAviInput(file_name, &av_error);
     if (!input)
-        throw Error("Stream Open Failed");
+        throw Error(StreamOpenFailure(file_name, av_error));
     auto layout = std::make_shared<ClipLayout>();
     layout->file_name = file_name;
     layout->stream_index = firstVideoStream(input.get());
@@ -299,8 +301,10 @@ std::shared_ptr<const ClipLayout> ClipLayout::read(const QString& file_name)
     return layout;
 }
 
-FormatContextPtr openAviInput(const QString& file_name)
+FormatContextPtr openAviInput(const QString& file_name, int* av_error)
 {
+    if (av_error)
+        *av_error = 0;
     // FFmpeg's warnings (pixel formats, stream details) would clutter the program's and the
     // command line tool's error output; failures reach the user through our own texts, and
     // FFmpeg's own error lines are kept for diagnosis unless the program asked for less.
@@ -321,8 +325,11 @@ FormatContextPtr openAviInput(const QString& file_name)
     AVFormatContext* raw = nullptr;
     const int opened = avformat_open_input(&raw, path.constData(), avi, &options);
     av_dict_free(&options);
-    if (opened < 0)
+    if (opened < 0) {
+        if (av_error)
+            *av_error = opened;
         return nullptr;
+    }
     FormatContextPtr input(raw);
     const int video = firstVideoStream(input.get());
     for (unsigned i = 0; i < input->nb_streams; ++i) {

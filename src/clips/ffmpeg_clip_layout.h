@@ -49,8 +49,8 @@ struct ClipLayout {
     // Position of `slot` in picture_slots, or -1.
     int64_t pictureIndex(int64_t slot) const;
 
-    // Throws fw::Error("Stream Open Failed") when the file is not an AVI RIFF form FFmpeg
-    // can read. A file without a video stream gives a layout without video.
+    // Throws fw::Error("Stream Open Failed" and the cause on a second line) when the file is
+    // not an AVI RIFF form FFmpeg can read. A file without a video stream gives a layout without video.
     static std::shared_ptr<const ClipLayout> read(const QString& file_name);
 };
 

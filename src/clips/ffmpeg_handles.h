@@ -35,8 +35,9 @@ using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsFreer>;
 
-// Opens a file with the AVI demuxer whatever its extension; null when FFmpeg refuses it.
-FormatContextPtr openAviInput(const QString& file_name);
+// Opens a file with the AVI demuxer whatever its extension; null when FFmpeg refuses it, with
+// FFmpeg's error code in `av_error` when asked for (0 when there is none).
+FormatContextPtr openAviInput(const QString& file_name, int* av_error = nullptr);
 
 // First video stream of an open input, or -1.
 int firstVideoStream(const AVFormatContext* input);

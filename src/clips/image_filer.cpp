@@ -7,6 +7,7 @@
 
 #include "clips/frame_image.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 
 namespace fw {
 
@@ -167,17 +168,21 @@ TAVIFile::~TAVIFile()
 {
     try {
         Close();
-    } catch (...) {
+    } catch (const std::exception& failure) {
         // A stream that fails to close has nothing left to release.
+        qCWarning(lcClips) << "Closing" << stream_->FileName() << "failed:" << failure.what();
     }
 }
 
-void TAVIFile::FailOpen(const QString& file_name)
+void TAVIFile::FailOpen(const QString& file_name, const QString& reason)
 {
     QString short_name = stream_->GetShortName();
     if (short_name.isEmpty())
         short_name = QFileInfo(file_name).fileName();
-    throw Error(short_name + " Open Frame Access Failed");
+    QString message = short_name + QStringLiteral(" Open Frame Access Failed");
+    if (!reason.isEmpty())
+        message += QLatin1Char('\r') + reason;
+    throw Error(message);
 }
 
 void TAVIFile::Open(const QString& file_name)
@@ -189,8 +194,8 @@ void TAVIFile::Open(const QString& file_name)
     try {
         if (!stream_->IsOpen())
             stream_->Open(file_name);
-    } catch (const std::exception&) {
-        FailOpen(file_name);
+    } catch (const std::exception& failure) {
+        FailOpen(file_name, QString::fromStdString(failure.what()));
     }
     if (!stream_->IsOpen())
         FailOpen(file_name);

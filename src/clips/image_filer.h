@@ -133,7 +133,8 @@ public:
     TAVISTREAM& Stream() { return *stream_; }
 
 private:
-    [[noreturn]] void FailOpen(const QString& file_name);
+    // The stream's own reason, when it gave one, follows on a second line.
+    [[noreturn]] void FailOpen(const QString& file_name, const QString& reason = {});
     static bool IsGreyTable(const uint8_t* table, uint32_t colours);
     void ExpandThroughTable(const uint8_t* table, uint32_t colours);
 

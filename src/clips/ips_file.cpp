@@ -272,18 +272,25 @@ void LoadIpsFile(const QString& path, ProcessingSettings& settings)
         FailLoad(path);
 }
 
-bool SaveIpsFile(const QString& path, const ProcessingSettings& settings)
+bool SaveIpsFile(const QString& path, const ProcessingSettings& settings, QString* reason)
 {
-    if (IpsFileName(path).isEmpty())
+    const auto fail = [reason](const QString& why) {
+        if (reason)
+            *reason = why;
         return false;
+    };
+    if (IpsFileName(path).isEmpty())
+        return fail(QString());
     const QString folder = IpsFolder(path);
     if (!folder.isEmpty() && !QDir().mkpath(folder))
-        return false;
+        return fail(QStringLiteral("Cannot make the folder ") + folder);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return fail(file.errorString());
     file.write(IpsFileText(settings));
-    return file.commit();
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
 }
 
 QString IpsFileName(const QString& path)

@@ -57,8 +57,9 @@ bool ReadIpsText(const QByteArray& text, ProcessingSettings& settings);
 void LoadIpsFile(const QString& path, ProcessingSettings& settings);
 
 // Writes a settings file, creating its folder first. A path without a file name writes nothing.
-// The old file is replaced only by a complete new one; answers whether the file was written.
-bool SaveIpsFile(const QString& path, const ProcessingSettings& settings);
+// The old file is replaced only by a complete new one; answers whether the file was written,
+// and when it was not, why (in `reason`, when given; empty for a path without a file name).
+bool SaveIpsFile(const QString& path, const ProcessingSettings& settings, QString* reason = nullptr);
 
 // The file name part of a path ("" when the path ends in a separator) and the folder part
 // (with its trailing separator).

@@ -7,6 +7,7 @@
 #include "clips/processing_tone.h"
 #include "clips/sharpen.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 #include "support/user_prompt.h"
 
 namespace fw {
@@ -201,7 +202,12 @@ void ProcessingSettings::Disconnect()
 
 bool ProcessingSettings::SaveConnected() const
 {
-    SaveIpsFile(connected_path_, *this);
+    QString reason;
+    if (!SaveIpsFile(connected_path_, *this, &reason) && !reason.isEmpty()) {
+        qCWarning(lcClips).noquote() << "Cannot write the settings file" << connected_path_ << "-" << reason;
+        showError(QStringLiteral("Settings File ") + connected_path_
+            + QStringLiteral(" could not be saved.\r") + reason);
+    }
     return false;
 }
 

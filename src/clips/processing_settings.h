@@ -116,7 +116,7 @@ public:
     void SetDisconnectEnabled(bool enabled) { disconnect_enabled_ = enabled; }
 
     // The runs without a window: writes the connected file and answers false, or loads it and
-    // answers whether that worked (a failure is shown to the user).
+    // answers whether that worked (a failure either way is shown to the user).
     bool SaveConnected() const;
     bool LoadConnected();
     // The Load and Save buttons, after their file dialogs: the chosen file becomes the connected

@@ -14,6 +14,7 @@
 
 #include "clips/avi_stream.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 
 namespace fw {
 
@@ -82,8 +83,9 @@ TRIFFNew::~TRIFFNew()
 {
     try {
         Close();
-    } catch (const Error&) {
+    } catch (const Error& failure) {
         // A destructor cannot report; callers who care call Close() themselves.
+        qCWarning(lcClips).noquote() << failure.message();
     }
     Release();
 }

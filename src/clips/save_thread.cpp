@@ -25,6 +25,8 @@
 
 #include "clips/avi_clip_writer.h"
 #include "clips/avi_stream.h"
+#include "support/fw_error.h"
+#include "support/log.h"
 
 namespace fw {
 
@@ -257,6 +259,12 @@ int TAVISaveThread::RunningCount()
     return int(runningList().size());
 }
 
+void TAVISaveThread::SetFailureReason(const QString& reason)
+{
+    failure_reason_ = reason;
+    setFailureText(target_, reason);
+}
+
 void TAVISaveThread::Main()
 {
     setRunningId(this, std::this_thread::get_id());
@@ -264,8 +272,19 @@ void TAVISaveThread::Main()
     try {
         result = Run();
     } catch (...) {
+        // The code stays what the save would report; the message goes to the window and the log.
         result = last_answer_ != 0 ? last_answer_.load() : avierr::kGeneral;
+        SetFailureReason(HandledExceptionText());
     }
+    if (result == avierr::kOk || result == avierr::kUserAbort)
+        SetFailureReason(QString());
+    else
+        // Whoever started the save shows the reason; the windows log what they show.
+        qCDebug(lcClips).noquote()
+            << QStringLiteral("Saving %1 failed (code %2): %3")
+                   .arg(target_,
+                       QStringLiteral("%1").arg(uint32_t(result), 8, 16, QLatin1Char('0')).toUpper(),
+                       failure_reason_.isEmpty() ? QStringLiteral("no reason given") : failure_reason_);
     setRunningId(this, {});
     if (!finished_)
         return;
@@ -350,7 +369,7 @@ int32_t TAVISaveThread::Run()
     try {
         return SaveClip();
     } catch (const AviSaveError& failure) {
-        setFailureText(target_, failure.message());
+        SetFailureReason(failure.message());
         return failure.code();
     }
 }
@@ -361,8 +380,10 @@ int32_t TAVISaveThread::SaveClip()
     if (count <= 0)
         return avierr::kBadParameter;
     FrameAccess* access = nullptr;
-    if (!stream_.BeginFrameAccess(access))
+    if (!stream_.BeginFrameAccess(access)) {
+        SetFailureReason(QStringLiteral("The frames of the source cannot be read"));
         return avierr::kFileRead;
+    }
     AccessGuard guard(stream_, access);
     AviClipWriter writer(target_, options_, source_.rate, source_.scale);
     for (int32_t i = 0; i < count; ++i) {
@@ -373,8 +394,10 @@ int32_t TAVISaveThread::SaveClip()
         const bool produced = stream_.GetFrame(access, i, size, frame);
         if (user_aborted_)
             return avierr::kUserAbort;
-        if (!produced || !frame || size <= 0)
+        if (!produced || !frame || size <= 0) {
+            SetFailureReason(QStringLiteral("Frame %1 of the source cannot be read").arg(i));
             return avierr::kFileRead;
+        }
         writer.WriteFrame(frame, size_t(size));
     }
     if (Progress(100) != 0)
@@ -405,7 +428,8 @@ int32_t TAVIScatterThread::Run()
         if (target_.isEmpty() || !QDir().mkpath(target_))
             throw Error("Unable to create directory");
         stream_.ScatterFrames(target_, type_, [this](int percent) { return Progress(percent) == 0; });
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
+        SetFailureReason(QString::fromStdString(failure.what()));
         if (last_answer_ == 0)
             last_answer_ = avierr::kGeneral;
     }

@@ -64,6 +64,9 @@ public:
     // file or what went wrong, and a caller without a window has nobody else to ask.
     static QString FailureText(const QString& target);
     static int RunningCount();
+    // Why this save failed, once its end has been reported; empty when it did not fail or the
+    // user stopped it.
+    QString FailureReason() const { return failure_reason_; }
 
     // On the worker: stores the percentage and asks the progress handler. 0 goes on.
     int32_t Progress(int percent);
@@ -78,6 +81,8 @@ public:
 protected:
     // The work of the thread; returns the result code.
     virtual int32_t Run();
+    // On the worker: records why the save failed, for the window and for the log.
+    void SetFailureReason(const QString& reason);
     // Runs `call` on the context's thread and waits; false when the save was stopped or the
     // context went away first.
     bool CallOnContext(const std::function<void()>& call);
@@ -104,6 +109,8 @@ private:
     std::atomic<int> last_percent_ { 0 };
     std::mutex wait_mutex_;
     std::shared_ptr<ContextCall> waiting_; // the call the worker waits for, if any
+    // Written by the worker before it posts its end, read after that on the context's thread.
+    QString failure_reason_;
 };
 
 // Writes the frames of a stream into a directory of numbered frame files (clip type 3 and up).

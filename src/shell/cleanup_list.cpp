@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include "shell/open_dispatch.h"
+#include "support/log.h"
 #include "support/user_prompt.h"
 
 namespace fw {
@@ -18,6 +19,22 @@ QString ExtensionOf(const QString& path)
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot < 0 ? QString() : name.mid(dot);
+}
+
+// Deletes one file; a file already gone counts as deleted. Otherwise false with the reason.
+bool RemoveFile(const QString& path, QString& reason)
+{
+    QFile file(path);
+    if (file.remove() || !QFileInfo::exists(path))
+        return true;
+    reason = file.errorString();
+    return false;
+}
+
+void ReportUndeleted(const QString& path, const QString& reason)
+{
+    qCWarning(lcShell).noquote() << "Could not delete" << path << "-" << reason;
+    showError(QStringLiteral("Could not delete ") + path + QLatin1Char('\r') + reason);
 }
 
 bool AskYesNo(const QString& text)
@@ -70,10 +87,23 @@ bool CleanupList::DeleteFrameDirectory(const QString& path)
     QDir dir(directory.isEmpty() ? QStringLiteral(".") : directory);
     const QStringList files
         = dir.entryList({ QStringLiteral("*") + extension }, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& file : files)
-        dir.remove(file);
-    if (!directory.isEmpty())
-        QDir().rmdir(directory.chopped(1));
+    QStringList undeleted;
+    QString reason;
+    for (const QString& file : files) {
+        if (!RemoveFile(dir.filePath(file), reason))
+            undeleted << dir.filePath(file);
+    }
+    if (!undeleted.isEmpty()) {
+        // One message for the directory; the entry stays so the user can try again.
+        ReportUndeleted(undeleted.size() == 1
+                ? undeleted.front()
+                : QStringLiteral("%1 files in %2").arg(undeleted.size()).arg(directory),
+            reason);
+        return false;
+    }
+    // Other files keep the directory, which is what the user wants.
+    if (!directory.isEmpty() && !QDir().rmdir(directory.chopped(1)))
+        qCInfo(lcShell).noquote() << "Kept the directory" << directory << "- other files remain in it";
     return true;
 }
 
@@ -81,8 +111,11 @@ bool CleanupList::DeleteFile(const QString& path)
 {
     if (!AskYesNo(QStringLiteral("Delete ") + path + QStringLiteral("?")))
         return false;
-    QFile::remove(path);
-    return true;
+    QString reason;
+    if (RemoveFile(path, reason))
+        return true;
+    ReportUndeleted(path, reason);
+    return false;
 }
 
 } // namespace fw

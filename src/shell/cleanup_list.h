@@ -15,7 +15,8 @@ public:
     bool Empty() const { return entries_.isEmpty(); }
     void Clear() { entries_.clear(); }
 
-    // Asks the user about one entry and, on Yes, deletes its files and drops the entry.
+    // Asks the user about one entry and, on Yes, deletes its files and drops the entry. A file
+    // that cannot be deleted is reported with the system's reason and keeps its entry.
     // Returns whether the entry was dropped.
     bool DeleteEntry(qsizetype index);
     // Entries by index, the highest first so earlier indexes stay valid.

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cmath>
 
+#include "support/fw_error.h"
+
 namespace fw {
 
 namespace {
@@ -35,12 +37,21 @@ void MasterClock::RemoveChild(MasterChild* child)
     }
 }
 
-void MasterClock::DropChild(MasterChild* child)
+void MasterClock::DropChild(MasterChild* child, const QString& reason)
 {
     RemoveChild(child);
     dropped_ = true;
     if (on_child_dropped)
-        on_child_dropped(child);
+        on_child_dropped(child, reason);
+}
+
+template <typename Call> void MasterClock::Guarded(MasterChild* child, Call call)
+{
+    try {
+        call();
+    } catch (...) {
+        DropChild(child, HandledExceptionText());
+    }
 }
 
 MasterClock::TickResult MasterClock::Tick(int64_t now_ms)
@@ -70,7 +81,7 @@ bool MasterClock::PollChildren()
     const std::vector<MasterChild*> polled = children_;
     for (auto it = polled.rbegin(); it != polled.rend(); ++it) {
         MasterChild* child = *it;
-        try {
+        Guarded(child, [&] {
             bool stale = false;
             bool closing = false;
             if (child->Poll(stale, closing))
@@ -84,9 +95,7 @@ bool MasterClock::PollChildren()
                 drew = true;
                 sync_pending_ = true;
             }
-        } catch (...) {
-            DropChild(child);
-        }
+        });
     }
     return drew;
 }
@@ -95,12 +104,10 @@ void MasterClock::SyncChildren()
 {
     const std::vector<MasterChild*> synced = children_;
     for (MasterChild* child : synced) {
-        try {
+        Guarded(child, [&] {
             if (child->IsTimed())
                 child->SeekTime(master_time_);
-        } catch (...) {
-            DropChild(child);
-        }
+        });
     }
 }
 
@@ -142,14 +149,14 @@ void MasterClock::RecomputeRange()
     bool timed = false;
     const std::vector<MasterChild*> measured = children_;
     for (MasterChild* child : measured) {
-        try {
+        Guarded(child, [&] {
             const int kind = child->DeviceKind();
             if (kind >= 0 && kind <= 7)
                 kinds_ |= uint8_t(1u << kind);
             // A window without a frame period yet cannot be stepped through; it joins the
             // range once its time base is known.
             if (!child->IsTimed() || !(child->FramePeriodMs() > 0.0f))
-                continue;
+                return;
             const float period = child->FramePeriodMs();
             const float first = child->FirstFrameTimeMs();
             const float last = child->EndTime();
@@ -157,9 +164,7 @@ void MasterClock::RecomputeRange()
             step = std::min(step, period);
             start = std::min(start, first);
             end = std::max(end, last);
-        } catch (...) {
-            DropChild(child);
-        }
+        });
     }
     has_timed_ = timed;
     if (!timed) {

@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include <QString>
+
 namespace fw {
 
 // What the master clock needs of a child window. The main window adapts its children to this,
@@ -69,8 +71,9 @@ public:
         bool children_dropped = false;
     };
 
-    // Called for every child the clock drops because it failed; the caller forgets it too.
-    std::function<void(MasterChild*)> on_child_dropped;
+    // Called for every child the clock drops because it failed, with the failure's message; the
+    // caller forgets the child too and keeps a trace of why.
+    std::function<void(MasterChild*, const QString& reason)> on_child_dropped;
 
     void AddChild(MasterChild* child);
     void RemoveChild(MasterChild* child);
@@ -120,7 +123,9 @@ public:
     const TimeBarState& TimeBar() const { return time_bar_; }
 
 private:
-    void DropChild(MasterChild* child);
+    void DropChild(MasterChild* child, const QString& reason);
+    // Runs one call to a child; a child that throws is dropped.
+    template <typename Call> void Guarded(MasterChild* child, Call call);
     bool PollChildren();
     void SyncChildren();
     void AdvanceOrAdapt(int64_t now_ms, bool drew);

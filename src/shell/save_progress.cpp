@@ -58,17 +58,18 @@ QString ErrorCodeHex(std::int32_t code)
     return QStringLiteral("%1").arg(static_cast<std::uint32_t>(code), 8, 16, QLatin1Char('0')).toUpper();
 }
 
-std::optional<SaveMessage> SaveFailureMessage(
-    SaveTargetKind kind, const QString& target, std::int32_t code, bool cancel_requested)
+std::optional<SaveMessage> SaveFailureMessage(SaveTargetKind kind, const QString& target, std::int32_t code,
+    bool cancel_requested, const QString& reason)
 {
     if (code == 0 || code == kAviErrUserAbort || cancel_requested)
         return std::nullopt;
+    const QString because = reason.isEmpty() ? QString() : QLatin1Char('\r') + reason;
     if (kind == SaveTargetKind::Directory)
         return SaveMessage { QStringLiteral("Error Scattering files to ") + target
-                + QStringLiteral("\rError Code: ") + ErrorCodeHex(code),
+                + QStringLiteral("\rError Code: ") + ErrorCodeHex(code) + because,
             QStringLiteral("Scatter/Save Failed") };
     return SaveMessage { QStringLiteral("Error creating file ") + target
-            + QStringLiteral("\rAVI Save Error Code: ") + ErrorCodeHex(code),
+            + QStringLiteral("\rAVI Save Error Code: ") + ErrorCodeHex(code) + because,
         QStringLiteral("Save Failed") };
 }
 

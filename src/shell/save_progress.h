@@ -55,8 +55,9 @@ struct SaveMessage {
 };
 
 // The message for a finished save, or nothing when it succeeded (code 0) or the user stopped it.
-std::optional<SaveMessage> SaveFailureMessage(
-    SaveTargetKind kind, const QString& target, std::int32_t code, bool cancel_requested);
+// The reason the saver gave, when there is one, follows the code on a line of its own.
+std::optional<SaveMessage> SaveFailureMessage(SaveTargetKind kind, const QString& target, std::int32_t code,
+    bool cancel_requested, const QString& reason = {});
 
 // Shown when the saved temporary file could not take the clip's own name.
 SaveMessage RenameFailureMessage(const QString& temporary, const QString& final_name);

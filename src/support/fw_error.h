@@ -27,4 +27,17 @@ public:
     QString message() const { return QString::fromStdString(what()); }
 };
 
+// The message of the exception being handled, for a trace of what was caught; call it only
+// inside a catch block.
+inline QString HandledExceptionText()
+{
+    try {
+        throw;
+    } catch (const std::exception& failure) {
+        return QString::fromStdString(failure.what());
+    } catch (...) {
+        return QStringLiteral("unknown failure");
+    }
+}
+
 } // namespace fw

@@ -50,7 +50,8 @@ void ReportFileFailure(Sink& sink, const QString& reason)
     if (sink.file_failed)
         return;
     sink.file_failed = true;
-    std::fprintf(stderr, "Cannot write the log file %s: %s\n", qPrintable(sink.options.file_path), qPrintable(reason));
+    std::fprintf(
+        stderr, "Cannot write the log file %s: %s\n", qPrintable(sink.options.file_path), qPrintable(reason));
 }
 
 bool OpenFile(Sink& sink)
@@ -81,8 +82,15 @@ void RotateIfFull(Sink& sink, qint64 line_bytes)
         return;
     sink.file->close();
     const QString old_path = sink.options.file_path + QStringLiteral(".1");
-    QFile::remove(old_path);
-    QFile::rename(sink.options.file_path, old_path);
+    // The log cannot log about itself: a rotation that fails is said on standard error.
+    QFile old_file(old_path);
+    if (!old_file.remove() && old_file.exists())
+        std::fprintf(stderr, "Cannot remove the old log file %s: %s\n", qPrintable(old_path),
+            qPrintable(old_file.errorString()));
+    QFile full(sink.options.file_path);
+    if (!full.rename(old_path))
+        std::fprintf(stderr, "Cannot move the log file to %s: %s\n", qPrintable(old_path),
+            qPrintable(full.errorString()));
     sink.file.reset();
     OpenFile(sink);
 }
@@ -90,9 +98,11 @@ void RotateIfFull(Sink& sink, qint64 line_bytes)
 void WriteLine(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     Sink& sink = TheSink();
-    const QString category = context.category ? QString::fromLatin1(context.category) : QStringLiteral("default");
+    const QString category
+        = context.category ? QString::fromLatin1(context.category) : QStringLiteral("default");
     const QByteArray line = (QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1Char(' ')
-        + QLatin1String(LevelName(type)) + QLatin1Char(' ') + category + QStringLiteral(": ") + text + QLatin1Char('\n'))
+        + QLatin1String(LevelName(type)) + QLatin1Char(' ') + category + QStringLiteral(": ") + text
+        + QLatin1Char('\n'))
                                 .toUtf8();
     std::lock_guard lock(sink.mutex);
     if (sink.options.to_stderr) {

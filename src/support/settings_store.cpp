@@ -1,6 +1,10 @@
 #include "support/settings_store.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QVariant>
+
+#include "support/log.h"
 
 namespace fw {
 
@@ -213,9 +217,40 @@ bool SettingsStore::sectionExists(const QString& section) const
     return settings_->childGroups().contains(escapeName(section));
 }
 
-void SettingsStore::sync()
+namespace {
+
+// QSettings tells only that writing failed; opening the file the same way tells why.
+QString writeFailureReason(const QString& path)
+{
+    const bool existed = QFileInfo::exists(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return file.errorString();
+    file.close();
+    if (!existed)
+        file.remove();
+    return QStringLiteral("the file cannot be written");
+}
+
+} // namespace
+
+bool SettingsStore::sync()
 {
     settings_->sync();
+    switch (settings_->status()) {
+    case QSettings::NoError:
+        sync_error_.clear();
+        return true;
+    case QSettings::AccessError:
+        sync_error_ = writeFailureReason(settings_->fileName());
+        break;
+    case QSettings::FormatError:
+        sync_error_ = QStringLiteral("the file is not in settings format");
+        break;
+    }
+    qCWarning(lcSupport).noquote() << "Cannot write the settings to" << settings_->fileName() << "-"
+                                   << sync_error_;
+    return false;
 }
 
 QString SettingsStore::fileName() const

@@ -45,7 +45,10 @@ public:
     void eraseSection(const QString& section);
     bool sectionExists(const QString& section) const;
 
-    void sync();
+    // Writes what changed to the file. False when the file could not be written, with the
+    // reason (as the system gives it, when it does) in syncError(); the failure is logged.
+    bool sync();
+    QString syncError() const { return sync_error_; }
     QString fileName() const;
 
     static QString escapeName(const QString& name);
@@ -59,6 +62,7 @@ private:
     void keepOrder(const QString& section, const QStringList& names);
 
     std::unique_ptr<QSettings> settings_;
+    QString sync_error_;
 };
 
 } // namespace fw

@@ -4,6 +4,9 @@
 #include <atomic>
 #include <cstring>
 #include <thread>
+#include <utility>
+
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -235,27 +238,56 @@ TEST_F(AviStream, FileWithoutVideoOpensButHasNoFrames)
     EXPECT_FALSE(stream.GetFrame(nullptr, 0, size, frame));
 }
 
-TEST_F(AviStream, FilesThatAreNotClipsFailToOpen)
+// Each refusal keeps "Stream Open Failed" as its first line and says on the second what is wrong.
+TEST_F(AviStream, FilesThatAreNotClipsFailToOpenWithTheirCause)
 {
     const QString mjpeg = mjpegClip();
     const QByteArray good = readAll(mjpeg);
-    const QString cases[] = {
-        path("missing.avi"),
-        writeBytes("empty.avi", {}),
-        writeBytes("text.avi", "This is not a clip at all, just some words in a file.\n"),
-        writeBytes("header.avi", good.left(8)),
-        writeBytes("wave.avi", QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) + QByteArray(32, '\0')),
+    QDir(dir_.path()).mkdir("folder.avi");
+    QByteArray no_headers = good.left(12);
+    std::memcpy(no_headers.data() + 4, "\x04\0\0\0", 4);
+    const std::pair<QString, QString> cases[] = {
+        { path("missing.avi"), "Cannot read the file: No such file or directory" },
+        { writeBytes("empty.avi", {}), "The file is empty" },
+        { path("folder.avi"), "It is a folder, not a clip file" },
+        { writeBytes("text.avi", "This is not a clip at all, just some words in a file.\n"),
+            "It is not a RIFF file" },
+        { writeBytes("header.avi", good.left(8)), "It is not a RIFF file" },
+        { writeBytes("wave.avi", QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) + QByteArray(32, '\0')),
+            "It is a RIFF file of type \"WAVE\", not an AVI clip" },
+        { writeBytes("bare.avi", no_headers), "The clip's headers cannot be read: " },
+        { QString(), "No file name was given" },
+        { "/dev/null", "It is not a regular file" },
     };
-    for (const QString& file : cases) {
+    for (const auto& [file, cause] : cases) {
         TAVISTREAM stream("AVI");
         try {
             stream.Open(file);
             ADD_FAILURE() << file.toStdString() << " opened";
         } catch (const Error& e) {
-            EXPECT_EQ(e.message(), QStringLiteral("Stream Open Failed"));
+            const QStringList lines = e.message().split('\r');
+            ASSERT_EQ(lines.size(), 2) << e.what();
+            EXPECT_EQ(lines[0], QStringLiteral("Stream Open Failed"));
+            EXPECT_TRUE(lines[1].startsWith(cause)) << file.toStdString() << ": " << lines[1].toStdString();
         }
         EXPECT_FALSE(stream.IsOpen());
         EXPECT_EQ(stream.FrameCount(), 0);
+    }
+}
+
+// The permission bits do not stop the superuser, who runs the tests in some builds.
+TEST_F(AviStream, AnUnreadableClipGivesTheSystemsReason)
+{
+    const QString file = writeBytes("locked.avi", readAll(mjpegClip()));
+    ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::WriteOwner));
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser reads every file";
+    TAVISTREAM stream("AVI");
+    try {
+        stream.Open(file);
+        ADD_FAILURE() << "opened";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Stream Open Failed\rCannot read the file: Permission denied"));
     }
 }
 
@@ -289,7 +321,7 @@ TEST_F(AviStream, DamagedClipsNeverCrash)
         try {
             stream.Open(file);
         } catch (const Error& e) {
-            EXPECT_EQ(e.message(), QStringLiteral("Stream Open Failed"));
+            EXPECT_TRUE(e.message().startsWith(QStringLiteral("Stream Open Failed\r"))) << e.what();
             continue;
         }
         FrameAccess* handle = nullptr;

@@ -190,7 +190,9 @@ TEST(AviFileOpen, AnOpenStreamIsKeptAndReopeningEndsTheEarlierAccess)
 TEST(AviFileOpen, EveryFailureNamesTheFileAndLeavesNoAccessOpen)
 {
     const std::string expected = "clip.avi Open Frame Access Failed";
-    EXPECT_EQ(OpenFailure(new FakeStream, [](FakeStream& s) { s.fail_open = true; }), expected);
+    // The stream's own reason follows on a line of its own.
+    EXPECT_EQ(OpenFailure(new FakeStream, [](FakeStream& s) { s.fail_open = true; }),
+        expected + "\rStream Open Failed");
     EXPECT_EQ(OpenFailure(new FakeStream, [](FakeStream& s) { s.no_video = true; }), expected);
     EXPECT_EQ(OpenFailure(new FakeStream,
                   [](FakeStream& s) {

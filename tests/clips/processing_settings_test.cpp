@@ -145,6 +145,25 @@ TEST_F(IpsFile, RoundTripsEveryEnabledValue)
     EXPECT_EQ(LoadError(path, read), QString());
 }
 
+TEST_F(IpsFile, AFileThatCannotBeWrittenIsReportedWithItsReason)
+{
+    QTemporaryDir dir;
+    ScriptedPrompt prompt;
+    installPrompt(&prompt);
+    // A folder where the file should go stops the superuser too.
+    const QString path = dir.filePath("taken.ips");
+    ASSERT_TRUE(QDir().mkpath(path));
+    QString reason;
+    EXPECT_FALSE(SaveIpsFile(path, FullSettings(), &reason));
+    EXPECT_FALSE(reason.isEmpty());
+    FullSettings().SaveTo(path);
+    // Nothing to write is no failure.
+    FullSettings().SaveTo(dir.filePath("folder/"));
+    installPrompt(nullptr);
+    ASSERT_EQ(prompt.texts().size(), 1);
+    EXPECT_EQ(prompt.texts()[0], "Settings File " + path + " could not be saved.\r" + reason);
+}
+
 TEST_F(IpsFile, ScalesBarsAndTakesTextsAsWritten)
 {
     ProcessingSettings settings = FullSettings();

@@ -207,6 +207,7 @@ TEST_F(SaveReliabilityTest, ClipSaveOnAFullDiskKeepsTheOldClipAndLeavesNoTempora
     EXPECT_EQ(contentOf(target), old_clip);
     EXPECT_EQ(entries(), QStringList { "target.avi" });
     EXPECT_EQ(TAVISaveThread::FailureText(target), "Cannot write " + target + ": File too large");
+    EXPECT_EQ(source.LastSaveFailure(), "Cannot write " + target + ": File too large");
 
     // The same save to a new name leaves no file at all.
     {

@@ -7,6 +7,8 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <stdexcept>
+#include <thread>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -127,6 +129,7 @@ struct SaveLog {
     std::set<QThread*> progress_threads;
     bool done = false;
     int32_t result = -1;
+    QString reason;
     int done_calls = 0;
 
     SaveProgressHandler progress(std::function<int32_t(int)> answer = {})
@@ -144,6 +147,7 @@ struct SaveLog {
             EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
             done = true;
             result = code;
+            reason = stream.LastSaveFailure();
             ++done_calls;
         };
     }
@@ -344,7 +348,30 @@ TEST_F(SaveThreadTest, FramesThatChangeShapeOrFailEndWithAClearCodeAndNoFile)
     unreadable.StartSave(1, "Video Clip File", path("i.avi"), failed.progress(), failed.doneHandler());
     ASSERT_TRUE(waitDone(failed));
     EXPECT_EQ(failed.result, avierr::kFileRead);
+    EXPECT_EQ(failed.reason, "Frame 3 of the source cannot be read");
     EXPECT_FALSE(QFileInfo::exists(path("i.avi")));
+    EXPECT_FALSE(log.reason.isEmpty());
+
+    // A source that throws keeps the code the save reports and hands its own words on.
+    TestSource throwing(8);
+    throwing.on_frame = [](int32_t index, FrameImage&) -> bool {
+        if (index == 2)
+            throw std::runtime_error("The camera link went down");
+        return true;
+    };
+    SaveLog thrown;
+    throwing.StartSave(1, "Video Clip File", path("t.avi"), thrown.progress(), thrown.doneHandler());
+    ASSERT_TRUE(waitDone(thrown));
+    EXPECT_EQ(thrown.result, avierr::kGeneral);
+    EXPECT_EQ(thrown.reason, "The camera link went down");
+    EXPECT_FALSE(QFileInfo::exists(path("t.avi")));
+    // The next save starts without the old reason.
+    throwing.on_frame = {};
+    SaveLog fine;
+    throwing.StartSave(1, "Video Clip File", path("t.avi"), fine.progress(), fine.doneHandler());
+    ASSERT_TRUE(waitDone(fine));
+    EXPECT_EQ(fine.result, avierr::kOk);
+    EXPECT_EQ(throwing.LastSaveFailure(), QString());
 
     TestSource empty(0);
     SaveLog nothing;
@@ -409,11 +436,13 @@ TEST_F(SaveThreadTest, ScatterFailuresAreNeverReportedAsSuccess)
     source.StartSave(4, "GIF Files Directory", path("broken"), broken.progress(), broken.doneHandler());
     ASSERT_TRUE(waitDone(broken));
     EXPECT_EQ(broken.result, avierr::kGeneral);
+    EXPECT_FALSE(broken.reason.isEmpty());
 
     SaveLog unnamed;
     source.StartSave(6, "TIF Files Directory", QString(), unnamed.progress(), unnamed.doneHandler());
     ASSERT_TRUE(waitDone(unnamed));
     EXPECT_EQ(unnamed.result, avierr::kGeneral);
+    EXPECT_EQ(unnamed.reason, "Unable to create directory");
 }
 
 } // namespace

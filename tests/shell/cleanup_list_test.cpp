@@ -88,6 +88,27 @@ TEST_F(CleanupListTest, OtherEntriesDeleteOnlyThemselves)
     EXPECT_EQ(QDir(frames_).entryList(QDir::Files).size(), 3);
 }
 
+TEST_F(CleanupListTest, WhatCannotBeDeletedIsReportedAndKeepsItsEntry)
+{
+    // A folder under a file's name cannot be unlinked, by the superuser neither.
+    const QString stuck = frames_ + QStringLiteral("stuck.avi");
+    ASSERT_TRUE(QDir().mkpath(stuck));
+    const QString gone = frames_ + QStringLiteral("gone.avi");
+    list_.Add(stuck);
+    list_.Add(gone);
+    prompt_.setFallback(PromptButton::Yes);
+    EXPECT_FALSE(list_.DeleteEntry(0));
+    EXPECT_EQ(list_.Entries(), (QStringList { stuck, gone }));
+    ASSERT_EQ(prompt_.texts().size(), 2);
+    EXPECT_TRUE(
+        prompt_.texts()[1].startsWith(QStringLiteral("Could not delete ") + stuck + QStringLiteral("\r")))
+        << prompt_.texts()[1].toStdString();
+    EXPECT_GT(prompt_.texts()[1].size(), (QStringLiteral("Could not delete \r") + stuck).size());
+    // A file that is gone already has nothing left to delete.
+    EXPECT_TRUE(list_.DeleteEntry(1));
+    EXPECT_EQ(list_.Entries(), QStringList { stuck });
+}
+
 TEST_F(CleanupListTest, OnlyWholeTifOrBayExtensionsStandForADirectory)
 {
     EXPECT_TRUE(CleanupList::IsFrameDirectoryEntry(QStringLiteral("/a/F1.TIF")));

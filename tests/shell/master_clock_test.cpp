@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include <QStringList>
+
 #include "shell/master_clock.h"
 
 namespace fw {
@@ -279,7 +281,11 @@ TEST_F(MasterClockTest, FailingChildrenAreDroppedAndTheOthersGoOn)
     FakeChild bad_poll(1.0f, 0.0f, 10);
     FakeChild bad_seek(1.0f, 0.0f, 10);
     std::vector<MasterChild*> dropped;
-    clock_.on_child_dropped = [&](MasterChild* child) { dropped.push_back(child); };
+    QStringList reasons;
+    clock_.on_child_dropped = [&](MasterChild* child, const QString& reason) {
+        dropped.push_back(child);
+        reasons << reason;
+    };
     clock_.AddChild(&good);
     clock_.AddChild(&bad_poll);
     clock_.AddChild(&bad_seek);
@@ -290,6 +296,8 @@ TEST_F(MasterClockTest, FailingChildrenAreDroppedAndTheOthersGoOn)
     const MasterClock::TickResult result = clock_.Tick(now_ms_ += 200);
     EXPECT_TRUE(result.children_dropped);
     EXPECT_EQ(dropped, (std::vector<MasterChild*> { &bad_poll, &bad_seek }));
+    // The caller learns why, to keep a trace of it.
+    EXPECT_EQ(reasons, (QStringList { "poll", "seek" }));
     EXPECT_EQ(clock_.Children(), (std::vector<MasterChild*> { &good }));
     ASSERT_FALSE(good.seeks.empty());
     EXPECT_DOUBLE_EQ(good.seeks.back(), 1.0);

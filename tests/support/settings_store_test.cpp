@@ -138,5 +138,23 @@ TEST(SettingsStore, DamagedOrderRecordsAreHarmless)
     }
 }
 
+TEST(SettingsStore, AStoreThatCannotBeWrittenSaysWhy)
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath("taken"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    // A file stands where the store's folder should be, which stops the superuser too.
+    SettingsStore store(dir.filePath("taken/store.ini"));
+    store.writeString("Open", "Filename", "/data/a.avi");
+    EXPECT_FALSE(store.sync());
+    EXPECT_EQ(store.syncError(), "Not a directory");
+
+    SettingsStore fine(dir.filePath("store.ini"));
+    fine.writeString("Open", "Filename", "/data/a.avi");
+    EXPECT_TRUE(fine.sync());
+    EXPECT_EQ(fine.syncError(), QString());
+}
+
 } // namespace
 } // namespace fw

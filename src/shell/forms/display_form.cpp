@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+#include "clips/clip_open_failure.h"
 #include "clips/descriptor_block.h"
 #include "clips/frame_image.h"
 #include "shell/display_layout.h"
@@ -20,6 +21,7 @@
 #include "shell/forms/save_panel.h"
 #include "shell/forms/time_bar.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 #include "support/user_prompt.h"
 
 namespace fw {
@@ -141,7 +143,8 @@ void TDisplayForm::OpenClip()
     try {
         stream.Open(file_name_);
         if (!stream.IsOpen())
-            throw Error(stream.GetShortName() + access_failed);
+            throw Error(
+                stream.GetShortName() + access_failed + QLatin1Char('\r') + QLatin1String(kNoVideoStream));
         frame_count_ = stream.FrameCount();
         if (!stream.BeginFrameAccess(frame_access_))
             throw Error(stream.GetShortName() + access_failed);
@@ -338,8 +341,8 @@ bool TDisplayForm::CanClose()
         QMetaObject::invokeMethod(owner_child_, &QWidget::close, Qt::QueuedConnection);
         return false;
     }
-    if (saving_) {
-        if (!save_cancel_requested_) {
+    if (IsSaving()) {
+        if (!save_state_.CancelRequested()) {
             const PromptButton answer = askUser(PromptKind::Confirmation, title_,
                 QStringLiteral("Cancel Save in Progress?"), PromptButton::Yes | PromptButton::No);
             if (answer == PromptButton::Yes)
@@ -356,7 +359,8 @@ bool TDisplayForm::CanClose()
         answer = askUser(PromptKind::Confirmation, title_,
             QStringLiteral("Save Description Changes to File ") + file_name_ + QLatin1Char('?'),
             PromptButton::Yes | PromptButton::No | PromptButton::Cancel);
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
+        qCWarning(lcShell).noquote() << "The description question failed, taken as No -" << failure.what();
         answer = PromptButton::No;
     }
     if (answer == PromptButton::Cancel)
@@ -422,7 +426,7 @@ void TDisplayForm::FrameBarMoved(int position)
 
 void TDisplayForm::PictureClicked()
 {
-    if (!saving_)
+    if (!IsSaving())
         setFocus();
     snap_armed_ = true;
     snap_warped_since_arming_ = false;
@@ -485,7 +489,7 @@ bool TDisplayForm::MoveReticleByKey(QKeyEvent* event)
 
 bool TDisplayForm::StepByKey(QKeyEvent* event)
 {
-    if (!frames_open_ || saving_)
+    if (!frames_open_ || IsSaving())
         return false;
     switch (event->key()) {
     case Qt::Key_Left:

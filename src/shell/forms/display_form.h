@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QRect>
 
+#include "shell/clip_save_state.h"
 #include "shell/forms/child_form.h"
 #include "shell/forms/measurement_link.h"
 #include "shell/player_state.h"
@@ -58,7 +59,7 @@ public:
     bool Redraw() override;
     bool Poll(bool& range_stale, bool& closing) override;
     bool CanClose() override;
-    bool IsSaving() const override { return saving_; }
+    bool IsSaving() const override { return save_state_.Saving(); }
     // Windows owned by a preview measure and graph through their owner.
     void EnableQuickMeasure(bool enable) override;
     void EnableSignalGraph(bool enable) override;
@@ -134,8 +135,8 @@ public:
     QString BeginSave(const QString& type_caption, const QString& target, bool clip_file);
     // One progress report from the save; returns 0 to go on or the user-abort code.
     int32_t ReportSaveProgress(int percent);
-    // The save ended with the given code (0 for success).
-    void FinishSave(int32_t code);
+    // The save ended with the given code (0 for success) and the reason the saver gave.
+    void FinishSave(int32_t code, const QString& reason = {});
     void RequestSaveCancel();
 
     // The hint of the clip window when it cannot be opened: the compressor's table entry, or its
@@ -195,9 +196,8 @@ private:
     void LimitCropper();
 
     // Saving.
-    void EndSavePanel();
+    void EndSavePanel(const QString& title);
     std::optional<SaveChoice> ChooseSaveTarget(const QString& caption, const QString& proposed_name);
-    void SaveDone(int32_t code);
 
     bool stand_alone_ = false;
     bool frames_open_ = false;
@@ -226,12 +226,7 @@ private:
     QPoint last_warp_;
     int64_t last_warp_ms_ = 0;
 
-    // Save state.
-    bool saving_ = false;
-    bool save_cancel_requested_ = false;
-    bool save_to_clip_ = false;
-    QString save_final_name_;
-    QString title_before_save_;
+    ClipSaveState save_state_;
 
     FrameView* paint_box_ = nullptr;
     TCropShape* cropper_ = nullptr;

@@ -34,9 +34,9 @@ void TDisplayForm::UpdateLegendVisibility()
     time_panel_->setVisible(options_ & voTimeCounter);
     reticle_panel_->setVisible(options_ & voReticlePosition);
     // The save panel takes the place of the legend and the controls while it shows.
-    legend_->setVisible(!saving_ && (options_ & (voFrameCounter | voTimeCounter | voReticlePosition)));
-    controls_->setVisible(!saving_ && frames_open_ && (options_ & voVideoControls));
-    save_panel_->setVisible(saving_);
+    legend_->setVisible(!IsSaving() && (options_ & (voFrameCounter | voTimeCounter | voReticlePosition)));
+    controls_->setVisible(!IsSaving() && frames_open_ && (options_ & voVideoControls));
+    save_panel_->setVisible(IsSaving());
 }
 
 int TDisplayForm::ExtraHeight() const

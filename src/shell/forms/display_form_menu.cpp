@@ -206,8 +206,8 @@ void TDisplayForm::UpdateMenu()
         action->setChecked(action->data().toInt() == PlaybackSpeed());
     for (QAction* action : loop_items_)
         action->setVisible(playback);
-    copy_frame_item_->setEnabled(frames_open_ && !saving_);
-    copy_border_item_->setEnabled(frame_width_ > 0 && !saving_);
+    copy_frame_item_->setEnabled(frames_open_ && !IsSaving());
+    copy_border_item_->setEnabled(frame_width_ > 0 && !IsSaving());
     color_transform_item_->setEnabled(bool(hooks_.color_transform));
     // Measuring and graphing are offered only where they can run.
     quick_measure_item_->setEnabled(QuickMeasureAllowed() && MeasurementFactory());
@@ -315,7 +315,7 @@ QImage TDisplayForm::ImageAndDataBorder(const QPoint& picture_point)
 
 void TDisplayForm::CopyImageAndDataBorder()
 {
-    if (frame_width_ < 1 || saving_)
+    if (frame_width_ < 1 || IsSaving())
         return;
     // From the menu the point is where it was opened; from the keyboard, where the mouse is.
     QPoint at = menu_point_;
@@ -331,7 +331,7 @@ void TDisplayForm::CopyImageAndDataBorder()
 
 void TDisplayForm::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (saving_)
+    if (IsSaving())
         return;
     UpdateMenu();
     menu_point_ = paint_box_->mapFromGlobal(event->globalPos());

@@ -15,6 +15,7 @@
 #include "shell/forms/save_panel.h"
 #include "shell/save_progress.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
@@ -32,26 +33,22 @@ int64_t steadyNowMs()
 
 QString TDisplayForm::BeginSave(const QString& type_caption, const QString& target, bool clip_file)
 {
-    title_before_save_ = windowTitle();
-    setWindowTitle(QFileInfo(target).fileName().toUpper() + QLatin1Char(' ') + type_caption);
-    save_to_clip_ = clip_file;
-    save_final_name_ = target;
     // The clip writer builds the new clip beside an existing one and puts it in place only when
     // it is complete, so the old clip survives a failed or cancelled save.
-    saving_ = true;
-    save_cancel_requested_ = false;
+    setWindowTitle(save_state_.Begin(windowTitle(), type_caption, target, clip_file));
     save_panel_->Begin();
     LayoutWindow();
     UpdateMenu();
     setCursor(Qt::WaitCursor);
-    return save_final_name_;
+    return save_state_.FinalName();
 }
 
 int32_t TDisplayForm::ReportSaveProgress(int percent)
 {
     if (percent < 0)
         RequestSaveCancel();
-    const int32_t answer = save_panel_->Report(percent, steadyNowMs());
+    const int32_t answer = save_state_.Progress(percent);
+    save_panel_->Report(percent, steadyNowMs());
     if (hooks_.save_progress)
         hooks_.save_progress(percent);
     return answer;
@@ -59,30 +56,36 @@ int32_t TDisplayForm::ReportSaveProgress(int percent)
 
 void TDisplayForm::RequestSaveCancel()
 {
-    save_cancel_requested_ = true;
+    save_state_.RequestCancel();
     save_panel_->RequestCancel();
 }
 
-void TDisplayForm::FinishSave(int32_t code)
+void TDisplayForm::FinishSave(int32_t code, const QString& reason)
 {
-    if (!saving_)
+    const std::optional<SaveOutcome> outcome = save_state_.Finish(code, reason);
+    if (!outcome)
         return;
-    const bool success = code == 0 && !save_cancel_requested_;
-    const SaveTargetKind kind = save_to_clip_ ? SaveTargetKind::Clip : SaveTargetKind::Directory;
-    if (const auto message = SaveFailureMessage(kind, save_final_name_, code, save_cancel_requested_))
-        showError(message->text, message->caption);
-    if (save_to_clip_ && success && !WriteDescriptorBlock(save_final_name_, time_base_.Descriptors()))
-        showError(QStringLiteral("Could not Save Description Changes to File ") + save_final_name_);
-    EndSavePanel();
+    if (stream_ && outcome->options == SavedOptions::Store && context_.settings)
+        stream_->StoreCompression(*context_.settings);
+    else if (stream_ && outcome->options == SavedOptions::Forget)
+        stream_->CompressOptions().options_ok = false;
+    if (outcome->message) {
+        qCWarning(lcShell).noquote()
+            << outcome->message->caption << "-"
+            << QString(outcome->message->text).replace(QLatin1Char('\r'), QStringLiteral("; "));
+        showError(outcome->message->text, outcome->message->caption);
+    }
+    if (outcome->write_descriptors && !WriteDescriptorBlock(outcome->final_name, time_base_.Descriptors()))
+        showError(QStringLiteral("Could not Save Description Changes to File ") + outcome->final_name);
+    EndSavePanel(outcome->title);
     if (hooks_.save_finished)
-        hooks_.save_finished(success, save_to_clip_, save_final_name_);
+        hooks_.save_finished(outcome->success, outcome->clip_file, outcome->final_name);
     emit saveEnded();
 }
 
-void TDisplayForm::EndSavePanel()
+void TDisplayForm::EndSavePanel(const QString& title)
 {
-    saving_ = false;
-    setWindowTitle(title_before_save_);
+    setWindowTitle(title);
     unsetCursor();
     LayoutWindow();
     UpdateMenu();
@@ -90,7 +93,7 @@ void TDisplayForm::EndSavePanel()
 
 void TDisplayForm::WaitForSaveEnd()
 {
-    if (!saving_)
+    if (!IsSaving())
         return;
     QEventLoop loop;
     connect(this, &TDisplayForm::saveEnded, &loop, &QEventLoop::quit);
@@ -196,7 +199,7 @@ std::optional<TDisplayForm::SaveChoice> TDisplayForm::ChooseSaveTarget(
 
 void TDisplayForm::SaveThroughWindow(const QString& caption, const QString& proposed_name)
 {
-    if (saving_ || !stream_)
+    if (IsSaving() || !stream_)
         return;
     hide();
     const auto target = ChooseSaveTarget(caption, proposed_name);
@@ -217,22 +220,10 @@ void TDisplayForm::SaveThroughWindow(const QString& caption, const QString& prop
     try {
         stream_->StartSave(
             target->type, windowTitle(), written, [this](int percent) { return ReportSaveProgress(percent); },
-            [this](TAVISTREAM&, int32_t code) { SaveDone(code); }, this);
+            [this](TAVISTREAM& stream, int32_t code) { FinishSave(code, stream.LastSaveFailure()); }, this);
     } catch (const Error& failure) {
-        showError(failure.message());
-        FinishSave(avierr::kGeneral);
+        FinishSave(avierr::kGeneral, failure.message());
     }
-}
-
-void TDisplayForm::SaveDone(int32_t code)
-{
-    if (save_to_clip_) {
-        if (code == 0 && !save_cancel_requested_ && context_.settings)
-            stream_->StoreCompression(*context_.settings);
-        else if (code != 0)
-            stream_->CompressOptions().options_ok = false;
-    }
-    FinishSave(code);
 }
 
 } // namespace fw
@@ -241,7 +232,7 @@ namespace fw {
 
 void TDisplayForm::SaveAs()
 {
-    if (!stand_alone_ || saving_ || !stream_)
+    if (!stand_alone_ || IsSaving() || !stream_)
         return;
     if (player_open_)
         player_->Close();

@@ -12,6 +12,7 @@
 #include "shell/forms/crop_shape.h"
 #include "shell/forms/display_form.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
@@ -263,8 +264,9 @@ void TImagePreview::FrameRangeChanged()
 {
     try {
         source_->SetFrameRange(frames_.First(), frames_.Last(), frames_.Interval());
-    } catch (const Error&) {
+    } catch (const Error& failure) {
         // The fields keep a valid range; the source says why it has none.
+        qCInfo(lcShell).noquote() << "Frame range not taken -" << failure.message();
     }
     display_->SetOwnerFrameCount(frames_.Count());
     display_->SetDescriptorBlock(withTimingOf(display_->TimeBase().Descriptors(), source_->DescriptorText()));

@@ -27,6 +27,7 @@
 #include "shell/main_commands.h"
 #include "shell/window_placement.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
@@ -69,6 +70,13 @@ MainCommandFacts CurrentChildFacts(const TChildForm* current)
     facts.quick_measure_allowed = current->QuickMeasureAllowed();
     facts.signal_graph_allowed = current->SignalGraphAllowed();
     return facts;
+}
+
+// The program goes on without a child that failed; the log keeps which one and why.
+void LogDroppedChild(const QWidget* form, const char* during, const QString& reason)
+{
+    qCWarning(lcShell).noquote() << "Child window" << (form ? form->windowTitle() : QStringLiteral("(gone)"))
+                                 << "removed after a failure" << during << "-" << reason;
 }
 
 } // namespace
@@ -131,7 +139,11 @@ TWrightViewer::TWrightViewer(SettingsStore& settings, QWidget* parent)
     // The window is as small as its tool bar, and grows by the time panel while clips are open.
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    clock_.on_child_dropped = [this](MasterChild* child) { ForgetLink(static_cast<ChildLink*>(child)); };
+    clock_.on_child_dropped = [this](MasterChild* child, const QString& reason) {
+        auto* link = static_cast<ChildLink*>(child);
+        LogDroppedChild(link->Form(), "in the timer tick", reason);
+        ForgetLink(link);
+    };
     ReadSettings();
 
     qApp->installEventFilter(this);
@@ -186,7 +198,10 @@ void TWrightViewer::WriteSettings()
     settings_.writeString(kPresentation, QStringLiteral("Filename"), presentation_file_name_);
     databases_.Store(settings_);
     WritePlacement(settings_, objectName(), WindowPlacement { y(), x(), width(), height(), 0 }, false);
-    settings_.sync();
+    // Written when the program closes: a failure now would lose every setting of the session.
+    if (!settings_.sync())
+        showError(QStringLiteral("Could not write the settings to ") + settings_.fileName()
+            + QLatin1Char('\r') + settings_.syncError());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -513,6 +528,7 @@ void TWrightViewer::CloseAllItemClick()
         try {
             child->close();
         } catch (...) {
+            LogDroppedChild(child, "while closing", HandledExceptionText());
             if (child)
                 UnregisterChild(child);
         }
@@ -666,6 +682,7 @@ void TWrightViewer::closeEvent(QCloseEvent* event)
         try {
             agreed = (*it)->CanClose();
         } catch (...) {
+            LogDroppedChild(*it, "when asked to close", HandledExceptionText());
             UnregisterChild(*it);
         }
     }

@@ -17,6 +17,7 @@
 #include "signals/forms/sig_select_dlg.h"
 #include "signals/signal_file.h"
 #include "support/fw_error.h"
+#include "support/log.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
@@ -208,6 +209,8 @@ void TGraphForm::SeekDisplay(double time_ms)
         display_->UserSeekTime(time_ms);
     } catch (...) {
         // A window that cannot take the time any more is no longer followed.
+        qCWarning(lcSignals).noquote()
+            << "The graph stops following" << display_->windowTitle() << "-" << HandledExceptionText();
         Follow(nullptr);
     }
     seeking_display_ = false;

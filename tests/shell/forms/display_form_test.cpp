@@ -367,10 +367,12 @@ void DisplayFormTest::openFailuresNameTheFileAndTheDriver()
     garbage.write(QByteArray(3000, 'x'));
     garbage.close();
     QVERIFY(!tryOpen(clip("garbage.avi"), error));
-    QCOMPARE(error, "File " + clip("garbage.avi") + "\rStream Open Failed");
+    QCOMPARE(error, "File " + clip("garbage.avi") + "\rStream Open Failed\rIt is not a RIFF file");
 
     QVERIFY(!tryOpen(clip("missing.avi"), error));
-    QCOMPARE(error, "File " + clip("missing.avi") + "\rStream Open Failed");
+    QCOMPARE(error,
+        "File " + clip("missing.avi")
+            + "\rStream Open Failed\rCannot read the file: No such file or directory");
     // A failed window never stores a placement.
     QVERIFY(!settings_->valueExists("Desktop", "DisplayForm"));
 }

@@ -46,6 +46,7 @@ private slots:
     void playAdvancesTheChildAndStopHolds();
     void unrecognizedAndUnsupportedFilesAreReported();
     void closingWritesTheSettings();
+    void settingsThatCannotBeWrittenAreReportedOnClosing();
     void cleanupCommandFollowsTheList();
     void hintsCanBeSwitchedOff();
     void helpTopicsShowTheManual();
@@ -300,6 +301,22 @@ void WrightViewerTest::closingWritesTheSettings()
     QCOMPARE(written.valueNames(QStringLiteral("Default Titles")), QStringList({ "Title", "Imager Name" }));
     QVERIFY(written.valueExists(QStringLiteral("Desktop"), QStringLiteral("WrightViewer")));
     QVERIFY(written.valueExists(QStringLiteral("Desktop"), QStringLiteral("DisplayForm")));
+}
+
+void WrightViewerTest::settingsThatCannotBeWrittenAreReportedOnClosing()
+{
+    QFile blocker(temp_.filePath(QStringLiteral("taken")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    // A file where the store's folder should be stops every user, the superuser too.
+    const QString path = temp_.filePath(QStringLiteral("taken/settings.ini"));
+    SettingsStore unwritable(path);
+    viewer_ = std::make_unique<TWrightViewer>(unwritable);
+    viewer_->show();
+    QVERIFY(viewer_->close());
+    QCOMPARE(
+        prompt_->texts(), QStringList { "Could not write the settings to " + path + "\rNot a directory" });
+    viewer_.reset();
 }
 
 void WrightViewerTest::cleanupCommandFollowsTheList()
