@@ -98,8 +98,8 @@ TEST_P(CliFaithfulTest, UncompressedClipHoldsTheFramesAsRead)
     }
 }
 
-// BMP, TIFF and GIF files of frames with 256 colours or fewer hold exactly the source's pixels;
-// 8-bit grey frames stay 8-bit pictures.
+// BMP, TIFF and GIF files of frames with 256 colours or fewer hold exactly the source's pixels
+// (palette frames come as 24-bit frames of few colours); 8-bit grey frames stay 8-bit pictures.
 class CliFaithfulFilesTest : public CliFaithfulTest { };
 
 TEST_P(CliFaithfulFilesTest, FrameFilesHoldTheFramesAsRead)
@@ -135,20 +135,6 @@ INSTANTIATE_TEST_SUITE_P(Sources, CliFaithfulTest, ::testing::ValuesIn(kSources)
 // Sources stored without loss: raw 24-bit, palette and grey.
 INSTANTIATE_TEST_SUITE_P(
     Sources, CliFaithfulFilesTest, ::testing::ValuesIn(kSources, kSources + 3), kSourceName);
-
-// A 24-bit clip of few colours keeps them exactly in GIF files too.
-TEST(CliFaithfulGif, TwentyFourBitFramesOfFewColoursStayExact)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString source = dir.filePath("few.avi");
-    ASSERT_TRUE(
-        makeClip(source, { "-vf", "format=pal8,format=bgr24", "-c:v", "rawvideo", "-pix_fmt", "bgr24" }, 3));
-    const QString folder = dir.filePath("gif");
-    const RunResult run = runCli({ "convert", source, folder, "--type", "gif" });
-    ASSERT_EQ(run.exit_code, 0) << run.err.constData();
-    EXPECT_TRUE(ffmpegAllBgr(QDir(folder).filePath("F0000002.gif")) == ffmpegFrameBgr(source, 2));
-}
 
 } // namespace
 } // namespace fw::e2e
