@@ -75,6 +75,30 @@ bool HasAviEncoder(uint32_t code)
     return FindAviEncoder(code) != nullptr;
 }
 
+const AviEncoder* MatchAviEncoder(const QString& text)
+{
+    if (text.isEmpty() || text.size() > 4)
+        return nullptr;
+    const QString wanted = text.leftJustified(4, QLatin1Char(' '));
+    for (const AviEncoder& encoder : AviEncoders()) {
+        if (wanted.compare(
+                AviEncoderCodeText(encoder.code).leftJustified(4, QLatin1Char(' ')), Qt::CaseInsensitive)
+            == 0)
+            return &encoder;
+    }
+    return nullptr;
+}
+
+QString AviEncoderCodeText(uint32_t code)
+{
+    QString text;
+    for (int i = 0; i < 4; ++i)
+        text += QChar::fromLatin1(char((code >> (8 * i)) & 0xff));
+    while (text.endsWith(QLatin1Char(' ')) || text.endsWith(QChar(0)))
+        text.chop(1);
+    return text;
+}
+
 const AviEncoder& PreselectedAviEncoder(uint32_t code)
 {
     for (uint32_t choice : { code, fourcc('M', 'J', 'P', 'G') }) {

@@ -28,6 +28,11 @@ const std::vector<AviEncoder>& AviEncoders();
 // The encoder of a compressor code, or null when this FFmpeg has none.
 const AviEncoder* FindAviEncoder(uint32_t code);
 bool HasAviEncoder(uint32_t code);
+// The encoder whose code reads as `text`: one to four characters, a shorter code padded with
+// spaces ("DIB" is "DIB "), letters in either case. Null when this FFmpeg offers none.
+const AviEncoder* MatchAviEncoder(const QString& text);
+// A code as people type it: its characters without the padding ("DIB", "MJPG", "cvid").
+QString AviEncoderCodeText(uint32_t code);
 // The encoder to preselect and to use for a stored code: its own when available, otherwise
 // Motion JPEG, otherwise uncompressed frames. Never null.
 const AviEncoder& PreselectedAviEncoder(uint32_t code);

@@ -186,7 +186,7 @@ bool TBaseAVI::GetInfo(TAVIStreamInfo& info)
 void TBaseAVI::ProduceFrame(int32_t index, FrameImage& frame)
 {
     const std::lock_guard lock(read_mutex_);
-    Render(SourceNumber(index), crop_, out_width_, out_height_, frame, true);
+    Render(SourceNumber(index), crop_, out_width_, out_height_, frame, processing_);
 }
 
 void TBaseAVI::Render(
@@ -213,7 +213,7 @@ void TBaseAVI::Render(
 void TBaseAVI::PreviewFrame(int32_t number, FrameImage& frame)
 {
     const std::lock_guard lock(read_mutex_);
-    Render(number, FrameRect { 0, 0, width_ - 1, height_ - 1 }, width_, height_, frame, true);
+    Render(number, FrameRect { 0, 0, width_ - 1, height_ - 1 }, width_, height_, frame, processing_);
 }
 
 PixelColor TBaseAVI::RawPixel(int32_t number, int32_t x, int32_t y)

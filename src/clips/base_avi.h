@@ -57,6 +57,9 @@ public:
     int32_t OutputHeight() const { return out_height_; }
 
     ProcessingPipeline& Pipeline() { return pipeline_; }
+    // Off: frames come out exactly as read (cut and resized only), without the pipeline.
+    void SetProcessing(bool on) { processing_ = on; }
+    bool Processing() const { return processing_; }
 
     // Reads saved frame `index`, processed, into `destination` (ImageBytes, bottom-up padded
     // rows). A frame that cannot be read is filled with 127 and the save's error prompt asks
@@ -114,6 +117,7 @@ private:
     int32_t out_width_ = 0;
     int32_t out_height_ = 0;
     ProcessingPipeline pipeline_ { WhiteLevelSource::Full };
+    bool processing_ = true;
     // One reader and pipeline serve the preview and a save's worker in turn.
     std::mutex read_mutex_;
     std::vector<uint8_t> extracted_;

@@ -229,6 +229,29 @@ TEST_F(AviFaviTest, SaveWritesTheSelectedProcessedFrames)
         EXPECT_LE(test::maxDifference(saved[i], reference_[2 + 5 * i]), 1) << i;
 }
 
+// With processing off the default pipeline (black levels 15, 10, 0 and the tone tables) is
+// skipped: frames and the preview come out exactly as read.
+TEST_F(AviFaviTest, FramesAsReadSkipThePipeline)
+{
+    TAVIFAVI stream;
+    stream.Open(path_);
+    ASSERT_TRUE(stream.Processing());
+    stream.SetProcessing(false);
+    stream.SetFrameRange(4, 9, 5);
+    FrameAccess* access = nullptr;
+    ASSERT_TRUE(stream.BeginFrameAccess(access));
+    EXPECT_EQ(frame(stream, access, 0), reference_[4]);
+    EXPECT_EQ(frame(stream, access, 1), reference_[9]);
+    stream.EndFrameAccess(access);
+    FrameImage preview;
+    stream.PreviewFrame(7, preview);
+    EXPECT_EQ(test::topDownBgr(preview.packed(), int32_t(preview.packedSize())), reference_[7]);
+
+    stream.SetProcessing(true);
+    stream.PreviewFrame(7, preview);
+    EXPECT_NE(test::topDownBgr(preview.packed(), int32_t(preview.packedSize())), reference_[7]);
+}
+
 TEST_F(AviFaviTest, UnreadableFrameIsFilledAndTheUserAsked)
 {
     TAVIFAVI stream;

@@ -97,6 +97,22 @@ TEST(AviEncodersTest, StoredCodeWithoutEncoderFallsBackInsteadOfFailing)
     }
 }
 
+TEST(AviEncodersTest, CodesMatchAsFourCharactersInEitherCase)
+{
+    const AviEncoder* uncompressed = MatchAviEncoder(QStringLiteral("dib"));
+    ASSERT_NE(uncompressed, nullptr);
+    EXPECT_EQ(uncompressed->code, kUncompressedCode);
+    EXPECT_EQ(MatchAviEncoder(QStringLiteral("DIB ")), uncompressed);
+    EXPECT_EQ(AviEncoderCodeText(kUncompressedCode), QStringLiteral("DIB"));
+    for (const AviEncoder& encoder : AviEncoders()) {
+        const QString text = AviEncoderCodeText(encoder.code);
+        EXPECT_EQ(MatchAviEncoder(text), &encoder) << text.toStdString();
+        EXPECT_EQ(MatchAviEncoder(text.toLower()), &encoder) << text.toStdString();
+    }
+    for (const char* text : { "", "MJPGX", "iv32", " DIB", "MJP" })
+        EXPECT_EQ(MatchAviEncoder(QString::fromLatin1(text)), nullptr) << text;
+}
+
 TEST(AviEncodersTest, QualityMapsOntoTheWholeQuantiserScale)
 {
     EXPECT_EQ(QuantiserForQuality(10000), 1);

@@ -18,6 +18,7 @@ namespace {
 RunResult runCliOnFullDisk(const QStringList& args, rlim_t file_size_limit)
 {
     QProcess process;
+    process.setProcessEnvironment(cliEnvironment());
     process.setChildProcessModifier([file_size_limit] {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit {};
@@ -66,10 +67,10 @@ TEST_F(CliConvertFailureTest, ClipOnAFullDiskFailsAndKeepsTheOldTarget)
         SCOPED_TRACE(type);
         const RunResult run = runCliOnFullDisk({ "convert", source_, target, "--type", type }, 100 * 1024);
         EXPECT_EQ(run.exit_code, 1);
-        EXPECT_TRUE(run.err.startsWith("framewright-cli: ")) << run.err.constData();
+        EXPECT_TRUE(lastLine(run.err).startsWith("framewright-cli: ")) << run.err.constData();
         // The message names the clip the user asked for and what went wrong.
-        EXPECT_TRUE(run.err.contains(target.toUtf8())) << run.err.constData();
-        EXPECT_TRUE(run.err.contains("File too large")) << run.err.constData();
+        EXPECT_TRUE(lastLine(run.err).contains(target.toUtf8())) << run.err.constData();
+        EXPECT_TRUE(lastLine(run.err).contains("File too large")) << run.err.constData();
         EXPECT_EQ(readFile(target), old_clip);
         EXPECT_EQ(entries(), before);
     }
@@ -86,8 +87,9 @@ TEST_F(CliConvertFailureTest, FramesOnAFullDiskLeaveNoFolderAndKeepAnExistingOne
     // A bitmap frame file takes 9 270 bytes.
     RunResult run = runCliOnFullDisk({ "convert", source_, folder, "--type", "bmp" }, 4096);
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_TRUE(run.err.startsWith("framewright-cli: ")) << run.err.constData();
-    EXPECT_TRUE(run.err.contains(QDir(folder).filePath("F0000000.bmp").toUtf8())) << run.err.constData();
+    EXPECT_TRUE(lastLine(run.err).startsWith("framewright-cli: ")) << run.err.constData();
+    EXPECT_TRUE(lastLine(run.err).contains(QDir(folder).filePath("F0000000.bmp").toUtf8()))
+        << run.err.constData();
     EXPECT_EQ(entries(), before);
 
     ASSERT_TRUE(QDir().mkpath(folder));

@@ -2,13 +2,18 @@
 
 // Helpers of the end-to-end tests: run the built programs and ffmpeg, make clips, read files.
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <QByteArray>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace fw::e2e {
 
@@ -18,9 +23,11 @@ struct RunResult {
     QByteArray err;
 };
 
-inline RunResult runProgram(const QString& program, const QStringList& args, int timeout_ms = 120000)
+inline RunResult runProgram(const QString& program, const QStringList& args, int timeout_ms = 120000,
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(program, args);
     RunResult result;
     if (!process.waitForStarted(timeout_ms)) {
@@ -44,9 +51,27 @@ inline QString binPath(const char* name)
     return QStringLiteral(FW_BIN_DIR "/") + QString::fromUtf8(name);
 }
 
+// The tool logs into a state folder of the test run's own, never into the user's log.
+inline QProcessEnvironment cliEnvironment()
+{
+    static const QTemporaryDir state;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
+    return environment;
+}
+
 inline RunResult runCli(const QStringList& args)
 {
-    return runProgram(binPath("framewright-cli"), args);
+    return runProgram(binPath("framewright-cli"), args, 120000, cliEnvironment());
+}
+
+// The last line a program wrote (without its line end).
+inline QByteArray lastLine(const QByteArray& text)
+{
+    QByteArray trimmed = text;
+    while (trimmed.endsWith('\n'))
+        trimmed.chop(1);
+    return trimmed.mid(trimmed.lastIndexOf('\n') + 1);
 }
 
 // A 12-frame 64x48 test pattern clip; `codec_args` choose the coding ("-c:v mjpeg" ...).
@@ -66,6 +91,25 @@ inline QByteArray ffmpegFrameBgr(const QString& path, int index)
         { "-v", "error", "-i", path, "-vf", select, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "bgr24",
             "-" })
         .out;
+}
+
+// FFmpeg's own decoding of every frame of a clip (or of one picture file), one after another.
+inline QByteArray ffmpegAllBgr(const QString& path)
+{
+    return runProgram(
+        QStringLiteral("ffmpeg"), { "-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "bgr24", "-" })
+        .out;
+}
+
+// The largest difference of two samples at the same place; 256 when the sizes differ.
+inline int maxDifference(const QByteArray& a, const QByteArray& b)
+{
+    if (a.size() != b.size() || a.isEmpty())
+        return 256;
+    int worst = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        worst = std::max(worst, std::abs(int(uint8_t(a[i])) - int(uint8_t(b[i]))));
+    return worst;
 }
 
 inline QByteArray readFile(const QString& path)

@@ -79,16 +79,6 @@ Picture decodePng(const QByteArray& file)
     return picture;
 }
 
-int maxDifference(const QByteArray& a, const QByteArray& b)
-{
-    if (a.size() != b.size() || a.isEmpty())
-        return 256;
-    int worst = 0;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        worst = std::max(worst, std::abs(int(uint8_t(a[i])) - int(uint8_t(b[i]))));
-    return worst;
-}
-
 struct ClipKind {
     const char* name;
     QStringList codec_args;

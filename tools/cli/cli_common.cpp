@@ -1,12 +1,19 @@
 #include "cli_common.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QStringDecoder>
 
 #include "clips/descriptor_block.h"
 #include "support/fw_error.h"
+#include "support/log_sink.h"
+
+Q_LOGGING_CATEGORY(lcCli, "fw.cli", QtInfoMsg)
 
 namespace fw::cli {
 
@@ -35,7 +42,92 @@ private:
     FrameAccess* handle_ = nullptr;
 };
 
+// Put in front of a word the parser must take as a value; a private-use character no one types.
+const QChar kValueMark(0xE000);
+
+bool looksNegativeNumber(const QString& word)
+{
+    if (word.size() < 2 || word[0] != QLatin1Char('-'))
+        return false;
+    const qsizetype digit = word[1] == QLatin1Char('.') ? 2 : 1;
+    return digit < word.size() && word[digit].isDigit();
+}
+
 } // namespace
+
+void InstallToolLogging(bool verbose)
+{
+    InstallLogSink({ verbose, DefaultLogFilePath() });
+}
+
+CommandLine::CommandLine(const CliCommand& command, const QString& description)
+    : command_(command)
+{
+    parser_.setApplicationDescription(description);
+    parser_.addOption(QCommandLineOption(
+        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show this help and exit.")));
+    parser_.addOption(QCommandLineOption(
+        QStringLiteral("verbose"), QStringLiteral("Write log lines to standard error as well.")));
+}
+
+void CommandLine::addOption(const QCommandLineOption& option)
+{
+    parser_.addOption(option);
+    if (!option.valueName().isEmpty())
+        value_options_ << option.names();
+}
+
+bool CommandLine::parse(const QStringList& words)
+{
+    QStringList args { QStringLiteral("framewright-cli") };
+    QString previous;
+    for (const QString& word : words) {
+        const QString option_name = previous.startsWith(QLatin1String("--")) ? previous.mid(2)
+            : previous.size() == 2 && previous[0] == QLatin1Char('-')        ? previous.mid(1)
+                                                                             : QString();
+        const bool is_option_value = !option_name.isEmpty() && value_options_.contains(option_name);
+        if (!is_option_value && (looksNegativeNumber(word) || word.startsWith(kValueMark)))
+            args << kValueMark + word;
+        else
+            args << word;
+        previous = word;
+    }
+    if (!parser_.parse(args))
+        throw UsageError(parser_.errorText().toStdString());
+    if (parser_.isSet(QStringLiteral("verbose")))
+        InstallToolLogging(true);
+    if (parser_.isSet(QStringLiteral("help"))) {
+        writeStdout(helpText().toUtf8());
+        return false;
+    }
+    return true;
+}
+
+QStringList CommandLine::positionals() const
+{
+    QStringList values = parser_.positionalArguments();
+    for (QString& value : values) {
+        if (value.startsWith(kValueMark))
+            value.remove(0, 1);
+    }
+    return values;
+}
+
+void CommandLine::expectPositionals(qsizetype count, const char* what) const
+{
+    if (parser_.positionalArguments().size() != count)
+        throw UsageError(std::string(command_.name) + " takes " + what);
+}
+
+QString CommandLine::helpText() const
+{
+    // The parser names the program by the path it was started with and knows nothing of the
+    // command; the first line is the command's own synopsis instead.
+    const QString text = parser_.helpText();
+    const qsizetype first_line_end = text.indexOf(QLatin1Char('\n'));
+    return QStringLiteral("Usage: framewright-cli ") + QLatin1String(command_.synopsis)
+        + (first_line_end < 0 ? QStringLiteral("\n") : text.mid(first_line_end));
+}
 
 void openClip(TAVISTREAM& stream, const QString& file_name)
 {
@@ -85,6 +177,41 @@ void writeStdout(const std::string& bytes)
 {
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
         throw Error("Cannot write to standard output");
+}
+
+void writeStdout(const QByteArray& bytes)
+{
+    writeStdout(bytes.toStdString());
+}
+
+QString textOfBytes(const std::string& bytes)
+{
+    // A byte order mark at the start is text of the block too.
+    QStringDecoder utf8(
+        QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    QString text = utf8(view);
+    return utf8.hasError() ? QString::fromLatin1(view) : text;
+}
+
+double shortestDouble(float value)
+{
+    if (!std::isfinite(value))
+        return double(value); // written as null
+    char buffer[32];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    double widened = double(value);
+    std::from_chars(buffer, written.ptr, widened);
+    return widened;
+}
+
+void writeJson(const QJsonObject& object, bool one_line)
+{
+    QByteArray text
+        = QJsonDocument(object).toJson(one_line ? QJsonDocument::Compact : QJsonDocument::Indented);
+    if (!text.endsWith('\n'))
+        text += '\n';
+    writeStdout(text);
 }
 
 } // namespace fw::cli

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -55,52 +56,85 @@ int32_t wholeNumber(const QString& option, const QString& text, int32_t low, int
     bool ok = false;
     const qlonglong value = text.toLongLong(&ok, 10);
     if (!ok || value < low || value > high)
-        throw UsageError(option.toStdString() + " takes a whole number from " + std::to_string(low) + " to "
-            + std::to_string(high));
+        throw UsageError("--" + option.toStdString() + " takes a whole number from " + std::to_string(low)
+            + " to " + std::to_string(high));
     return static_cast<int32_t>(value);
 }
 
-ConvertRequest parseArguments(const QStringList& args)
+// A code this machine cannot write is refused before anything is written: a clip silently
+// compressed otherwise is worse than none.
+uint32_t compressorOf(const QString& text)
 {
+    if (const AviEncoder* encoder = MatchAviEncoder(text))
+        return encoder->code;
+    QStringList codes;
+    for (const AviEncoder& encoder : AviEncoders())
+        codes << AviEncoderCodeText(encoder.code);
+    throw UsageError(("--compressor " + text + " is not available here; the available codes are "
+        + codes.join(QStringLiteral(", ")))
+                         .toStdString());
+}
+
+const char* const kConvertHelp
+    = "Saves the frames --first to --last of clip SRC (0 = first, both included, every\n"
+      "--step-th) as a new clip DST (--type avi or kfs), or as numbered frame files\n"
+      "F0000000.bmp, F0000001.bmp ... in folder DST (--type bmp, gif, jpeg or tif).\n"
+      "\n"
+      "Without --settings the frames are saved exactly as read: an uncompressed clip or\n"
+      "BMP, TIFF or GIF files hold the source's pixel values unchanged (8-bit grey frames\n"
+      "stay 8-bit, frames of 256 colours or fewer keep their colours), compressors and\n"
+      "JPEG change them only as their coding does. With --settings FILE.ips the file's\n"
+      "processing (tone, colour, sharpening, cropping and resizing) is applied as the\n"
+      "import preview applies it.\n"
+      "\n"
+      "The new clip keeps the source's descriptor block, its timing moved onto the saved\n"
+      "frames. A target is replaced only when the new one is complete.";
+
+ConvertRequest parseArguments(const QStringList& words, bool& help_shown)
+{
+    CommandLine command(kConvertCommand, QString::fromLatin1(kConvertHelp));
+    command.addPositional(QStringLiteral("SRC"), QStringLiteral("The clip to read."));
+    command.addPositional(
+        QStringLiteral("DST"), QStringLiteral("The new clip, or the folder of frame files."));
+    const auto option = [&](const char* name, const char* value_name, const char* description) {
+        command.addOption(QCommandLineOption(
+            QString::fromLatin1(name), QString::fromLatin1(description), QString::fromLatin1(value_name)));
+    };
+    option("type", "TYPE", "avi, kfs, bmp, gif, jpeg or tif.");
+    option("compressor", "CODE",
+        "The compressor of a clip: a code \"framewright-cli compressors\" lists, letters in either "
+        "case. Uncompressed (DIB) without it.");
+    option("quality", "Q", "Quality of a lossy compressor, 0 to 10000 (the default).");
+    option("first", "I", "First frame to save; the clip's first without it.");
+    option("last", "I", "Last frame to save; the clip's last without it.");
+    option("step", "K", "Save every K-th frame (1 without it).");
+    option("settings", "FILE.ips", "Processing settings file to apply.");
+    help_shown = !command.parse(words);
     ConvertRequest request;
-    QStringList positional;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (!arg.startsWith(QStringLiteral("--"))) {
-            positional << arg;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            throw UsageError(arg.toStdString() + " needs a value");
-        const QString value = args[++i];
-        if (arg == QStringLiteral("--type")) {
-            request.type = clipTypeOf(value);
-        } else if (arg == QStringLiteral("--compressor")) {
-            if (value.isEmpty() || value.size() > 4)
-                throw UsageError("--compressor takes a code of up to four characters, e.g. MJPG");
-            request.compressor = HandlerCode(value);
-        } else if (arg == QStringLiteral("--quality")) {
-            request.quality = uint32_t(wholeNumber(arg, value, 0, int32_t(kMaxQuality)));
-        } else if (arg == QStringLiteral("--first")) {
-            request.first = wholeNumber(arg, value, 0, INT32_MAX);
-        } else if (arg == QStringLiteral("--last")) {
-            request.last = wholeNumber(arg, value, 0, INT32_MAX);
-        } else if (arg == QStringLiteral("--step")) {
-            request.step = wholeNumber(arg, value, 1, INT32_MAX);
-        } else if (arg == QStringLiteral("--settings")) {
-            request.settings = value;
-        } else {
-            throw UsageError("unknown option " + arg.toStdString());
-        }
-    }
-    if (positional.size() != 2)
-        throw UsageError("convert takes SRC DST");
-    if (request.type == 0)
+    if (help_shown)
+        return request;
+    command.expectPositionals(2, "SRC DST");
+    const auto given = [&](const char* name) { return command.isSet(QString::fromLatin1(name)); };
+    const auto value = [&](const char* name) { return command.value(QString::fromLatin1(name)); };
+    if (!given("type"))
         throw UsageError("convert needs --type");
+    request.type = clipTypeOf(value("type"));
+    if (given("compressor"))
+        request.compressor = compressorOf(value("compressor"));
+    if (given("quality"))
+        request.quality = uint32_t(wholeNumber("quality", value("quality"), 0, int32_t(kMaxQuality)));
+    if (given("first"))
+        request.first = wholeNumber("first", value("first"), 0, INT32_MAX);
+    if (given("last"))
+        request.last = wholeNumber("last", value("last"), 0, INT32_MAX);
+    if (given("step"))
+        request.step = wholeNumber("step", value("step"), 1, INT32_MAX);
+    if (given("settings"))
+        request.settings = value("settings");
     if (request.first && request.last && *request.first > *request.last)
         throw UsageError("--first must not lie after --last");
-    request.source = positional[0];
-    request.target = positional[1];
+    request.source = command.positionals()[0];
+    request.target = command.positionals()[1];
     return request;
 }
 
@@ -116,16 +150,19 @@ ImportPreviewValues previewValues(const TBaseAVI& stream)
     return values;
 }
 
-// Processing as an import preview would apply it: its own values, or those of a settings file
-// read through the preview's controls (cropping and resizing included).
+// Without a settings file the frames go out as read. With one, they are processed as an import
+// preview would process them with the file loaded into its controls (cropping and resizing
+// included).
 void applyProcessing(TBaseAVI& stream, const QString& settings_path)
 {
-    ImportPreviewValues values = previewValues(stream);
-    if (!settings_path.isEmpty()) {
-        ProcessingSettings settings = HandOverImportValues(values);
-        LoadIpsFile(settings_path, settings);
-        TakeBackImportValues(settings, values, stream.ImageWidth(), stream.ImageHeight());
+    if (settings_path.isEmpty()) {
+        stream.SetProcessing(false);
+        return;
     }
+    ImportPreviewValues values = previewValues(stream);
+    ProcessingSettings settings = HandOverImportValues(values);
+    LoadIpsFile(settings_path, settings);
+    TakeBackImportValues(settings, values, stream.ImageWidth(), stream.ImageHeight());
     ApplyImportProcessing(values, stream);
     ApplyImportCropping(values, stream);
 }
@@ -156,14 +193,21 @@ void runSave(TBaseAVI& stream, int type, const QString& path, const QString& sho
     QEventLoop loop;
     bool ended = false;
     int32_t result = avierr::kGeneral;
+    // Progress in steps of a tenth, one line each.
+    int shown_tenths = -1;
+    const auto progress = [&](int percent) {
+        if (percent / 10 > shown_tenths) {
+            shown_tenths = percent / 10;
+            std::fprintf(stderr, "Saving %s: %d%%\n", qPrintable(shown_name), percent);
+        }
+        return int32_t(0);
+    };
     try {
-        stream.StartSave(
-            type, stream.TypeCaption(type), path, [](int) { return int32_t(0); },
-            [&](TAVISTREAM&, int32_t code) {
-                result = code;
-                ended = true;
-                loop.quit();
-            });
+        stream.StartSave(type, stream.TypeCaption(type), path, progress, [&](TAVISTREAM&, int32_t code) {
+            result = code;
+            ended = true;
+            loop.quit();
+        });
         if (!ended)
             loop.exec();
     } catch (...) {
@@ -176,7 +220,7 @@ void runSave(TBaseAVI& stream, int type, const QString& path, const QString& sho
     const QStringList texts = answers.texts();
     QString reason = texts.isEmpty() ? TAVISaveThread::FailureText(path) : texts.last();
     if (!reason.isEmpty())
-        throw Error(reason.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(path, shown_name));
+        throw Error(reason.replace(path, shown_name));
     throw Error(QStringLiteral("Saving failed (result 0x%1)").arg(uint32_t(result), 8, 16, QLatin1Char('0')));
 }
 
@@ -269,11 +313,12 @@ void convertToDirectory(TBaseAVI& stream, const ConvertRequest& request)
     }
 }
 
-} // namespace
-
-int runConvert(const QStringList& args)
+int runConvert(const QStringList& words)
 {
-    const ConvertRequest request = parseArguments(args);
+    bool help_shown = false;
+    const ConvertRequest request = parseArguments(words, help_shown);
+    if (help_shown)
+        return kExitOk;
     TAVIFAVI stream;
     openClip(stream, request.source);
     selectRange(stream, request);
@@ -284,5 +329,14 @@ int runConvert(const QStringList& args)
         convertToDirectory(stream, request);
     return kExitOk;
 }
+
+} // namespace
+
+const CliCommand kConvertCommand { "convert",
+    "convert SRC DST --type avi|kfs|bmp|gif|jpeg|tif [--compressor CODE] [--quality Q]\n"
+    "        [--first I] [--last I] [--step K] [--settings FILE.ips]",
+    "Save a range of a clip's frames as a new clip or as numbered frame files, as read or\n"
+    "      processed by a settings file.",
+    runConvert };
 
 } // namespace fw::cli

@@ -61,10 +61,24 @@ int setDescriptor(const QStringList& args)
     return kExitOk;
 }
 
-} // namespace
-
-int runDescriptor(const QStringList& args)
+int runDescriptor(const QStringList& words)
 {
+    CommandLine command(kDescriptorCommand,
+        QStringLiteral("get prints the clip's descriptor block as stored (lines end with a carriage\n"
+                       "return). set sets one entry of it, e.g. \"Timing\" \"Frame Rate\" \"2000\", in\n"
+                       "place; the block holds at most as many bytes as the clip's chunk (2048 in a\n"
+                       "new one)."));
+    command.addPositional(
+        QStringLiteral("get|set"), QStringLiteral("What to do."), QStringLiteral("get|set"));
+    command.addPositional(QStringLiteral("FILE"), QStringLiteral("An AVI or KFS clip."));
+    command.addPositional(QStringLiteral("SECTION"), QStringLiteral("set: the section, e.g. Timing."),
+        QStringLiteral("[SECTION"));
+    command.addPositional(QStringLiteral("NAME"), QStringLiteral("set: the entry's name."));
+    command.addPositional(
+        QStringLiteral("VALUE"), QStringLiteral("set: its new value."), QStringLiteral("VALUE]"));
+    if (!command.parse(words))
+        return kExitOk;
+    const QStringList args = command.positionals();
     if (args.isEmpty())
         throw UsageError("descriptor needs get or set");
     const QStringList rest = args.mid(1);
@@ -74,5 +88,13 @@ int runDescriptor(const QStringList& args)
         return setDescriptor(rest);
     throw UsageError("descriptor needs get or set");
 }
+
+} // namespace
+
+const CliCommand kDescriptorCommand { "descriptor",
+    "descriptor get FILE | descriptor set FILE SECTION NAME VALUE",
+    "Print the clip's descriptor block as stored (lines end with a carriage return), or set\n"
+    "      one entry of it, e.g. \"Timing\" \"Frame Rate\" \"2000\".",
+    runDescriptor };
 
 } // namespace fw::cli

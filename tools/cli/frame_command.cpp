@@ -57,12 +57,19 @@ void writeFile(const QString& out_name, const QByteArray& bytes)
         throw Error(out_name + QStringLiteral(": ") + file.errorString());
 }
 
-} // namespace
-
-int runFrame(const QStringList& args)
+int runFrame(const QStringList& words)
 {
-    if (args.size() != 3)
-        throw UsageError("frame takes FILE INDEX OUT");
+    CommandLine command(kFrameCommand,
+        QStringLiteral("Writes frame INDEX (0 = first) of clip FILE as OUT, exactly as decoded: a .bmp\n"
+                       "file holds the frame's own bitmap (8-bit with its colour table, or 24-bit), a\n"
+                       ".png file the same picture."));
+    command.addPositional(QStringLiteral("FILE"), QStringLiteral("An AVI or KFS clip."));
+    command.addPositional(QStringLiteral("INDEX"), QStringLiteral("The frame, 0 for the first."));
+    command.addPositional(QStringLiteral("OUT"), QStringLiteral("The image file to write, .bmp or .png."));
+    if (!command.parse(words))
+        return kExitOk;
+    command.expectPositionals(3, "FILE INDEX OUT");
+    const QStringList args = command.positionals();
     const ImageKind kind = kindOf(args[2]);
     const int32_t index = parseIndex(args[1]);
 
@@ -79,5 +86,12 @@ int runFrame(const QStringList& args)
     writeFile(args[2], encode(decodeFrame(stream, index), kind));
     return kExitOk;
 }
+
+} // namespace
+
+const CliCommand kFrameCommand { "frame", "frame FILE INDEX OUT",
+    "Write frame INDEX (0 = first) as OUT: .bmp (8-bit with its colour table, or 24-bit) or\n"
+    "      .png.",
+    runFrame };
 
 } // namespace fw::cli

@@ -1,4 +1,4 @@
-// framewright-cli: batch access to clip files (facts, frames, descriptor block).
+// framewright-cli: batch access to clip files (facts, frames, descriptor block, conversion).
 #include <cstdio>
 #include <exception>
 
@@ -10,55 +10,83 @@ extern "C" {
 }
 
 #include "cli_common.h"
-#include "support/fw_error.h"
 
 namespace {
 
-constexpr const char* kUsage = R"(Usage:
-  framewright-cli info FILE
-      Print the clip's facts and time base as one JSON object.
-  framewright-cli frame FILE INDEX OUT
-      Write frame INDEX (0 = first) as OUT: .bmp (8-bit with its colour table, or 24-bit)
-      or .png.
-  framewright-cli descriptor get FILE
-      Print the clip's descriptor block as stored (lines end with a carriage return).
-  framewright-cli descriptor set FILE SECTION NAME VALUE
-      Set one entry of the descriptor block, e.g. "Timing" "Frame Rate" "2000".
-  framewright-cli convert SRC DST --type avi|kfs|bmp|gif|jpeg|tif [--compressor FOURCC]
-          [--quality Q] [--first I] [--last I] [--step K] [--settings FILE.ips]
-      Save the frames --first to --last of clip SRC (0 = first, both included, every K-th)
-      as a new clip DST, or as numbered frame files in folder DST, processed as a preview
-      saves them (with the processing settings file when given). The new clip keeps the
-      source's descriptor block, its timing moved onto the saved frames. Q runs from 0 to
-      10000; without --compressor the frames are stored uncompressed.
-  framewright-cli --help | --version
+using fw::cli::CliCommand;
 
-Exit status: 0 success, 1 failure (message on standard error), 2 wrong arguments.
-)";
+const CliCommand* const kCommands[] = {
+    &fw::cli::kInfoCommand,
+    &fw::cli::kFrameCommand,
+    &fw::cli::kDescriptorCommand,
+    &fw::cli::kConvertCommand,
+    &fw::cli::kCompressorsCommand,
+};
 
-int run(const QStringList& args)
+QString toolHelp()
 {
-    if (args.isEmpty())
+    QString text = QStringLiteral("Usage: framewright-cli [--verbose] COMMAND [options] ...\n\nCommands:\n");
+    for (const CliCommand* command : kCommands)
+        text += QStringLiteral("  framewright-cli %1\n      %2\n")
+                    .arg(QLatin1String(command->synopsis), QLatin1String(command->summary));
+    text += QStringLiteral(
+        "  framewright-cli --help | --version\n\n"
+        "\"framewright-cli COMMAND --help\" describes one command.\n"
+        "--verbose, before or after COMMAND, writes log lines to standard error as well as to the\n"
+        "log file.\n\n"
+        "Exit status: 0 success, 1 failure (the last line on standard error is\n"
+        "\"framewright-cli: \" and the message), 2 wrong arguments.\n");
+    return text;
+}
+
+const CliCommand* findCommand(const QString& name)
+{
+    for (const CliCommand* command : kCommands) {
+        if (name == QLatin1String(command->name))
+            return command;
+    }
+    return nullptr;
+}
+
+// The tool's own options come before the command; everything from the command on is its own.
+int run(const QStringList& args, const CliCommand*& command)
+{
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help({ QStringLiteral("h"), QStringLiteral("help") }, QString());
+    const QCommandLineOption version(QStringLiteral("version"), QString());
+    const QCommandLineOption verbose(QStringLiteral("verbose"), QString());
+    parser.addOptions({ help, version, verbose });
+    if (!parser.parse(args))
+        throw fw::cli::UsageError(parser.errorText().toStdString());
+    if (parser.isSet(verbose))
+        fw::cli::InstallToolLogging(true);
+    if (parser.isSet(help)) {
+        fw::cli::writeStdout(toolHelp().toUtf8());
+        return fw::cli::kExitOk;
+    }
+    if (parser.isSet(version)) {
+        fw::cli::writeStdout(std::string("framewright-cli " FW_VERSION "\n"));
+        return fw::cli::kExitOk;
+    }
+    const QStringList words = parser.positionalArguments();
+    if (words.isEmpty())
         throw fw::cli::UsageError("a command is needed");
-    const QString command = args[0];
-    const QStringList rest = args.mid(1);
-    if (command == QStringLiteral("--help") || command == QStringLiteral("-h")) {
-        std::fputs(kUsage, stdout);
-        return fw::cli::kExitOk;
-    }
-    if (command == QStringLiteral("--version")) {
-        std::printf("framewright-cli %s\n", FW_VERSION);
-        return fw::cli::kExitOk;
-    }
-    if (command == QStringLiteral("info"))
-        return fw::cli::runInfo(rest);
-    if (command == QStringLiteral("frame"))
-        return fw::cli::runFrame(rest);
-    if (command == QStringLiteral("descriptor"))
-        return fw::cli::runDescriptor(rest);
-    if (command == QStringLiteral("convert"))
-        return fw::cli::runConvert(rest);
-    throw fw::cli::UsageError("unknown command \"" + command.toStdString() + "\"");
+    command = findCommand(words[0]);
+    if (!command)
+        throw fw::cli::UsageError("unknown command \"" + words[0].toStdString() + "\"");
+    return command->run(words.mid(1));
+}
+
+// The last line on standard error is the message, whole: its line breaks become "; ".
+void reportFailure(const QString& message)
+{
+    QString line = message;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("; "))
+        .replace(QLatin1Char('\r'), QStringLiteral("; "))
+        .replace(QLatin1Char('\n'), QStringLiteral("; "));
+    std::fflush(stdout);
+    std::fprintf(stderr, "framewright-cli: %s\n", line.toUtf8().constData());
 }
 
 } // namespace
@@ -68,15 +96,25 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnwell"));
     QCoreApplication::setApplicationName(QStringLiteral("Framewright"));
+    fw::cli::InstallToolLogging(false);
     // The tool reports failures in its own words; the decoder's chatter would bury them.
     av_log_set_level(AV_LOG_QUIET);
+    const CliCommand* command = nullptr;
     try {
-        return run(QCoreApplication::arguments().mid(1));
+        return run(QCoreApplication::arguments(), command);
     } catch (const fw::cli::UsageError& error) {
-        std::fprintf(stderr, "framewright-cli: %s\n\n%s", error.what(), kUsage);
+        const QString message = QString::fromStdString(error.what());
+        if (command)
+            std::fprintf(stderr, "Usage: framewright-cli %s\n\"framewright-cli %s --help\" tells more.\n",
+                command->synopsis, command->name);
+        else
+            std::fputs(qPrintable(toolHelp()), stderr);
+        reportFailure(message);
         return fw::cli::kExitUsage;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "framewright-cli: %s\n", error.what());
+        const QString message = QString::fromUtf8(error.what());
+        qCWarning(lcCli).noquote() << (command ? command->name : "framewright-cli") << "failed:" << message;
+        reportFailure(message);
         return fw::cli::kExitFailure;
     }
 }
