@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QEvent>
 #include <QMainWindow>
 #include <QMargins>
 #include <QScreen>
@@ -37,12 +38,6 @@ QMargins frameMargins(const QWidget& window)
     return {};
 }
 
-// The frame on the desktop: QWidget::pos() of a window is its frame's top-left.
-QRect frameRect(const QWidget& window, const QMargins& margins)
-{
-    return QRect(window.pos(), window.size().grownBy(margins));
-}
-
 bool isOrdinaryWindow(const QWidget& widget)
 {
     const Qt::WindowType type = widget.windowType();
@@ -60,30 +55,85 @@ QRect screenArea(const QWidget& window, QPoint near, const QWidget* fallback = n
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-// Moves the frame to `spot`, cutting the window down when the screen is too small for it.
-void moveFrameTo(QWidget& window, const QRect& spot, const QMargins& margins)
+// Until the window manager has framed a window, Qt cannot place its frame: it places the
+// inside, and the frame grows around it. So the inside goes where the frame is wanted, moved by
+// the borrowed frame; once the real frame is known it is checked once more.
+class FrameSettler : public QObject {
+public:
+    static constexpr const char* kName = "FrameSettler";
+
+    FrameSettler(QWidget& window, QPoint frame_top_left, QRect screen)
+        : QObject(&window)
+        , window_(window)
+        , frame_top_left_(frame_top_left)
+        , screen_(screen)
+    {
+        setObjectName(kName);
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        // The frame's size comes with a property change that Qt reports with none of its own
+        // events: look at each of those that follow a mapping.
+        const bool after_mapping = type == QEvent::Move || type == QEvent::Show || type == QEvent::Paint
+            || type == QEvent::WindowActivate || type == QEvent::Resize;
+        if (watched == &window_ && after_mapping && hasFrame(window_)) {
+            window_.removeEventFilter(this);
+            const QRect frame = window_.frameGeometry();
+            const QRect wanted = ClampOntoScreen(QRect(frame_top_left_, frame.size()), screen_);
+            if (wanted.topLeft() != frame.topLeft())
+                window_.move(wanted.topLeft());
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget& window_;
+    QPoint frame_top_left_;
+    QRect screen_;
+};
+
+// Puts the frame at `spot` (on the screen), cutting the window down when the screen is too
+// small for it.
+void moveFrameTo(QWidget& window, QRect spot, const QRect& screen)
 {
+    const QMargins margins = frameMargins(window);
     const QSize inner = spot.size().shrunkBy(margins);
-    if (inner.width() < window.width() || inner.height() < window.height())
-        window.resize(inner.boundedTo(window.size()).expandedTo(window.minimumSize()));
-    window.move(spot.topLeft());
+    QSize size = window.size();
+    if (inner.width() < size.width() || inner.height() < size.height())
+        size = inner.boundedTo(size).expandedTo(window.minimumSize());
+    if (hasFrame(window)) {
+        window.resize(size);
+        window.move(spot.topLeft());
+        return;
+    }
+    window.setGeometry(QRect(spot.topLeft() + QPoint(margins.left(), margins.top()), size));
+    // A newer place replaces any check still waiting.
+    delete window.findChild<QObject*>(QLatin1String(FrameSettler::kName), Qt::FindDirectChildrenOnly);
+    new FrameSettler(window, spot.topLeft(), screen);
 }
 
 } // namespace
 
 QRect WindowFrame(const QWidget& window)
 {
-    return frameRect(window, frameMargins(window));
+    if (hasFrame(window))
+        return window.frameGeometry();
+    const QMargins margins = frameMargins(window);
+    return QRect(window.pos() - QPoint(margins.left(), margins.top()), window.size().grownBy(margins));
 }
 
 void PlaceNewWindow(QWidget& window, QPoint wanted, const std::vector<const QWidget*>& keep_clear,
     const std::vector<QRect>& reserved)
 {
-    const QMargins margins = frameMargins(window);
     SpotRequest request;
     request.screen = screenArea(window, wanted, keep_clear.empty() ? nullptr : keep_clear.front());
     request.keep_clear = reserved;
-    request.size = window.size().grownBy(margins);
+    request.size = WindowFrame(window).size();
     request.wanted = wanted;
     for (const QWidget* other : QApplication::topLevelWidgets()) {
         if (other == &window || !isOrdinaryWindow(*other))
@@ -92,7 +142,7 @@ void PlaceNewWindow(QWidget& window, QPoint wanted, const std::vector<const QWid
             || std::find(keep_clear.begin(), keep_clear.end(), other) != keep_clear.end();
         (in_use ? request.keep_clear : request.avoid).push_back(WindowFrame(*other));
     }
-    moveFrameTo(window, ChooseSpot(request), margins);
+    moveFrameTo(window, ChooseSpot(request), request.screen);
 }
 
 void PlaceBesideOwner(QWidget& window, const QWidget& owner)
@@ -103,11 +153,11 @@ void PlaceBesideOwner(QWidget& window, const QWidget& owner)
 
 void KeepWindowOnScreen(QWidget& window)
 {
+    // A place just restored is where the frame goes, as pos() gave it when it was stored.
     const QMargins margins = frameMargins(window);
-    const QRect frame = frameRect(window, margins);
-    const QRect kept = ClampOntoScreen(frame, screenArea(window, frame.center()));
-    if (kept != frame)
-        moveFrameTo(window, kept, margins);
+    const QRect frame(window.pos(), window.size().grownBy(margins));
+    const QRect screen = screenArea(window, frame.center());
+    moveFrameTo(window, ClampOntoScreen(frame, screen), screen);
 }
 
 } // namespace fw
