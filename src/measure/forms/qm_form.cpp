@@ -16,6 +16,7 @@
 #include "measure/forms/polymarker.h"
 #include "measure/forms/sheet_table_model.h"
 #include "shell/forms/display_form.h"
+#include "shell/forms/new_window_place.h"
 #include "support/fw_error.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
@@ -91,8 +92,7 @@ TQMForm::TQMForm(TDisplayForm& display, SettingsStore* settings)
     LoadScaling();
     connect(pages_, &QTabWidget::currentChanged, this, &TQMForm::PageEntered);
     resize(design_size_);
-    const QRect frame = display.frameGeometry();
-    move(frame.right() + 1, frame.top());
+    PlaceBesideOwner(*this, display);
     PageEntered(pages_->currentIndex());
 }
 
@@ -258,6 +258,7 @@ void TQMForm::CollectClick(int32_t frame, QPointF point)
         if (frame < 0 || frame > db_.Sheet().LastFrame())
             throw Error("frame outside the clip");
         db_.SetSamplePoint(frame, def, target_point_, ImagePoint { float(point.x()), float(point.y()) });
+        unexported_ = true;
     } catch (const Error&) {
         showError(QStringLiteral("Data Point not Created"));
         return;

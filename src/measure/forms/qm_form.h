@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 
 #include <QPointF>
@@ -59,6 +60,10 @@ public:
     QString CopyText(bool all, bool grid_format) const;
     // Writes the shown columns as comma-separated text; false with the reason shown on failure.
     bool ExportVisibleColumns(const QString& path);
+    // Asks for the export file (parent, folder of the last export); nothing when cancelled. The
+    // program uses a save dialog, tests install their own answers.
+    using ExportPathChooser = std::function<std::optional<QString>(QWidget*, const QString&)>;
+    static void SetExportPathChooser(ExportPathChooser chooser);
 
     // From the clip window.
     QWidget* Window() override { return this; }
@@ -67,6 +72,8 @@ public:
     void FrameChanged(int32_t frame) override;
     void TimeBaseChanged(double frame0_time_ms, double interval_ms, int decimals) override;
     void PaintOverlay(QPainter& painter, const QRect& picture, int frame_width, int frame_height) override;
+    int UnexportedSamples() const override;
+    bool ExportSamples() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -115,7 +122,6 @@ private:
     void SelectionRange(int& first_row, int& last_row, int& first_column, int& last_column, bool all) const;
     QString DataText(int first_row, int last_row, int first_column, int last_column, QChar separator) const;
     void CopyToClipboard(bool all, bool grid_format);
-    void ExportClicked();
     void Prompt(const QString& text);
 
     void ReadSettings();
@@ -137,6 +143,8 @@ private:
     double new_factor_ = 0.0;
     std::optional<QPointF> prediction_;
     bool filling_ = false;
+    // A sample was collected since the last export.
+    bool unexported_ = false;
     QSize design_size_;
 
     QTabWidget* pages_ = nullptr;

@@ -62,7 +62,7 @@ void TQMForm::BuildMenus()
     edit->addAction(QStringLiteral("Copy &All Data"), this, [this] { CopyToClipboard(true, false); });
     edit->addSeparator();
     QAction* export_item
-        = edit->addAction(QStringLiteral("&Export Visible Columns..."), this, &TQMForm::ExportClicked);
+        = edit->addAction(QStringLiteral("&Export Visible Columns..."), this, [this] { ExportSamples(); });
     export_item->setObjectName(QStringLiteral("ExportItem"));
     edit->addSeparator();
     QAction* hide = edit->addAction(QStringLiteral("&Hide Columns"), this, &TQMForm::HideSelectedColumns);
@@ -221,18 +221,50 @@ bool TQMForm::ExportVisibleColumns(const QString& path)
         return false;
     }
     stored_.export_path = QFileInfo(path).absolutePath();
+    unexported_ = false;
     return true;
 }
 
-void TQMForm::ExportClicked()
+namespace {
+
+std::optional<QString> exportPathFromDialog(QWidget* parent, const QString& folder)
 {
-    QFileDialog dialog(this, QStringLiteral("Export Visible Columns"), stored_.export_path,
+    QFileDialog dialog(parent, QStringLiteral("Export Visible Columns"), folder,
         QStringLiteral("Excel Comma Delimited Text (*.csv)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    ExportVisibleColumns(dialog.selectedFiles().constFirst());
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+TQMForm::ExportPathChooser& exportPathChooser()
+{
+    static TQMForm::ExportPathChooser chooser = exportPathFromDialog;
+    return chooser;
+}
+
+} // namespace
+
+void TQMForm::SetExportPathChooser(ExportPathChooser chooser)
+{
+    exportPathChooser() = chooser ? std::move(chooser) : ExportPathChooser(exportPathFromDialog);
+}
+
+bool TQMForm::ExportSamples()
+{
+    const std::optional<QString> path = exportPathChooser()(this, stored_.export_path);
+    return path && ExportVisibleColumns(*path);
+}
+
+int TQMForm::UnexportedSamples() const
+{
+    if (!unexported_)
+        return 0;
+    size_t samples = 0;
+    for (const TObjDef* def : db_.UserObjects())
+        samples += def->Samples().size();
+    return int(samples);
 }
 
 } // namespace fw

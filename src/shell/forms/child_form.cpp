@@ -7,6 +7,7 @@
 
 #include "clips/frame_image.h"
 #include "shell/forms/child_windows.h"
+#include "shell/forms/new_window_place.h"
 #include "shell/window_placement.h"
 #include "support/settings_store.h"
 
@@ -370,6 +371,7 @@ void TChildForm::RestorePlacement(bool sizeable)
     move(placement.left, placement.top);
     if (sizeable && placement.width > 0 && placement.height > 0)
         resize(placement.width, placement.height);
+    KeepWindowOnScreen(*this);
     options_ = static_cast<uint32_t>(placement.extra);
 }
 

@@ -351,6 +351,8 @@ bool TDisplayForm::CanClose()
         WaitForSaveEnd();
         return false;
     }
+    if (!MeasurementMayClose())
+        return false;
     if (typeid(*this) != typeid(TDisplayForm) || !descriptors_changed_ || file_name_.isEmpty()
         || descriptor_save_confirmed_)
         return true;
@@ -406,7 +408,7 @@ void TDisplayForm::ShowCounters()
     }
 }
 
-void TDisplayForm::ShowReticle(int mouse_x, int mouse_y)
+void TDisplayForm::ShowReticle(int mouse_x, int mouse_y, bool snap)
 {
     if (!(options_ & voReticlePosition) || frame_width_ < 1)
         return;
@@ -414,7 +416,8 @@ void TDisplayForm::ShowReticle(int mouse_x, int mouse_y)
         = ReticleAt(mouse_x, mouse_y, paint_box_->width(), paint_box_->height(), frame_width_, frame_height_);
     reticle_x_ = point.x;
     reticle_y_ = point.y;
-    SnapReticle();
+    if (snap)
+        SnapReticle();
     reticle_panel_->setText(reticleText(reticle_x_) + QStringLiteral(", ") + reticleText(reticle_y_));
 }
 
@@ -422,18 +425,6 @@ void TDisplayForm::FrameBarMoved(int position)
 {
     if (!updating_frame_bar_)
         UserSeek(position);
-}
-
-void TDisplayForm::PictureClicked()
-{
-    if (!IsSaving())
-        setFocus();
-    snap_armed_ = true;
-    snap_warped_since_arming_ = false;
-    if (MeasurementShown()) {
-        paint_box_->update();
-        measurement_->PictureClicked(shown_index_, QPointF(reticle_x_, reticle_y_));
-    }
 }
 
 bool TDisplayForm::MoveReticleByKey(QKeyEvent* event)

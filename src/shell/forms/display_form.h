@@ -12,6 +12,7 @@
 #include "shell/forms/child_form.h"
 #include "shell/forms/measurement_link.h"
 #include "shell/player_state.h"
+#include "shell/pointer_snap.h"
 
 class QAction;
 class QLabel;
@@ -166,13 +167,17 @@ private:
     void WriteDescriptors();
     bool ShowFrame(int32_t index);
     void ShowCounters();
-    void ShowReticle(int mouse_x, int mouse_y);
+    void ShowReticle(int mouse_x, int mouse_y, bool snap = true);
     // Offers the reticle point to the measurement window and follows its snapping.
     void SnapReticle();
     bool MeasurementShown() const;
+    // Samples not yet exported: asks whether to export them, drop them or keep the window.
+    bool MeasurementMayClose();
     void FrameBarMoved(int position);
     void PlayerPositionChanged(int frame);
     void PlayerButtonPressed(TMPBtnType button);
+    // A click at a point of the picture area; Enter clicks where the reticle is.
+    void PictureClickedAt(QPoint at);
     void PictureClicked();
     bool MoveReticleByKey(QKeyEvent* event);
     bool StepByKey(QKeyEvent* event);
@@ -221,10 +226,7 @@ private:
     TChildForm* owner_child_ = nullptr;
     // Measuring: the window, and the pointer snapping armed by a click or an activation.
     MeasurementWindow* measurement_ = nullptr;
-    bool snap_armed_ = false;
-    bool snap_warped_since_arming_ = false;
-    QPoint last_warp_;
-    int64_t last_warp_ms_ = 0;
+    PointerSnap snap_;
 
     ClipSaveState save_state_;
 

@@ -9,13 +9,12 @@
 #include <QLabel>
 
 #include "shell/forms/frame_view.h"
+#include "support/log.h"
+#include "support/user_prompt.h"
 
 namespace fw {
 
 namespace {
-
-// A snapped move this long after the last warp is the user moving on: snapping lets go.
-constexpr int64_t kSnapHoldMs = 200;
 
 int64_t nowMs()
 {
@@ -57,39 +56,68 @@ bool TDisplayForm::MeasurementShown() const
     return measurement_ && measurement_->Window()->isVisible();
 }
 
+bool TDisplayForm::MeasurementMayClose()
+{
+    // The measurements live only as long as this window: closing it without a word loses them.
+    const int samples = measurement_ ? measurement_->UnexportedSamples() : 0;
+    if (samples <= 0)
+        return true;
+    const PromptButton answer = askUser(PromptKind::Confirmation, title_,
+        QStringLiteral("Quick Measure holds %1 samples that have not been exported.\n"
+                       "Export them before closing %2?\n\n"
+                       "Yes exports them, No discards them, Cancel keeps the window open.")
+            .arg(samples)
+            .arg(title_),
+        PromptButton::Yes | PromptButton::No | PromptButton::Cancel);
+    if (answer == PromptButton::No) {
+        qCInfo(lcShell) << "Closing" << file_name_ << "drops" << samples << "unexported measurement samples";
+        return true;
+    }
+    return answer == PromptButton::Yes && measurement_->ExportSamples();
+}
+
 void TDisplayForm::SnapReticle()
 {
     if (!MeasurementShown())
         return;
     const auto snapped = measurement_->PointerMoved(QPointF(reticle_x_, reticle_y_));
-    if (!snapped || !snap_armed_ || frame_width_ < 1 || frame_height_ < 1)
+    if (!snapped || frame_width_ < 1 || frame_height_ < 1)
         return;
-    const int64_t now = nowMs();
-    if (snap_warped_since_arming_ && now - last_warp_ms_ > kSnapHoldMs) {
-        snap_armed_ = false;
-        return;
-    }
     const int width = paint_box_->width();
     const int height = paint_box_->height();
     const QPoint target(std::clamp(int(std::lround(snapped->x() * width / frame_width_)), 0, width - 1),
         std::clamp(int(std::lround(height - 1 - snapped->y() * height / frame_height_)), 0, height - 1));
-    if (snap_warped_since_arming_ && target == last_warp_)
+    if (snap_.SnappedMove(target, nowMs()) != PointerSnap::Action::Warp)
         return;
-    last_warp_ = target;
-    last_warp_ms_ = now;
-    snap_warped_since_arming_ = true;
     reticle_x_ = float(snapped->x());
     reticle_y_ = float(snapped->y());
     QCursor::setPos(paint_box_->mapToGlobal(target));
 }
 
+void TDisplayForm::PictureClickedAt(QPoint at)
+{
+    // The sample goes where the button went down. The reticle may still show an earlier move,
+    // or the point the pointer was pulled to, when the click comes in the same instant.
+    ShowReticle(at.x(), at.y(), false);
+    PictureClicked();
+}
+
+void TDisplayForm::PictureClicked()
+{
+    if (!IsSaving())
+        setFocus();
+    snap_.Arm();
+    if (MeasurementShown()) {
+        paint_box_->update();
+        measurement_->PictureClicked(shown_index_, QPointF(reticle_x_, reticle_y_));
+    }
+}
+
 void TDisplayForm::changeEvent(QEvent* event)
 {
     TChildForm::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        snap_armed_ = true;
-        snap_warped_since_arming_ = false;
-    }
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        snap_.Arm();
 }
 
 } // namespace fw

@@ -55,8 +55,8 @@ void TDisplayForm::BuildWidgets()
 {
     paint_box_ = new FrameView(this);
     paint_box_->setBackground(crop_color_);
-    connect(paint_box_, &FrameView::mouseMovedOver, this, &TDisplayForm::ShowReticle);
-    connect(paint_box_, &FrameView::clicked, this, [this] { PictureClicked(); });
+    connect(paint_box_, &FrameView::mouseMovedOver, this, [this](int x, int y) { ShowReticle(x, y); });
+    connect(paint_box_, &FrameView::clicked, this, [this](int x, int y) { PictureClickedAt(QPoint(x, y)); });
     connect(paint_box_, &FrameView::doubleClicked, this, [this] {
         if (hooks_.color_transform)
             hooks_.color_transform();

@@ -28,6 +28,11 @@ public:
     virtual void TimeBaseChanged(double frame0_time_ms, double interval_ms, int decimals) = 0;
     // Draws the samples of the current frame over the picture.
     virtual void PaintOverlay(QPainter& painter, const QRect& picture, int frame_width, int frame_height) = 0;
+    // How many collected samples the last export did not take (0 once everything is exported).
+    virtual int UnexportedSamples() const = 0;
+    // Asks where to export the sheet and writes it there; false when the user cancelled or the
+    // file could not be written (the user has been told why).
+    virtual bool ExportSamples() = 0;
 };
 
 // Makes the measurement window of a clip window; the clip window owns what it returns. The

@@ -22,10 +22,12 @@
 #include "shell/forms/display_form.h"
 #include "shell/forms/help_browser.h"
 #include "shell/forms/measurement_link.h"
+#include "shell/forms/new_window_place.h"
 #include "shell/forms/time_bar.h"
 #include "shell/forms/titles_form.h"
 #include "shell/main_commands.h"
 #include "shell/window_placement.h"
+#include "shell/window_spot.h"
 #include "support/fw_error.h"
 #include "support/log.h"
 #include "support/settings_store.h"
@@ -188,6 +190,7 @@ void TWrightViewer::ReadSettings()
     const WindowPlacement current { y(), x(), width(), height(), 0 };
     const WindowPlacement placed = ReadPlacement(settings_, objectName(), current, ScreenOf(*this));
     move(placed.left, placed.top);
+    KeepWindowOnScreen(*this);
 }
 
 void TWrightViewer::WriteSettings()
@@ -402,20 +405,16 @@ void TWrightViewer::OpenWindow(const QString& file_name, OpenFileType type)
 
 QPoint TWrightViewer::BesideLastClip(const QWidget& form, const QPoint& fallback) const
 {
-    // Clips are compared side by side: the next window goes to the right of the last one while
-    // the screen has room for it, and only then do windows overlap.
+    // Clips are compared side by side: the next window goes to the right of the last one.
     const QWidget* last = nullptr;
     for (const auto& link : links_) {
         if (link->Form() != &form)
             last = link->Form();
     }
-    const QScreen* screen = form.screen() ? form.screen() : QGuiApplication::primaryScreen();
-    if (!last || !screen)
+    if (!last)
         return fallback;
-    const QRect frame = last->frameGeometry();
-    const QPoint beside(frame.right() + 1 + 4, frame.top());
-    const QRect wanted(beside, form.frameGeometry().size());
-    return screen->availableGeometry().contains(wanted) ? beside : fallback;
+    const QRect frame = WindowFrame(*last);
+    return QPoint(frame.right() + 1 + kWindowGap, frame.top());
 }
 
 void TWrightViewer::OpenClip(const QString& file_name, const QString& options_section)
@@ -430,29 +429,24 @@ void TWrightViewer::OpenClip(const QString& file_name, const QString& options_se
     auto stream = std::make_unique<TAVISTREAM>(options_section);
     const bool placed_before = settings_.valueExists(desktopSection(), QStringLiteral("DisplayForm"));
     auto* form = new TDisplayForm(context, std::move(stream), file_name, QFileInfo(file_name).fileName());
-    // A clip window without a stored place opens below the tool bar instead of hiding it.
-    if (!placed_before) {
-        QRect taken = frameGeometry();
-        if (time_panel_->isHidden())
-            taken.setBottom(taken.bottom() + time_panel_->sizeHint().height() + 4);
-        if (form->frameGeometry().intersects(taken))
-            form->move(form->x(), taken.bottom() + 12);
-    }
-    // Clip windows share one stored place; each further one steps aside so none hides another.
-    QPoint at = form->pos();
-    auto taken_by_other = [&] {
-        for (const auto& link : links_) {
-            // Window systems may shift a window by its frame: near enough counts as the same spot.
-            if (link->Form() != form && (link->Form()->pos() - at).manhattanLength() < 12)
-                return true;
-        }
-        return false;
-    };
-    if (taken_by_other())
-        at = BesideLastClip(*form, at);
-    for (int step = 0; step < 32 && taken_by_other(); ++step)
-        at += QPoint(24, 24);
-    form->move(at);
+    // The main window grows by its time panel once a clip is timed: keep that strip clear too.
+    const QRect main_frame = WindowFrame(*this);
+    QRect time_strip(main_frame.bottomLeft() + QPoint(0, 1), QSize(main_frame.width(), 0));
+    if (time_panel_->isHidden())
+        time_strip.setHeight(time_panel_->sizeHint().height() + 4);
+    // A clip window without a stored place opens below the tool bar; clip windows share one
+    // stored place, and each further one goes beside the last so that none hides another.
+    std::vector<const QWidget*> clips;
+    for (const auto& link : links_)
+        if (link->Form() != form)
+            clips.push_back(link->Form());
+    QPoint wanted
+        = placed_before ? form->pos() : QPoint(main_frame.left(), time_strip.bottom() + 1 + kWindowGap);
+    const QRect wanted_frame(wanted, WindowFrame(*form).size());
+    if (std::any_of(clips.begin(), clips.end(),
+            [&](const QWidget* clip) { return WindowFrame(*clip).intersects(wanted_frame); }))
+        wanted = BesideLastClip(*form, wanted);
+    PlaceNewWindow(*form, wanted, clips, { time_strip });
     form->EnableQuickMeasure(true);
     form->EnableSignalGraph(true);
     last_file_name_ = file_name;

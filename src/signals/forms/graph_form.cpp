@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "shell/forms/child_form.h"
+#include "shell/forms/new_window_place.h"
 #include "shell/window_placement.h"
 #include "signals/forms/graph_chart.h"
 #include "signals/forms/graph_controls_dialog.h"
@@ -88,15 +89,7 @@ TGraphForm::TGraphForm(QWidget* parent, TChildForm* display, SettingsStore* sett
 
 void TGraphForm::PlaceBeside(const QWidget& other)
 {
-    const QRect screen = ScreenOf(other);
-    const QRect taken = other.frameGeometry();
-    for (const QPoint at :
-        { QPoint(taken.right() + 8, taken.top()), QPoint(taken.left(), taken.bottom() + 8) }) {
-        if (screen.contains(QRect(at, frameGeometry().size()))) {
-            move(at);
-            return;
-        }
-    }
+    PlaceBesideOwner(*this, other);
 }
 
 TGraphForm::~TGraphForm() = default;
@@ -129,6 +122,7 @@ void TGraphForm::ReadSettings()
     move(placed.left, placed.top);
     if (placed.width > 0 && placed.height > 0)
         resize(placed.width, placed.height);
+    KeepWindowOnScreen(*this);
     placement_restored_ = true;
 }
 

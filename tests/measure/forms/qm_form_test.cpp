@@ -1,8 +1,10 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -12,10 +14,12 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 #include "clips/descriptor_block.h"
 #include "measure/forms/qm_form.h"
 #include "measure/measure_settings.h"
+#include "shell/display_layout.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/form_test_support.h"
 #include "support/settings_store.h"
@@ -36,9 +40,20 @@ private slots:
     void objectsAreNamedRenamedAndDeletedSafely();
     void gridCellsChooseFrameAndTarget();
     void clicksThatCannotBeMeasuredLeaveTheSheetSound();
+    void clickStoresWhereTheButtonWentDown();
+    void firstClickAfterSwitchingWindowsIsStored();
+    void closingWithUnexportedSamplesAsksFirst();
 
 private:
     TQMForm* openMeasure();
+    // A form on the Collection page with one point object, measuring from frame 0.
+    TQMForm* collectOnePoint();
+    QWidget* paintBox() const { return display_->findChild<QWidget*>("PaintBox"); }
+    // The image point of a paint box position, as the reticle reads it.
+    QPointF imagePoint(QPoint at) const;
+    QPointF storedPoint(TQMForm* form, int32_t frame) const;
+    void press(QPoint at);
+    void move(QPoint at);
     QString clip(const QString& name) const { return dir_->filePath(name); }
 
     std::unique_ptr<QTemporaryDir> dir_;
@@ -72,6 +87,7 @@ void QMFormTest::cleanup()
 {
     display_.reset();
     SetMeasurementWindowFactory(nullptr);
+    TQMForm::SetExportPathChooser(nullptr);
     installPrompt(nullptr);
     settings_.reset();
     dir_.reset();
@@ -305,6 +321,151 @@ void QMFormTest::clicksThatCannotBeMeasuredLeaveTheSheetSound()
     form->PictureClicked(3, QPointF(10, 10));
     QVERIFY(x->Value(3));
     QCOMPARE(double(*x->Value(3)), 20.0);
+}
+
+TQMForm* QMFormTest::collectOnePoint()
+{
+    TQMForm* form = openMeasure();
+    if (!form)
+        return nullptr;
+    form->SetPage(QMPage::Objects);
+    form->findChild<QPushButton*>("NewPointBtn")->click();
+    form->SetPage(QMPage::Collection);
+    display_->UserSeek(0);
+    return form;
+}
+
+QPointF QMFormTest::imagePoint(QPoint at) const
+{
+    const ReticlePoint point = ReticleAt(at.x(), at.y(), paintBox()->width(), paintBox()->height(),
+        display_->FrameWidth(), display_->FrameHeight());
+    return { point.x, point.y };
+}
+
+QPointF QMFormTest::storedPoint(TQMForm* form, int32_t frame) const
+{
+    const auto& samples = form->Database().UserObjects().at(0)->Samples();
+    const auto found = samples.find(frame);
+    if (found == samples.end())
+        return { -1, -1 };
+    const ImagePoint point = found->second->GetPoint(0);
+    return { point.u, point.v };
+}
+
+// Events go straight to the paint box, so nothing else (a move the platform would make up)
+// happens between them.
+void QMFormTest::press(QPoint at)
+{
+    QWidget* box = paintBox();
+    QMouseEvent down(QEvent::MouseButtonPress, at, box->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(box, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, box->mapToGlobal(at), Qt::LeftButton, {}, {});
+    QApplication::sendEvent(box, &up);
+}
+
+void QMFormTest::move(QPoint at)
+{
+    QWidget* box = paintBox();
+    QMouseEvent moved(QEvent::MouseMove, at, box->mapToGlobal(at), Qt::NoButton, {}, {});
+    QApplication::sendEvent(box, &moved);
+}
+
+void QMFormTest::clickStoresWhereTheButtonWentDown()
+{
+    TQMForm* form = collectOnePoint();
+    QVERIFY(form);
+    const QPoint first(20, 20);
+    press(first);
+    QCOMPARE(storedPoint(form, 0), imagePoint(first));
+    // Auto step moved on, and the next point is predicted where the first one was.
+    QCOMPARE(display_->CurrentIndex(), 1);
+
+    // The pointer arrives (and is pulled to the prediction) just as the button goes down
+    // somewhere else: the click's own point counts.
+    move(QPoint(50, 40));
+    const QPoint second(70, 30);
+    press(second);
+    QCOMPARE(storedPoint(form, 1), imagePoint(second));
+    QVERIFY(imagePoint(second) != imagePoint(first));
+    QCOMPARE(QPointF(display_->ReticleX(), display_->ReticleY()), imagePoint(second));
+}
+
+void QMFormTest::firstClickAfterSwitchingWindowsIsStored()
+{
+    TQMForm* form = collectOnePoint();
+    QVERIFY(form);
+    form->findChild<QCheckBox*>("AutoStepCB")->setChecked(false);
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+
+    // The click that brings the clip window forward arrives before its activation.
+    const QPoint first(30, 25);
+    press(first);
+    QCOMPARE(storedPoint(form, 0), imagePoint(first));
+
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    display_->UserSeek(2);
+    // And after it: the activation arms the pointer pull, the click still counts where it is.
+    display_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(display_.get()));
+    move(QPoint(10, 10));
+    const QPoint second(60, 35);
+    press(second);
+    QCOMPARE(storedPoint(form, 2), imagePoint(second));
+}
+
+void QMFormTest::closingWithUnexportedSamplesAsksFirst()
+{
+    TQMForm* form = collectOnePoint();
+    QVERIFY(form);
+    int chooser_calls = 0;
+    std::optional<QString> chosen;
+    TQMForm::SetExportPathChooser([&](QWidget*, const QString&) {
+        ++chooser_calls;
+        return chosen;
+    });
+    // Nothing collected: nothing to ask.
+    QVERIFY(display_->CanClose());
+    QVERIFY(prompt_.texts().isEmpty());
+
+    form->PictureClicked(0, QPointF(10, 10));
+    form->PictureClicked(1, QPointF(12, 10));
+
+    prompt_.queueAnswer(PromptButton::Cancel);
+    QVERIFY(!display_->close());
+    QVERIFY(display_->isVisible());
+    QCOMPARE(prompt_.questions().size(), size_t(1));
+    QCOMPARE(prompt_.questions()[0].buttons, PromptButton::Yes | PromptButton::No | PromptButton::Cancel);
+    QVERIFY2(prompt_.texts()[0].startsWith("Quick Measure holds 2 samples that have not been exported."),
+        qPrintable(prompt_.texts()[0]));
+    QCOMPARE(chooser_calls, 0);
+
+    // Export, but the save dialog is cancelled: the window stays with its samples.
+    prompt_.queueAnswer(PromptButton::Yes);
+    QVERIFY(!display_->close());
+    QCOMPARE(chooser_calls, 1);
+    QCOMPARE(form->Database().UserObjects()[0]->Samples().size(), size_t(2));
+
+    // Export to a file: written, then the window closes.
+    chosen = clip("closing.csv");
+    prompt_.queueAnswer(PromptButton::Yes);
+    QVERIFY(display_->close());
+    QVERIFY(!display_->isVisible());
+    QFile file(*chosen);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()).count("\r\n"), 3 + 2);
+    // Exported: closing asks no more, until something new is collected.
+    display_->show();
+    prompt_.clear();
+    QVERIFY(display_->CanClose());
+    QVERIFY(prompt_.texts().isEmpty());
+    form->PictureClicked(2, QPointF(14, 10));
+    prompt_.queueAnswer(PromptButton::No);
+    QVERIFY(display_->close());
+    QCOMPARE(prompt_.texts().size(), 1);
+    QVERIFY(prompt_.texts()[0].startsWith("Quick Measure holds 3 samples"));
+    QCOMPARE(chooser_calls, 2);
 }
 
 QTEST_MAIN(QMFormTest)
