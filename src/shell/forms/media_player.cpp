@@ -195,7 +195,7 @@ void TFWMediaPlayer::SetPlayTimer(std::unique_ptr<PlayTimer> timer)
     timer_ = std::move(timer);
     timer_->on_shot = [this] { OnTick(); };
     pacer_.ForgetLastShown();
-    if (clock_.Running())
+    if (pacer_.Running())
         StartClock(false, std::nullopt);
 }
 
