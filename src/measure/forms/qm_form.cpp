@@ -1,8 +1,5 @@
 #include "measure/forms/qm_form.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,16 +7,17 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTableView>
 #include <QVBoxLayout>
 
 #include "measure/forms/polymarker.h"
-#include "measure/forms/sheet_table_model.h"
+#include "measure/forms/qm_controls.h"
+#include "measure/forms/qm_objects_page.h"
+#include "measure/forms/qm_reference_page.h"
+#include "measure/forms/qm_scale_page.h"
+#include "measure/forms/qm_sheet_page.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/new_window_place.h"
-#include "support/fw_error.h"
 #include "support/settings_store.h"
-#include "support/user_prompt.h"
 
 namespace fw {
 
@@ -27,11 +25,6 @@ namespace {
 
 constexpr QSize kDesignSize(560, 420);
 constexpr double kMarkerSize = 20.0;
-
-QString generalText(double value)
-{
-    return QString::number(value, 'g', 6);
-}
 
 // Frame pixels (origin bottom-left) to a point of the picture rectangle.
 QPointF toPicture(ImagePoint point, const QRect& picture, int frame_width, int frame_height)
@@ -64,20 +57,36 @@ TQMForm::TQMForm(TDisplayForm& display, SettingsStore* settings)
     design_size_ = QSize(int(kDesignSize.width() * dpi_scale), int(kDesignSize.height() * dpi_scale));
 
     db_.SetLastFrame(display.LastIndex());
-    model_ = new SheetTableModel(db_.Sheet(), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl"));
-    pages_->addTab(BuildScalePage(), QStringLiteral("Scale"));
+    scale_ = new QMScalePage(display, db_);
+    objects_ = new QMObjectsPage(db_);
+    reference_ = new QMReferencePage(db_);
+    sheet_ = new QMSheetPage(db_);
+    pages_->addTab(scale_, QStringLiteral("Scale"));
     pages_->addTab(BuildUnitsPage(), QStringLiteral("Units"));
-    pages_->addTab(BuildObjectsPage(), QStringLiteral("Objects"));
-    pages_->addTab(BuildReferencePage(), QStringLiteral("Reference"));
-    pages_->addTab(BuildCollectionPage(), QStringLiteral("Collection"));
+    pages_->addTab(objects_, QStringLiteral("Objects"));
+    pages_->addTab(reference_, QStringLiteral("Reference"));
+    pages_->addTab(sheet_, QStringLiteral("Collection"));
     pages_->addTab(BuildDefaultsPage(), QStringLiteral("Defaults"));
     BuildMenus();
     layout->addWidget(pages_);
+    BuildStatusBar();
+    ConnectPages();
+
+    ReadSettings();
+    scale_->LoadScaling();
+    connect(pages_, &QTabWidget::currentChanged, this, &TQMForm::PageEntered);
+    resize(design_size_);
+    PlaceBesideOwner(*this, display);
+    PageEntered(pages_->currentIndex());
+}
+
+void TQMForm::BuildStatusBar()
+{
     auto* status = new QStatusBar(this);
     const std::array<const char*, 4> names = { "XPanel", "YPanel", "UnitsPanel", "PromptPanel" };
     for (size_t i = 0; i < panels_.size(); ++i) {
@@ -86,14 +95,34 @@ TQMForm::TQMForm(TDisplayForm& display, SettingsStore* settings)
         panels_[i]->setMinimumWidth(i == 3 ? 200 : 90);
         status->addWidget(panels_[i], i == 3 ? 1 : 0);
     }
-    layout->addWidget(status);
+    layout()->addWidget(status);
+}
 
-    ReadSettings();
-    LoadScaling();
-    connect(pages_, &QTabWidget::currentChanged, this, &TQMForm::PageEntered);
-    resize(design_size_);
-    PlaceBesideOwner(*this, display);
-    PageEntered(pages_->currentIndex());
+// What the pages change reaches the sheet, the other pages and the clip window's picture.
+void TQMForm::ConnectPages()
+{
+    connect(scale_, &QMScalePage::ScaleChanged, this, &TQMForm::RefreshSheet);
+    connect(scale_, &QMScalePage::Prompted, this, &TQMForm::Prompt);
+    connect(objects_, &QMObjectsPage::ObjectsChanged, this, [this] {
+        reference_->RefillObjectChoice();
+        RefreshSheet();
+        UpdatePrediction();
+    });
+    connect(objects_, &QMObjectsPage::ObjectDeleted, this, &TQMForm::ObjectDeleted);
+    connect(objects_, &QMObjectsPage::SamplesCleared, this, [this] {
+        RefreshSheet();
+        UpdatePrediction();
+        display_.RefreshPicture();
+    });
+    connect(objects_, &QMObjectsPage::LooksChanged, this, [this] { display_.RefreshPicture(); });
+    connect(reference_, &QMReferencePage::ReferenceChanged, this, [this] {
+        if (Page() == QMPage::Reference)
+            Prompt(reference_->PromptText());
+        RefreshSheet();
+    });
+    connect(reference_, &QMReferencePage::FixedPointSet, this, &TQMForm::RefreshSheet);
+    connect(sheet_, &QMSheetPage::CellClicked, this, &TQMForm::GridClicked);
+    connect(sheet_, &QMSheetPage::ColumnsChanged, this, &TQMForm::RefreshSheet);
 }
 
 TQMForm::~TQMForm()
@@ -153,6 +182,37 @@ void TQMForm::SetPage(QMPage page)
     pages_->setCurrentIndex(int(page));
 }
 
+void TQMForm::PageEntered(int index)
+{
+    const QMPage page = QMPage(index);
+    if (page == QMPage::Collection) {
+        resize(stored_.grid_width.value_or(design_size_.width()),
+            stored_.grid_height.value_or(design_size_.height()));
+        UpdateTarget();
+        UpdatePrediction();
+    } else if (size() != design_size_ && isVisible()) {
+        // Leaving the sheet keeps its size for the next visit.
+        if (stored_.grid_width || width() != design_size_.width()) {
+            stored_.grid_width = width();
+            stored_.grid_height = height();
+        }
+        resize(design_size_);
+    }
+    switch (page) {
+    case QMPage::Scale:
+        scale_->Enter();
+        break;
+    case QMPage::Reference:
+        Prompt(reference_->PromptText());
+        break;
+    case QMPage::Collection:
+        break;
+    default:
+        Prompt(QString());
+        break;
+    }
+}
+
 void TQMForm::Prompt(const QString& text)
 {
     panels_[3]->setText(text);
@@ -164,8 +224,8 @@ void TQMForm::Prompt(const QString& text)
 std::optional<QPointF> TQMForm::PointerMoved(QPointF image_point)
 {
     const double scale = db_.Scaler().Scale();
-    panels_[0]->setText(QStringLiteral("X ") + generalText(image_point.x() * scale));
-    panels_[1]->setText(QStringLiteral("Y ") + generalText(image_point.y() * scale));
+    panels_[0]->setText(QStringLiteral("X ") + GeneralText(image_point.x() * scale));
+    panels_[1]->setText(QStringLiteral("Y ") + GeneralText(image_point.y() * scale));
     if (Page() != QMPage::Collection)
         return std::nullopt;
     return prediction_;
@@ -177,10 +237,10 @@ void TQMForm::PictureClicked(int32_t frame, QPointF image_point)
         return;
     switch (Page()) {
     case QMPage::Scale:
-        ScaleClick(image_point);
+        scale_->Click(image_point);
         break;
     case QMPage::Reference:
-        ReferenceClick(image_point);
+        reference_->Click(image_point);
         break;
     case QMPage::Collection:
         CollectClick(frame, image_point);
@@ -194,16 +254,10 @@ void TQMForm::FrameChanged(int32_t frame)
 {
     if (frame < 0)
         return;
-    const bool moved = frame != current_frame_;
-    current_frame_ = frame;
+    target_.MoveToFrame(frame);
     db_.SetCurrentFrame(frame);
-    if (moved) {
-        target_object_ = 1;
-        target_point_ = 0;
-    }
     UpdateTarget();
-    if (grid_ && frame < model_->rowCount())
-        grid_->scrollTo(model_->index(frame, 0));
+    sheet_->ScrollToFrame(frame);
     UpdatePrediction();
 }
 
@@ -212,8 +266,7 @@ void TQMForm::TimeBaseChanged(double frame0_time_ms, double interval_ms, int dec
     db_.SetTimeBase(frame0_time_ms, interval_ms, decimals);
     db_.SetLastFrame(display_.LastIndex());
     RefreshSheet();
-    if (grid_)
-        grid_->setColumnWidth(0, 8 * decimals + 30 + 40);
+    sheet_->SetTimeDecimals(decimals);
 }
 
 void TQMForm::PaintOverlay(QPainter& painter, const QRect& picture, int frame_width, int frame_height)
@@ -240,88 +293,6 @@ void TQMForm::PaintOverlay(QPainter& painter, const QRect& picture, int frame_wi
                 painter.drawLine(toPicture(sample->GetPoint(i), picture, frame_width, frame_height),
                     toPicture(sample->GetPoint(i + 1), picture, frame_width, frame_height));
     }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Collection
-
-void TQMForm::CollectClick(int32_t frame, QPointF point)
-{
-    const std::vector<TObjDef*> objects = db_.UserObjects();
-    if (objects.empty()) {
-        Prompt(QStringLiteral("Define an object on the Objects page first"));
-        return;
-    }
-    target_object_ = std::clamp(target_object_, 1, int(objects.size()));
-    TObjDef& def = *objects[size_t(target_object_ - 1)];
-    try {
-        if (frame < 0 || frame > db_.Sheet().LastFrame())
-            throw Error("frame outside the clip");
-        db_.SetSamplePoint(frame, def, target_point_, ImagePoint { float(point.x()), float(point.y()) });
-        unexported_ = true;
-    } catch (const Error&) {
-        showError(QStringLiteral("Data Point not Created"));
-        return;
-    }
-    int32_t next_frame = frame;
-    if (++target_point_ >= def.PointCount()) {
-        target_point_ = 0;
-        if (++target_object_ > int(objects.size())) {
-            target_object_ = 1;
-            if (stored_.auto_step)
-                next_frame = std::clamp(frame + stored_.frame_step, 0, std::max(db_.Sheet().LastFrame(), 0));
-        }
-    }
-    RefreshSheet();
-    display_.RefreshPicture();
-    // A moving reference without a sample here leaves the cells empty; say why.
-    const std::optional<QString> reference_problem = db_.ReferenceProblem(frame);
-    if (next_frame != frame) {
-        display_.UserSeek(next_frame);
-        if (reference_problem)
-            Prompt(*reference_problem);
-        return;
-    }
-    UpdateTarget();
-    if (frame < model_->rowCount())
-        grid_->scrollTo(model_->index(frame, 0));
-    UpdatePrediction();
-    if (reference_problem)
-        Prompt(*reference_problem);
-}
-
-void TQMForm::UpdateTarget()
-{
-    const std::vector<TObjDef*> objects = db_.UserObjects();
-    if (objects.empty() || target_object_ < 1 || target_object_ > int(objects.size())) {
-        model_->SetTarget(-1, -1);
-        return;
-    }
-    const TObjDef& def = *objects[size_t(target_object_ - 1)];
-    const int column = def.Columns().LeftmostShownColumn(target_point_);
-    model_->SetTarget(column > 0 ? column : -1, current_frame_);
-    Prompt(def.PointCount() > 1 ? QStringLiteral("Next click: %1, point %2 of %3")
-                                      .arg(def.Name())
-                                      .arg(target_point_ + 1)
-                                      .arg(def.PointCount())
-                                : QStringLiteral("Next click: %1").arg(def.Name()));
-}
-
-void TQMForm::UpdatePrediction()
-{
-    prediction_.reset();
-    const std::vector<TObjDef*> objects = db_.UserObjects();
-    if (objects.empty() || target_object_ < 1 || target_object_ > int(objects.size()))
-        return;
-    if (const auto target
-        = db_.CursorTarget(*objects[size_t(target_object_ - 1)], target_point_, current_frame_))
-        prediction_ = QPointF(target->u, target->v);
-}
-
-void TQMForm::RefreshSheet()
-{
-    model_->Refresh();
-    UpdateTarget();
 }
 
 } // namespace fw

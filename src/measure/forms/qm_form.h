@@ -7,29 +7,25 @@
 #include <QPointF>
 #include <QWidget>
 
+#include "measure/collection_target.h"
 #include "measure/measure_settings.h"
 #include "measure/motion_data_base.h"
 #include "shell/forms/measurement_link.h"
 
-class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QLineEdit;
-class QMenu;
-class QPushButton;
-class QRadioButton;
 class QSpinBox;
 class QTabWidget;
-class QTableView;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace fw {
 
+class QMObjectsPage;
+class QMReferencePage;
+class QMScalePage;
+class QMSheetPage;
 class SettingsStore;
-class SheetTableModel;
 class TDisplayForm;
 
 // The pages of the Quick Measure window, by their tags.
@@ -37,7 +33,8 @@ enum class QMPage { Scale = 0, Units = 1, Objects = 2, Reference = 3, Collection
 
 // Quick Measure: scales a clip from a known length, defines measurement objects, collects their
 // points frame by frame from clicks on the clip window and shows the data sheet, which can be
-// copied and exported. One per clip window, which owns it.
+// copied and exported. One per clip window, which owns it. The window routes the clip window's
+// clicks to the current page and keeps the collection target; the pages do their own work.
 class TQMForm : public QWidget, public MeasurementWindow {
     Q_OBJECT
 public:
@@ -53,8 +50,8 @@ public:
     QMPage Page() const;
     void SetPage(QMPage page);
     // The collection target: object (1-based, 0 is the hidden "Ref") and point.
-    int TargetObject() const { return target_object_; }
-    int TargetPoint() const { return target_point_; }
+    int TargetObject() const { return target_.Object(); }
+    int TargetPoint() const { return target_.Point(); }
     // The sheet as text: grid format (tabs, CR) or data format (tabs, CR LF, empty rows left
     // out), for the selection or everything.
     QString CopyText(bool all, bool grid_format) const;
@@ -79,68 +76,36 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Building (qm_form_pages.cpp, qm_form_objects.cpp, qm_form_sheet.cpp).
-    QWidget* BuildScalePage();
-    QWidget* BuildUnitsPage();
-    QWidget* BuildObjectsPage();
-    QWidget* BuildReferencePage();
-    QWidget* BuildCollectionPage();
-    QWidget* BuildDefaultsPage();
+    void ConnectPages();
+    void BuildStatusBar();
     void BuildMenus();
-
-    // Pages (qm_form_pages.cpp).
+    void ReadSettings();
+    void WriteSettings();
     void PageEntered(int index);
-    void ScaleClick(QPointF point);
-    void UpdateNewFactor();
-    void SetNewFactor();
-    void LoadScaling();
-    void ReferenceClick(QPointF point);
-    void ReferenceChanged();
+    void Prompt(const QString& text);
+
+    // Units and Defaults pages (qm_form_pages.cpp).
+    QWidget* BuildUnitsPage();
+    QWidget* BuildDefaultsPage();
+    // Fills the unit boxes and the defaults page from the stored values.
+    void ShowStoredValues();
     void UnitsChanged();
     void DefaultsChanged();
     void VisibleChoicesChanged();
 
-    // Objects (qm_form_objects.cpp).
-    void NewObject(SampleClass sample_class);
-    void ObjectRenamed(QTreeWidgetItem* item);
-    void DeleteSelectedObject();
-    void ClearSelectedObject();
-    void ShowObjectProperties();
-    void ObjectPropertyChanged();
-    TObjDef* SelectedObject() const;
-    void RefillObjectTree(const TObjDef* select);
-    void RefillReferenceChoice();
-
-    // Collection and sheet (qm_form.cpp, qm_form_sheet.cpp).
+    // Collection (qm_form_collection.cpp).
     void CollectClick(int32_t frame, QPointF point);
+    void GridClicked(int row, int column);
+    void ObjectDeleted(bool was_reference);
     void UpdateTarget();
     void UpdatePrediction();
     void RefreshSheet();
-    void GridClicked(int row, int column);
-    void HideSelectedColumns();
-    void FillShowMenu();
-    void SelectionRange(int& first_row, int& last_row, int& first_column, int& last_column, bool all) const;
-    QString DataText(int first_row, int last_row, int first_column, int last_column, QChar separator) const;
-    void CopyToClipboard(bool all, bool grid_format);
-    void Prompt(const QString& text);
-
-    void ReadSettings();
-    void WriteSettings();
-    // Fills the unit boxes and the defaults page from the stored values.
-    void ShowStoredValues();
 
     TDisplayForm& display_;
     SettingsStore* settings_;
     TMotionDataBase db_;
     QuickMeasureSettings stored_;
-    SheetTableModel* model_ = nullptr;
-    int32_t current_frame_ = 0;
-    int target_object_ = 1;
-    int target_point_ = 0;
-    std::array<QPointF, 2> scale_points_ {};
-    int scale_clicks_ = 0;
-    double image_length_px_ = 0.0;
-    double new_factor_ = 0.0;
+    CollectionTarget target_;
     std::optional<QPointF> prediction_;
     bool filling_ = false;
     // A sample was collected since the last export.
@@ -149,38 +114,16 @@ private:
 
     QTabWidget* pages_ = nullptr;
     std::array<QLabel*, 4> panels_ {};
-    // Scale page.
-    QLineEdit* gage_length_ = nullptr;
-    QComboBox* gage_units_ = nullptr;
-    QLineEdit* image_length_ = nullptr;
-    QLabel* new_factor_label_ = nullptr;
-    QPushButton* set_factor_ = nullptr;
-    QLabel* scale_factor_label_ = nullptr;
+    QMScalePage* scale_ = nullptr;
+    QMObjectsPage* objects_ = nullptr;
+    QMReferencePage* reference_ = nullptr;
+    QMSheetPage* sheet_ = nullptr;
     // Units page.
     QComboBox* linear_units_ = nullptr;
     QComboBox* angular_units_ = nullptr;
     QComboBox* linear_velocity_ = nullptr;
     QComboBox* angular_velocity_ = nullptr;
     QComboBox* acceleration_ = nullptr;
-    // Objects page.
-    QTreeWidget* tree_ = nullptr;
-    QLabel* colour_swatch_ = nullptr;
-    QSpinBox* colour_spin_ = nullptr;
-    QLabel* marker_preview_ = nullptr;
-    QSpinBox* marker_spin_ = nullptr;
-    // Reference page.
-    QRadioButton* image_point_ = nullptr;
-    QRadioButton* relative_ = nullptr;
-    QComboBox* reference_object_ = nullptr;
-    QSpinBox* reference_point_ = nullptr;
-    QLabel* image_point_label_ = nullptr;
-    QCheckBox* reference_base_ = nullptr;
-    QLineEdit* base_x_ = nullptr;
-    QLineEdit* base_y_ = nullptr;
-    QLabel* offset_units_ = nullptr;
-    // Collection page.
-    QTableView* grid_ = nullptr;
-    QMenu* show_menu_ = nullptr;
     // Defaults page.
     QSpinBox* frame_step_ = nullptr;
     QCheckBox* auto_step_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -43,6 +44,8 @@ private slots:
     void clickStoresWhereTheButtonWentDown();
     void firstClickAfterSwitchingWindowsIsStored();
     void closingWithUnexportedSamplesAsksFirst();
+    void columnsHideAndShowAgainFromTheEditMenu();
+    void clearingAnObjectEmptiesItsCells();
 
 private:
     TQMForm* openMeasure();
@@ -466,6 +469,62 @@ void QMFormTest::closingWithUnexportedSamplesAsksFirst()
     QCOMPARE(prompt_.texts().size(), 1);
     QVERIFY(prompt_.texts()[0].startsWith("Quick Measure holds 3 samples"));
     QCOMPARE(chooser_calls, 2);
+}
+
+void QMFormTest::columnsHideAndShowAgainFromTheEditMenu()
+{
+    TQMForm* form = collectOnePoint();
+    QVERIFY(form);
+    const QString name = form->Database().UserObjects().at(0)->Name();
+    auto* grid = form->findChild<QTableView*>("SheetGrid");
+    QCOMPARE(grid->model()->columnCount(), 3); // Time, X, Y
+    grid->selectionModel()->select(grid->model()->index(4, 1), QItemSelectionModel::Select);
+    QAction* hide = nullptr;
+    for (QAction* action : form->findChild<QMenu*>("EditMenu")->actions())
+        if (action->text() == "&Hide Columns")
+            hide = action;
+    QVERIFY(hide);
+    hide->trigger();
+    QCOMPARE(grid->model()->columnCount(), 2);
+    QCOMPARE(grid->model()->headerData(1, Qt::Horizontal).toString(), name + "\nY\nmm");
+
+    auto* show = form->findChild<QMenu*>("ShowMenu");
+    emit show->aboutToShow();
+    QStringList captions;
+    for (QAction* action : show->actions())
+        if (!action->isSeparator())
+            captions << action->text();
+    QVERIFY2(captions.contains("X - " + name), qPrintable(captions.join('|')));
+    QVERIFY(!captions.contains("Y - " + name));
+    show->actions().first()->trigger();
+    QCOMPARE(grid->model()->columnCount(), 3);
+    emit show->aboutToShow();
+    show->actions().last()->trigger(); // "&All": the default set, which has X and Y
+    QCOMPARE(grid->model()->columnCount(), 3);
+}
+
+void QMFormTest::clearingAnObjectEmptiesItsCells()
+{
+    TQMForm* form = collectOnePoint();
+    QVERIFY(form);
+    form->findChild<QCheckBox*>("AutoStepCB")->setChecked(false);
+    form->PictureClicked(0, QPointF(10, 10));
+    auto* grid = form->findChild<QTableView*>("SheetGrid");
+    QVERIFY(!grid->model()->index(0, 1).data().toString().isEmpty());
+
+    form->SetPage(QMPage::Objects);
+    auto* tree = form->findChild<QTreeWidget*>("ObjectTree");
+    tree->setCurrentItem(tree->topLevelItem(0));
+    // Cancelled: the samples stay.
+    prompt_.queueAnswer(PromptButton::Cancel);
+    form->findChild<QPushButton*>("ClearBtn")->click();
+    QVERIFY(prompt_.texts().last().startsWith("There are 1 samples collected."));
+    QCOMPARE(form->Database().UserObjects()[0]->Samples().size(), size_t(1));
+    prompt_.queueAnswer(PromptButton::Ok);
+    form->findChild<QPushButton*>("ClearBtn")->click();
+    QVERIFY(form->Database().UserObjects()[0]->Samples().empty());
+    QVERIFY(grid->model()->index(0, 1).data().toString().isEmpty());
+    QCOMPARE(form->Database().UserObjects().size(), size_t(1));
 }
 
 QTEST_MAIN(QMFormTest)

@@ -1,6 +1,5 @@
-#include "measure/forms/qm_form.h"
+#include "measure/forms/qm_objects_page.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,14 +7,12 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
-#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "measure/forms/polymarker.h"
-#include "shell/forms/display_form.h"
+#include "measure/motion_data_base.h"
 #include "support/fw_error.h"
 #include "support/user_prompt.h"
 
@@ -56,19 +53,20 @@ QIcon iconOf(SampleClass sample_class)
 
 } // namespace
 
-QWidget* TQMForm::BuildObjectsPage()
+QMObjectsPage::QMObjectsPage(TMotionDataBase& db, QWidget* parent)
+    : QWidget(parent)
+    , db_(db)
 {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("Objects"));
-    auto* layout = new QHBoxLayout(page);
-    tree_ = new QTreeWidget(page);
+    setObjectName(QStringLiteral("Objects"));
+    auto* layout = new QHBoxLayout(this);
+    tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("ObjectTree"));
     tree_->setHeaderHidden(true);
     tree_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     layout->addWidget(tree_, 1);
 
     auto* side = new QVBoxLayout;
-    auto* create = new QGroupBox(QStringLiteral("New Object"), page);
+    auto* create = new QGroupBox(QStringLiteral("New Object"), this);
     auto* create_layout = new QVBoxLayout(create);
     struct NewButton {
         const char* name;
@@ -87,17 +85,35 @@ QWidget* TQMForm::BuildObjectsPage()
     }
     side->addWidget(create);
 
-    auto* rename = new QPushButton(QStringLiteral("Rename"), page);
+    auto* rename = new QPushButton(QStringLiteral("Rename"), this);
     rename->setObjectName(QStringLiteral("RenameBtn"));
-    auto* remove = new QPushButton(QStringLiteral("Delete"), page);
+    auto* remove = new QPushButton(QStringLiteral("Delete"), this);
     remove->setObjectName(QStringLiteral("DeleteBtn"));
-    auto* clear = new QPushButton(QStringLiteral("Reset Object for Recollection"), page);
+    auto* clear = new QPushButton(QStringLiteral("Reset Object for Recollection"), this);
     clear->setObjectName(QStringLiteral("ClearBtn"));
     side->addWidget(rename);
     side->addWidget(remove);
     side->addWidget(clear);
+    side->addWidget(BuildProperties());
+    side->addStretch();
+    layout->addLayout(side);
 
-    auto* properties = new QGroupBox(QStringLiteral("Properties"), page);
+    connect(rename, &QPushButton::clicked, this, [this] {
+        if (QTreeWidgetItem* item = tree_->currentItem())
+            tree_->editItem(item);
+    });
+    connect(remove, &QPushButton::clicked, this, &QMObjectsPage::DeleteSelectedObject);
+    connect(clear, &QPushButton::clicked, this, &QMObjectsPage::ClearSelectedObject);
+    connect(tree_, &QTreeWidget::itemChanged, this, &QMObjectsPage::ObjectRenamed);
+    connect(tree_, &QTreeWidget::currentItemChanged, this, &QMObjectsPage::ShowObjectProperties);
+    connect(colour_spin_, &QSpinBox::valueChanged, this, &QMObjectsPage::ObjectPropertyChanged);
+    connect(marker_spin_, &QSpinBox::valueChanged, this, &QMObjectsPage::ObjectPropertyChanged);
+    ShowObjectProperties();
+}
+
+QWidget* QMObjectsPage::BuildProperties()
+{
+    auto* properties = new QGroupBox(QStringLiteral("Properties"), this);
     auto* grid = new QGridLayout(properties);
     colour_swatch_ = new QLabel(properties);
     colour_swatch_->setObjectName(QStringLiteral("ColorSwatch"));
@@ -120,25 +136,10 @@ QWidget* TQMForm::BuildObjectsPage()
     grid->addWidget(new QLabel(QStringLiteral("Marker"), properties), 1, 0);
     grid->addWidget(marker_preview_, 1, 1);
     grid->addWidget(marker_spin_, 1, 2);
-    side->addWidget(properties);
-    side->addStretch();
-    layout->addLayout(side);
-
-    connect(rename, &QPushButton::clicked, this, [this] {
-        if (QTreeWidgetItem* item = tree_->currentItem())
-            tree_->editItem(item);
-    });
-    connect(remove, &QPushButton::clicked, this, &TQMForm::DeleteSelectedObject);
-    connect(clear, &QPushButton::clicked, this, &TQMForm::ClearSelectedObject);
-    connect(tree_, &QTreeWidget::itemChanged, this, &TQMForm::ObjectRenamed);
-    connect(tree_, &QTreeWidget::currentItemChanged, this, &TQMForm::ShowObjectProperties);
-    connect(colour_spin_, &QSpinBox::valueChanged, this, &TQMForm::ObjectPropertyChanged);
-    connect(marker_spin_, &QSpinBox::valueChanged, this, &TQMForm::ObjectPropertyChanged);
-    ShowObjectProperties();
-    return page;
+    return properties;
 }
 
-TObjDef* TQMForm::SelectedObject() const
+TObjDef* QMObjectsPage::SelectedObject() const
 {
     const QTreeWidgetItem* item = tree_->currentItem();
     if (!item)
@@ -150,7 +151,7 @@ TObjDef* TQMForm::SelectedObject() const
     return nullptr;
 }
 
-void TQMForm::RefillObjectTree(const TObjDef* select)
+void QMObjectsPage::RefillObjectTree(const TObjDef* select)
 {
     const bool was_filling = filling_;
     filling_ = true;
@@ -171,28 +172,14 @@ void TQMForm::RefillObjectTree(const TObjDef* select)
     ShowObjectProperties();
 }
 
-void TQMForm::RefillReferenceChoice()
-{
-    const QString chosen = reference_object_->currentText();
-    filling_ = true;
-    reference_object_->clear();
-    for (const TObjDef* def : db_.UserObjects())
-        reference_object_->addItem(def->Name());
-    const int index = reference_object_->findText(chosen);
-    reference_object_->setCurrentIndex(std::max(index, 0));
-    filling_ = false;
-}
-
-void TQMForm::NewObject(SampleClass sample_class)
+void QMObjectsPage::NewObject(SampleClass sample_class)
 {
     TObjDef& def = db_.NewObject(sample_class);
-    RefillReferenceChoice();
     RefillObjectTree(&def);
-    RefreshSheet();
-    UpdatePrediction();
+    emit ObjectsChanged();
 }
 
-void TQMForm::ObjectRenamed(QTreeWidgetItem* item)
+void QMObjectsPage::ObjectRenamed(QTreeWidgetItem* item)
 {
     if (filling_ || !item)
         return;
@@ -211,12 +198,11 @@ void TQMForm::ObjectRenamed(QTreeWidgetItem* item)
         filling_ = false;
         return;
     }
-    RefillReferenceChoice();
     RefillObjectTree(def);
-    RefreshSheet();
+    emit ObjectsChanged();
 }
 
-void TQMForm::DeleteSelectedObject()
+void QMObjectsPage::DeleteSelectedObject()
 {
     TObjDef* def = SelectedObject();
     if (!def)
@@ -232,22 +218,11 @@ void TQMForm::DeleteSelectedObject()
             return;
     }
     db_.DeleteObject(*def);
-    if (is_reference) {
-        filling_ = true;
-        image_point_->setChecked(true);
-        filling_ = false;
-        ReferenceChanged();
-    }
-    target_object_ = 1;
-    target_point_ = 0;
-    RefillReferenceChoice();
     RefillObjectTree(nullptr);
-    RefreshSheet();
-    UpdatePrediction();
-    display_.RefreshPicture();
+    emit ObjectDeleted(is_reference);
 }
 
-void TQMForm::ClearSelectedObject()
+void QMObjectsPage::ClearSelectedObject()
 {
     TObjDef* def = SelectedObject();
     if (!def)
@@ -260,12 +235,10 @@ void TQMForm::ClearSelectedObject()
             != PromptButton::Ok)
         return;
     db_.ClearObject(*def);
-    RefreshSheet();
-    UpdatePrediction();
-    display_.RefreshPicture();
+    emit SamplesCleared();
 }
 
-void TQMForm::ShowObjectProperties()
+void QMObjectsPage::ShowObjectProperties()
 {
     const TObjDef* def = SelectedObject();
     const bool was_filling = filling_;
@@ -290,7 +263,7 @@ void TQMForm::ShowObjectProperties()
     filling_ = was_filling;
 }
 
-void TQMForm::ObjectPropertyChanged()
+void QMObjectsPage::ObjectPropertyChanged()
 {
     TObjDef* def = SelectedObject();
     if (filling_ || !def)
@@ -298,7 +271,7 @@ void TQMForm::ObjectPropertyChanged()
     def->SetColourIndex(colour_spin_->value());
     def->SetPolymarker(marker_spin_->value());
     ShowObjectProperties();
-    display_.RefreshPicture();
+    emit LooksChanged();
 }
 
 } // namespace fw
