@@ -39,13 +39,15 @@ int32_t CollectionTarget::Collect(TMotionDataBase& db, int32_t frame, ImagePoint
 {
     const std::vector<TObjDef*> objects = db.UserObjects();
     if (objects.empty())
-        throw Error("no object to collect");
+        throw Error(QStringLiteral("There is no object to collect"));
     // Objects deleted since the target was set leave it beyond the end.
     object_ = std::clamp(object_, 1, int(objects.size()));
     TObjDef& def = *objects[size_t(object_ - 1)];
     const int32_t last_frame = db.Sheet().LastFrame();
     if (frame < 0 || frame > last_frame)
-        throw Error("frame outside the clip");
+        throw Error(QStringLiteral("Frame %1 is not in the clip, whose frames are 1 to %2")
+                        .arg(frame + 1)
+                        .arg(last_frame + 1));
     db.SetSamplePoint(frame, def, point_, point);
     if (++point_ < def.PointCount())
         return frame;

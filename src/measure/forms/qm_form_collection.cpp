@@ -31,8 +31,8 @@ void TQMForm::CollectClick(int32_t frame, QPointF point)
         next_frame
             = target_.Collect(db_, frame, ImagePoint { float(point.x()), float(point.y()) }, step_frames);
         unexported_ = true;
-    } catch (const Error&) {
-        showError(QStringLiteral("Data Point not Created"));
+    } catch (const Error& failure) {
+        showError(QStringLiteral("Data Point not Created\r") + failure.message());
         return;
     }
     RefreshSheet();

@@ -301,7 +301,8 @@ void QMFormTest::clicksThatCannotBeMeasuredLeaveTheSheetSound()
 
     // A frame the clip does not have.
     form->PictureClicked(12, QPointF(5, 5));
-    QCOMPARE(prompt_.texts(), QStringList({ "Data Point not Created" }));
+    QCOMPARE(prompt_.texts(),
+        QStringList({ "Data Point not Created\rFrame 13 is not in the clip, whose frames are 1 to 12" }));
     QVERIFY(objects[0]->Samples().empty());
 
     // The second point moves the reference; on a frame where it has no sample the first point's
