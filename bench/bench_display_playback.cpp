@@ -22,6 +22,7 @@
 
 #include "bench_support.h"
 
+#include "shell/forms/display_controls.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/media_player.h"
 #include "shell/forms/time_bar.h"
@@ -180,11 +181,11 @@ void PlayFour(benchmark::State& state, const std::string& kind, int speed)
         const double cpu_start = processSeconds();
         clock.start();
         for (fw::TDisplayForm* form : forms)
-            form->MediaPlayer()->Press(fw::TMPBtnType::btPlay);
+            form->Controls()->Player()->Press(fw::TMPBtnType::btPlay);
         const bool ended = runUntil(
             [&] {
                 return std::all_of(forms.begin(), forms.end(), [](fw::TDisplayForm* form) {
-                    return form->MediaPlayer()->Mode() == fw::PlayerMode::Stopped;
+                    return form->Controls()->Player()->Mode() == fw::PlayerMode::Stopped;
                 });
             },
             60000, 20);
@@ -206,8 +207,8 @@ void PlayFour(benchmark::State& state, const std::string& kind, int speed)
     int skipped = 0;
     double chosen_late_us = 0;
     for (fw::TDisplayForm* form : forms) {
-        skipped += form->MediaPlayer()->Stats().skipped;
-        chosen_late_us = std::max(chosen_late_us, form->MediaPlayer()->Stats().max_late_us);
+        skipped += form->Controls()->Player()->Stats().skipped;
+        chosen_late_us = std::max(chosen_late_us, form->Controls()->Player()->Stats().max_late_us);
     }
     state.counters["skipped"] = skipped;
     // How late a frame was when the player chose it, before decoding and painting.

@@ -1,5 +1,6 @@
 #include "clips/avi_stream.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <new>
@@ -189,6 +190,21 @@ bool WriteDescriptorBlock(const QString& clip_path, const std::string& block)
 {
     const auto chunk = DescriptorChunkBytes(block);
     return writeOrAddChunk(clip_path, kDescriptorChunkId, chunk.data(), int32_t(chunk.size()));
+}
+
+std::string ReadStreamDescriptors(TAVISTREAM& stream)
+{
+    std::array<uint8_t, kDescriptorChunkSize> buffer {};
+    int32_t size = kDescriptorChunkSize;
+    if (!stream.ReadData(kDescriptorChunkId, buffer.data(), size) || size <= 0)
+        return {};
+    return DescriptorFromChunk(buffer.data(), size_t(std::min(size, kDescriptorChunkSize)));
+}
+
+bool WriteStreamDescriptors(TAVISTREAM& stream, const std::string& block)
+{
+    const auto chunk = DescriptorChunkBytes(block);
+    return stream.WriteData(kDescriptorChunkId, chunk.data(), int32_t(chunk.size()));
 }
 
 bool TAVISTREAM::WriteData(uint32_t id, const uint8_t* buffer, int32_t size)

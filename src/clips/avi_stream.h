@@ -177,4 +177,9 @@ private:
     std::unique_ptr<TAVISaveThread> save_thread_;
 };
 
+// The descriptor block of the stream's clip; empty when the clip has none.
+std::string ReadStreamDescriptors(TAVISTREAM& stream);
+// Writes a descriptor block into the stream's clip; false when the clip cannot take it.
+bool WriteStreamDescriptors(TAVISTREAM& stream, const std::string& block);
+
 } // namespace fw

@@ -401,6 +401,21 @@ TEST_F(AviStream, DescriptorIsRewrittenInPlaceOrAdded)
     EXPECT_EQ(reopened.frame(3), original_frame);
 }
 
+TEST_F(AviStream, StreamDescriptorsRoundTripAsText)
+{
+    const QString file = mjpegClip(3);
+    TAVISTREAM stream("AVI");
+    stream.Open(file);
+    EXPECT_EQ(ReadStreamDescriptors(stream), "");
+
+    const std::string block = "[Timing]\rFrame Rate=500\r[Titles]\rTitle=Sled 2\r";
+    ASSERT_TRUE(WriteStreamDescriptors(stream, block));
+    EXPECT_EQ(ReadStreamDescriptors(stream), block);
+    // A shorter block replaces the longer one whole: nothing of the old text is left behind.
+    ASSERT_TRUE(WriteStreamDescriptors(stream, "[Timing]\rFrame Rate=25\r"));
+    EXPECT_EQ(ReadStreamDescriptors(stream), "[Timing]\rFrame Rate=25\r");
+}
+
 TEST_F(AviStream, DescriptorWriteToANonRiffFileFailsAndLeavesItAlone)
 {
     const QByteArray text("not a riff file at all");

@@ -11,6 +11,7 @@
 #include "clips/forms/processing_settings_form.h"
 #include "shell/forms/crop_shape.h"
 #include "shell/forms/display_form.h"
+#include "shell/forms/display_saver.h"
 #include "support/fw_error.h"
 #include "support/log.h"
 #include "support/settings_store.h"
@@ -189,7 +190,8 @@ void TImagePreview::Save()
     hide();
     preview_frame_ = FrameImage();
     preview_image_ = QImage();
-    display_->SaveThroughWindow(QStringLiteral("Save ") + source_->Pattern() + QStringLiteral(" Images As"),
+    display_->Saver().SaveThroughWindow(
+        QStringLiteral("Save ") + source_->Pattern() + QStringLiteral(" Images As"),
         proposedSaveName(file_name_, source_->TypeName()));
 }
 
@@ -246,7 +248,7 @@ bool TImagePreview::CanClose()
     if (!display_->IsSaving())
         return true;
     if (confirm(QStringLiteral("Cancel the Bayer Conversion and Save in Progress?"), title_))
-        display_->RequestSaveCancel();
+        display_->Saver().RequestSaveCancel();
     return false;
 }
 
@@ -268,8 +270,8 @@ void TImagePreview::FrameRangeChanged()
         // The fields keep a valid range; the source says why it has none.
         qCInfo(lcShell).noquote() << "Frame range not taken -" << failure.message();
     }
-    display_->SetOwnerFrameCount(frames_.Count());
-    display_->SetDescriptorBlock(withTimingOf(display_->TimeBase().Descriptors(), source_->DescriptorText()));
+    display_->SetOwnerFrames(
+        frames_.Count(), withTimingOf(display_->TimeBase().Descriptors(), source_->DescriptorText()));
     ShowFrameFields();
 }
 

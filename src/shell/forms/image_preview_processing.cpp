@@ -114,23 +114,24 @@ void TImagePreview::ShowSizes()
 void TImagePreview::PlaceCropper()
 {
     TCropShape* cropper = display_->Cropper();
+    const ClipWindowLayout& layout = display_->Layout();
     cropper->setVisible(values_.crop.cropping);
-    if (!values_.crop.cropping || display_->HorizontalScale() <= 0.0F || display_->VerticalScale() <= 0.0F)
+    if (!values_.crop.cropping || layout.HorizontalScale() <= 0.0F || layout.VerticalScale() <= 0.0F)
         return;
     const FrameRect& rect = values_.crop.rect;
     const bool was_showing = showing_values_;
     showing_values_ = true;
     cropper->SetCropInFrame(FrameCrop { rect.left, rect.top, rect.right, rect.bottom },
-        display_->HorizontalScale(), display_->VerticalScale());
+        layout.HorizontalScale(), layout.VerticalScale());
     showing_values_ = was_showing;
 }
 
 void TImagePreview::CropperMoved()
 {
-    if (showing_values_ || !values_.crop.cropping || display_->HorizontalScale() <= 0.0F)
+    const ClipWindowLayout& layout = display_->Layout();
+    if (showing_values_ || !values_.crop.cropping || layout.HorizontalScale() <= 0.0F)
         return;
-    const FrameCrop crop
-        = display_->Cropper()->CropInFrame(display_->HorizontalScale(), display_->VerticalScale());
+    const FrameCrop crop = display_->Cropper()->CropInFrame(layout.HorizontalScale(), layout.VerticalScale());
     if (crop.right < crop.left || crop.bottom < crop.top)
         return;
     values_.crop.rect = FrameRect { crop.left, crop.top, crop.right, crop.bottom };
@@ -184,9 +185,9 @@ void TImagePreview::TransformColor()
 {
     if (values_.settings_locked || preview_frame_.isNull() || !source_->IsColour() || !context_.settings)
         return;
-    const int x = std::clamp(int(display_->ReticleX()), 0, source_->ImageWidth() - 1);
-    const int y
-        = std::clamp(source_->ImageHeight() - 1 - int(display_->ReticleY()), 0, source_->ImageHeight() - 1);
+    const QPointF reticle = display_->Reticle();
+    const int x = std::clamp(int(reticle.x()), 0, source_->ImageWidth() - 1);
+    const int y = std::clamp(source_->ImageHeight() - 1 - int(reticle.y()), 0, source_->ImageHeight() - 1);
     const uint8_t* shown = preview_frame_.topDownRow(y) + size_t(x) * 3;
     ColorPickRequest request;
     request.pixel = source_->RawPixel(frames_.Preview(), x, y);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "shell/clip_window_layout.h"
 #include "shell/save_progress.h"
 
 class QLabel;
@@ -17,7 +18,8 @@ namespace fw {
 class SavePanel : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kHeight = 72; // fixed height the window's layout reserves
+    // The fixed height the window's layout reserves.
+    static constexpr int kHeight = clip_window_metrics::kSavePanelHeight;
 
     explicit SavePanel(QWidget* parent = nullptr);
 

@@ -342,7 +342,7 @@ TQMForm* QMFormTest::collectOnePoint()
 QPointF QMFormTest::imagePoint(QPoint at) const
 {
     const ReticlePoint point = ReticleAt(at.x(), at.y(), paintBox()->width(), paintBox()->height(),
-        display_->FrameWidth(), display_->FrameHeight());
+        display_->Layout().FrameWidth(), display_->Layout().FrameHeight());
     return { point.x, point.y };
 }
 
@@ -391,7 +391,7 @@ void QMFormTest::clickStoresWhereTheButtonWentDown()
     press(second);
     QCOMPARE(storedPoint(form, 1), imagePoint(second));
     QVERIFY(imagePoint(second) != imagePoint(first));
-    QCOMPARE(QPointF(display_->ReticleX(), display_->ReticleY()), imagePoint(second));
+    QCOMPARE(display_->Reticle(), imagePoint(second));
 }
 
 void QMFormTest::firstClickAfterSwitchingWindowsIsStored()

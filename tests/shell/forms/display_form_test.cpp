@@ -101,7 +101,6 @@ private slots:
     void descriptorBlockSetsTheTimeBase();
     void changedDescriptorsAreWrittenOnlyWhenTheUserAgrees();
     void openFailuresNameTheFileAndTheDriver();
-    void driverHintTakesTheLastMatchingEntry();
     void optionBitsAreKeptInDesktopExtra();
     void copyFramePutsTheFullFrameOnTheClipboard();
     void sizeItemsResizeThePicture();
@@ -168,8 +167,8 @@ void DisplayFormTest::opensClipShowingFrameZeroUpright()
     QVERIFY(form->QuickMeasureAllowed());
     QCOMPARE(form->windowTitle(), QString("split.avi"));
     QCOMPARE(form->CurrentIndex(), 0);
-    QCOMPARE(form->FrameWidth(), 64);
-    QCOMPARE(form->FrameHeight(), 48);
+    QCOMPARE(form->Layout().FrameWidth(), 64);
+    QCOMPARE(form->Layout().FrameHeight(), 48);
 
     auto* bar = form->findChild<QSlider*>("FrameBar");
     QVERIFY(bar);
@@ -195,7 +194,7 @@ void DisplayFormTest::opensClipShowingFrameZeroUpright()
     form = open(clip("split.kfs"));
     QVERIFY(form);
     QCOMPARE(form->LastIndex(), 11);
-    QCOMPARE(form->FrameWidth(), 64);
+    QCOMPARE(form->Layout().FrameWidth(), 64);
 }
 
 void DisplayFormTest::seekingMovesFrameBarAndPanels()
@@ -377,15 +376,6 @@ void DisplayFormTest::openFailuresNameTheFileAndTheDriver()
     QVERIFY(!settings_->valueExists("Desktop", "DisplayForm"));
 }
 
-void DisplayFormTest::driverHintTakesTheLastMatchingEntry()
-{
-    QCOMPARE(TDisplayForm::DriverHint(fourcc('m', 'r', 'l', 'e')), QString("MRLE - Microsoft RLE"));
-    QCOMPARE(TDisplayForm::DriverHint(fourcc(' ', 'R', '3', '.')), QString("IV32 - Intel Indeo\u00AE R3.2"));
-    QCOMPARE(TDisplayForm::DriverHint(fourcc('X', 'V', 'I', 'D')), QString("XVID"));
-    QCOMPARE(TDisplayForm::OpenFailureMessage("/a/b.kfs", false, fourcc('X', 'V', 'I', 'D'), "Boom"),
-        QString("File /a/b.kfs\rBoom"));
-}
-
 void DisplayFormTest::optionBitsAreKeptInDesktopExtra()
 {
     QVERIFY(makeTinyClip(clip("options.avi"), 4));
@@ -452,7 +442,7 @@ void DisplayFormTest::sizeItemsResizeThePicture()
     auto* view = form->findChild<FrameView*>("PaintBox");
     form->findChild<QAction*>("DoubleSize")->trigger();
     QCOMPARE(view->size(), QSize(320, 240));
-    QCOMPARE(form->HorizontalScale(), 2.0f);
+    QCOMPARE(form->Layout().HorizontalScale(), 2.0f);
     QVERIFY(form->findChild<QAction*>("DoubleSize")->isChecked());
     QVERIFY(!form->findChild<QAction*>("FullSize")->isChecked());
 

@@ -14,7 +14,9 @@
 
 #include "clips/avi_encoders.h"
 #include "shell/forms/crop_shape.h"
+#include "shell/forms/display_controls.h"
 #include "shell/forms/display_form.h"
+#include "shell/forms/display_saver.h"
 #include "shell/forms/form_test_support.h"
 #include "shell/forms/frame_view.h"
 #include "shell/forms/media_player.h"
@@ -91,7 +93,7 @@ void DisplayPlaybackTest::init()
 
 void DisplayPlaybackTest::cleanup()
 {
-    TDisplayForm::SetSaveTargetChooser(nullptr);
+    DisplaySaver::SetSaveTargetChooser(nullptr);
     installPrompt(nullptr);
     settings_.reset();
     dir_.reset();
@@ -111,8 +113,8 @@ void DisplayPlaybackTest::playingShowsEveryFrameOnTimeAndEndsAtTheLast()
     QVERIFY(makeCountingClip(clip("play.avi"), 30));
     auto form = open(clip("play.avi"));
     QVERIFY(form);
-    QVERIFY(form->PlayerOpen());
-    TFWMediaPlayer* player = form->MediaPlayer();
+    QVERIFY(form->Controls()->Player()->IsOpen());
+    TFWMediaPlayer* player = form->Controls()->Player();
     QVERIFY(player->isVisible());
     QCOMPARE(player->Length(), 30);
 
@@ -154,7 +156,7 @@ void DisplayPlaybackTest::stepsAndSeeksShowExactlyTheFrameAsked()
     QVERIFY(makeCountingClip(clip("step.avi"), 12));
     auto form = open(clip("step.avi"));
     QVERIFY(form);
-    TFWMediaPlayer* player = form->MediaPlayer();
+    TFWMediaPlayer* player = form->Controls()->Player();
     auto* frame_bar = form->findChild<TimeBarSlider*>("FrameBar");
     auto* view = form->findChild<FrameView*>("PaintBox");
     for (int expected = 1; expected <= 4; ++expected) {
@@ -189,7 +191,7 @@ void DisplayPlaybackTest::loopItemsSetThePlayersLoopFromTheFrameBar()
     QVERIFY(makeCountingClip(clip("loop.avi"), 40));
     auto form = open(clip("loop.avi"));
     QVERIFY(form);
-    TFWMediaPlayer* player = form->MediaPlayer();
+    TFWMediaPlayer* player = form->Controls()->Player();
     auto* frame_bar = form->findChild<TimeBarSlider*>("FrameBar");
     form->Seek(20);
     form->findChild<QAction*>("SetPlayLoopEnd")->trigger();
@@ -222,7 +224,7 @@ void DisplayPlaybackTest::speedItemsKeepTheSpeedInTheOptions()
     auto form = open(clip("speed.avi"));
     QVERIFY(form);
     QCOMPARE(form->PlaybackSpeed(), 1000);
-    QCOMPARE(form->MediaPlayer()->PlayRate(), 1000);
+    QCOMPARE(form->Controls()->Player()->PlayRate(), 1000);
     const uint32_t view_bits = form->Options() & 0xFFFFu;
     auto* speeds = form->findChild<QMenu*>("PlaybackSpeed");
     QVERIFY(speeds);
@@ -231,7 +233,7 @@ void DisplayPlaybackTest::speedItemsKeepTheSpeedInTheOptions()
         captions << action->text();
     QCOMPARE(captions, QStringList({ "1/8", "1/4", "1/2", "x1", "x2", "x4", "x8" }));
     speeds->actions()[1]->trigger();
-    QCOMPARE(form->MediaPlayer()->PlayRate(), 250);
+    QCOMPARE(form->Controls()->Player()->PlayRate(), 250);
     QCOMPARE(form->Options() >> 16, 250u);
     QCOMPARE(form->Options() & 0xFFFFu, view_bits);
     form.reset();
@@ -240,7 +242,7 @@ void DisplayPlaybackTest::speedItemsKeepTheSpeedInTheOptions()
     form = open(clip("speed.avi"));
     QVERIFY(form);
     QCOMPARE(form->PlaybackSpeed(), 250);
-    QCOMPARE(form->MediaPlayer()->PlayRate(), 250);
+    QCOMPARE(form->Controls()->Player()->PlayRate(), 250);
     QVERIFY(form->findChild<QMenu*>("PlaybackSpeed")->actions()[1]->isChecked());
 }
 
@@ -256,19 +258,19 @@ void DisplayPlaybackTest::playbackItemsFollowTheVideoControls()
     QVERIFY(controls->isChecked());
     QVERIFY(speeds->isVisible());
     QVERIFY(loop_start->isVisible());
-    const int picture_height = form->PictureRect().height();
+    const int picture_height = form->Layout().Picture().height();
     const int window_height = form->height();
 
     controls->trigger();
-    QVERIFY(!form->MediaPlayer()->isVisible());
+    QVERIFY(!form->Controls()->Player()->isVisible());
     QVERIFY(!speeds->isVisible());
     QVERIFY(!loop_start->isVisible());
     // The picture keeps its size; the window gives back the controls' height.
-    QCOMPARE(form->PictureRect().height(), picture_height);
+    QCOMPARE(form->Layout().Picture().height(), picture_height);
     QVERIFY(form->height() < window_height);
 
     controls->trigger();
-    QVERIFY(form->MediaPlayer()->isVisible());
+    QVERIFY(form->Controls()->Player()->isVisible());
     QCOMPARE(form->height(), window_height);
     // Windows without a player of their own offer no video controls at all.
     TDisplayForm preview(context_, std::make_unique<OtherSource>(), QString(), "preview");
@@ -283,7 +285,7 @@ void DisplayPlaybackTest::imageAndDataBorderHoldsPictureLegendAndCross()
     form->findChild<QAction*>("DoubleSize")->trigger();
     form->findChild<QAction*>("ReticlePosition")->trigger();
     form->SetCropColor(QColor(255, 0, 255));
-    const QRect picture = form->PictureRect();
+    const QRect picture = form->Layout().Picture();
     const QWidget* legend = form->findChild<QWidget*>("LegendPanel");
 
     const QPoint aim(100, 50);
@@ -314,8 +316,8 @@ void DisplayPlaybackTest::cropColourColoursTheRectangleAndThePicture()
     QVERIFY(form);
     form->findChild<QAction*>("DoubleSize")->trigger();
     TCropShape* crop = form->Cropper();
-    QCOMPARE(crop->Limit().right, form->PictureRect().width());
-    QCOMPARE(crop->Limit().bottom, form->PictureRect().height());
+    QCOMPARE(crop->Limit().right, form->Layout().Picture().width());
+    QCOMPARE(crop->Limit().bottom, form->Layout().Picture().height());
     form->SetCropColor(Qt::cyan);
     QCOMPARE(crop->Color(), QColor(Qt::cyan));
     QCOMPARE(form->CropColor(), QColor(Qt::cyan));
@@ -328,8 +330,8 @@ void DisplayPlaybackTest::cropColourColoursTheRectangleAndThePicture()
     crop->show();
     form->findChild<QAction*>("FullSize")->trigger();
     QVERIFY(crop->isVisible());
-    QCOMPARE(crop->Limit().right, form->PictureRect().width());
-    QVERIFY(crop->Bounds().right() < form->PictureRect().width());
+    QCOMPARE(crop->Limit().right, form->Layout().Picture().width());
+    QVERIFY(crop->Bounds().right() < form->Layout().Picture().width());
 }
 
 void DisplayPlaybackTest::savedClipReplacesTheOldOnlyOnSuccess()
@@ -349,15 +351,15 @@ void DisplayPlaybackTest::savedClipReplacesTheOldOnlyOnSuccess()
     };
     form->SetHooks(hooks);
     const QString caption = form->windowTitle();
-    TDisplayForm::SetSaveTargetChooser(
+    DisplaySaver::SetSaveTargetChooser(
         [&](QWidget*, const QString&, const QStringList&, int, const QString&) {
-            return std::optional<TDisplayForm::SaveChoice>(TDisplayForm::SaveChoice { 1, clip("target") });
+            return std::optional<DisplaySaver::SaveChoice>(DisplaySaver::SaveChoice { 1, clip("target") });
         });
     prompt_.queueAnswer(PromptButton::Yes); // overwrite target.avi
-    QSignalSpy ended(form.get(), &TDisplayForm::saveEnded);
-    form->SaveThroughWindow("Save As");
+    QSignalSpy ended(&form->Saver(), &DisplaySaver::saveEnded);
+    form->Saver().SaveThroughWindow("Save As");
     QVERIFY(ended.count() == 1 || ended.wait(20000));
-    TDisplayForm::SetSaveTargetChooser(nullptr);
+    DisplaySaver::SetSaveTargetChooser(nullptr);
 
     QVERIFY(!form->IsSaving());
     QVERIFY(finished_ok);
@@ -371,7 +373,7 @@ void DisplayPlaybackTest::savedClipReplacesTheOldOnlyOnSuccess()
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden),
         QStringList({ "settings.ini", "source.avi", "target.avi" }));
     QCOMPARE(form->windowTitle(), caption);
-    QVERIFY(form->MediaPlayer()->isVisible());
+    QVERIFY(form->Controls()->Player()->isVisible());
 }
 
 void DisplayPlaybackTest::failedAndCancelledSavesLeaveNoFile()
@@ -387,18 +389,18 @@ void DisplayPlaybackTest::failedAndCancelledSavesLeaveNoFile()
     // Cancelled at its first progress report: the old clip stays as it was.
     bool finished_ok = true;
     DisplayOwnerHooks hooks;
-    hooks.save_progress = [&](int) { form->RequestSaveCancel(); };
+    hooks.save_progress = [&](int) { form->Saver().RequestSaveCancel(); };
     hooks.save_finished = [&](bool ok, bool, const QString&) { finished_ok = ok; };
     form->SetHooks(hooks);
-    TDisplayForm::SetSaveTargetChooser(
+    DisplaySaver::SetSaveTargetChooser(
         [&](QWidget*, const QString&, const QStringList&, int, const QString&) {
-            return std::optional<TDisplayForm::SaveChoice>(TDisplayForm::SaveChoice { 1, clip("kept") });
+            return std::optional<DisplaySaver::SaveChoice>(DisplaySaver::SaveChoice { 1, clip("kept") });
         });
     prompt_.queueAnswer(PromptButton::Yes);
-    QSignalSpy ended(form.get(), &TDisplayForm::saveEnded);
-    form->SaveThroughWindow("Save As");
+    QSignalSpy ended(&form->Saver(), &DisplaySaver::saveEnded);
+    form->Saver().SaveThroughWindow("Save As");
     QVERIFY(ended.count() == 1 || ended.wait(20000));
-    TDisplayForm::SetSaveTargetChooser(nullptr);
+    DisplaySaver::SetSaveTargetChooser(nullptr);
     QVERIFY(!finished_ok);
     QCOMPARE(readAll(clip("kept.avi")), kept);
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden),
@@ -408,8 +410,8 @@ void DisplayPlaybackTest::failedAndCancelledSavesLeaveNoFile()
 
     // A failure reports its code and leaves the old clip alone.
     prompt_.clear();
-    form->BeginSave("AVI Movie", clip("kept.avi"), true);
-    form->FinishSave(int32_t(0x80044066u));
+    form->Saver().BeginSave("AVI Movie", clip("kept.avi"), true);
+    form->Saver().FinishSave(int32_t(0x80044066u));
     QCOMPARE(readAll(clip("kept.avi")), kept);
     QCOMPARE(prompt_.texts(),
         QStringList({ "Error creating file " + clip("kept.avi") + "\rAVI Save Error Code: 80044066" }));
@@ -417,8 +419,8 @@ void DisplayPlaybackTest::failedAndCancelledSavesLeaveNoFile()
     // Scattering into a directory reports its own text and deletes nothing.
     prompt_.clear();
     QDir(dir_->path()).mkdir("frames");
-    form->BeginSave("Bitmap Files", clip("frames"), false);
-    form->FinishSave(7);
+    form->Saver().BeginSave("Bitmap Files", clip("frames"), false);
+    form->Saver().FinishSave(7);
     QVERIFY(QFileInfo(clip("frames")).isDir());
     QCOMPARE(prompt_.texts(),
         QStringList({ "Error Scattering files to " + clip("frames") + "\rError Code: 00000007" }));
@@ -429,13 +431,13 @@ void DisplayPlaybackTest::closeWhileSavingWaitsForTheSaveToEnd()
     QVERIFY(makeCountingClip(clip("source.avi"), 4));
     auto form = open(clip("source.avi"));
     QVERIFY(form);
-    const QString written = form->BeginSave("AVI Movie", clip("out.avi"), true);
+    const QString written = form->Saver().BeginSave("AVI Movie", clip("out.avi"), true);
     prompt_.queueAnswer(PromptButton::Yes);
     // Runs inside the wait of close(), as the save's own end would.
     QTimer::singleShot(0, form.get(), [&] {
         // The save sees the cancel at its next report and stops.
-        QCOMPARE(form->ReportSaveProgress(10), kAviErrUserAbort);
-        form->FinishSave(kAviErrUserAbort);
+        QCOMPARE(form->Saver().ReportSaveProgress(10), kAviErrUserAbort);
+        form->Saver().FinishSave(kAviErrUserAbort);
     });
     QVERIFY(!form->close());
     QCOMPARE(prompt_.texts(), QStringList({ "Cancel Save in Progress?" }));
@@ -452,10 +454,10 @@ void DisplayPlaybackTest::saveThroughTheWindowWritesClipsAndFrameFiles()
     QVERIFY(form);
     form->Stream()->CompressOptions().fccHandler = kUncompressedCode;
     form->Stream()->CompressOptions().options_ok = true;
-    QList<TDisplayForm::SaveChoice> answers;
+    QList<DisplaySaver::SaveChoice> answers;
     QStringList offered_filters;
-    TDisplayForm::SetSaveTargetChooser([&](QWidget*, const QString&, const QStringList& filters, int,
-                                           const QString&) -> std::optional<TDisplayForm::SaveChoice> {
+    DisplaySaver::SetSaveTargetChooser([&](QWidget*, const QString&, const QStringList& filters, int,
+                                           const QString&) -> std::optional<DisplaySaver::SaveChoice> {
         offered_filters = filters;
         if (answers.isEmpty())
             return std::nullopt;
@@ -472,7 +474,7 @@ void DisplayPlaybackTest::saveThroughTheWindowWritesClipsAndFrameFiles()
 
     // A clip: the type's extension replaces whatever was typed.
     answers = { { 1, clip("copy.mov") } };
-    form->SaveThroughWindow("Save Clip");
+    form->Saver().SaveThroughWindow("Save Clip");
     QCOMPARE(offered_filters.first(), QString("AVI - Video Clip (*.avi)"));
     QCOMPARE(offered_filters.size(), 6);
     QTRY_VERIFY_WITH_TIMEOUT(finished, 20000);
@@ -490,7 +492,7 @@ void DisplayPlaybackTest::saveThroughTheWindowWritesClipsAndFrameFiles()
     const QByteArray before = readAll(clip("copy.avi"));
     prompt_.queueAnswer(PromptButton::No);
     answers = { { 1, clip("copy") } };
-    form->SaveThroughWindow("Save Clip");
+    form->Saver().SaveThroughWindow("Save Clip");
     QVERIFY(finished);
     QVERIFY(!finished_ok);
     QCOMPARE(prompt_.texts(), QStringList({ "Overwrite Video Clip File " + clip("copy.avi") + "?" }));
@@ -499,12 +501,12 @@ void DisplayPlaybackTest::saveThroughTheWindowWritesClipsAndFrameFiles()
     // Frame files into a directory.
     finished = false;
     answers = { { 5, clip("frames.jpg") } };
-    form->SaveThroughWindow("Save Frames");
+    form->Saver().SaveThroughWindow("Save Frames");
     QTRY_VERIFY_WITH_TIMEOUT(finished, 20000);
     QVERIFY(finished_ok);
     QCOMPARE(QDir(clip("frames")).entryList(QDir::Files).size(), 5);
     QVERIFY(QFile::exists(clip("frames/F0000000.jpg")));
-    TDisplayForm::SetSaveTargetChooser(nullptr);
+    DisplaySaver::SetSaveTargetChooser(nullptr);
 }
 
 QTEST_MAIN(DisplayPlaybackTest)

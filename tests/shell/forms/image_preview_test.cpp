@@ -16,6 +16,7 @@
 #include "clips/descriptor_block.h"
 #include "shell/forms/crop_shape.h"
 #include "shell/forms/display_form.h"
+#include "shell/forms/display_saver.h"
 #include "shell/forms/form_test_support.h"
 #include "shell/forms/image_preview.h"
 #include "shell/forms/spin_buttons.h"
@@ -102,7 +103,7 @@ void ImagePreviewTest::init()
 
 void ImagePreviewTest::cleanup()
 {
-    TDisplayForm::SetSaveTargetChooser(nullptr);
+    DisplaySaver::SetSaveTargetChooser(nullptr);
     delete preview_.data();
     installPrompt(nullptr);
     settings_.reset();
@@ -203,11 +204,11 @@ void ImagePreviewTest::savedClipHoldsTheChosenFramesWithTheirSourceTimes()
     preview->Display()->Stream()->CompressOptions().options_ok = true;
     QString caption;
     QString proposed;
-    TDisplayForm::SetSaveTargetChooser([&](QWidget*, const QString& asked, const QStringList&, int,
-                                           const QString& name) -> std::optional<TDisplayForm::SaveChoice> {
+    DisplaySaver::SetSaveTargetChooser([&](QWidget*, const QString& asked, const QStringList&, int,
+                                           const QString& name) -> std::optional<DisplaySaver::SaveChoice> {
         caption = asked;
         proposed = name;
-        return TDisplayForm::SaveChoice { 1, clip("saved") };
+        return DisplaySaver::SaveChoice { 1, clip("saved") };
     });
     preview->findChild<QPushButton*>("OkBtn")->click();
     QTRY_COMPARE_WITH_TIMEOUT(opened_.size(), 1, 20000);
@@ -246,8 +247,8 @@ void ImagePreviewTest::cancelledSaveShowsThePreviewAgain()
     QVERIFY(preview);
     bool asked = false;
     bool hidden_while_asked = false;
-    TDisplayForm::SetSaveTargetChooser([&](QWidget*, const QString&, const QStringList&, int,
-                                           const QString&) -> std::optional<TDisplayForm::SaveChoice> {
+    DisplaySaver::SetSaveTargetChooser([&](QWidget*, const QString&, const QStringList&, int,
+                                           const QString&) -> std::optional<DisplaySaver::SaveChoice> {
         asked = true;
         hidden_while_asked = !preview_->isVisible();
         return std::nullopt;
@@ -309,7 +310,7 @@ void ImagePreviewTest::croppingIsForGreyPicturesAndLimitsTheSavedSize()
 
     // Dragging the rectangle in the picture sets the crop in frame pixels.
     TCropShape* cropper = grey->Display()->Cropper();
-    const float scale = grey->Display()->HorizontalScale();
+    const float scale = grey->Display()->Layout().HorizontalScale();
     cropper->SetBounds(
         QRect(QPoint(int(8 * scale), int(4 * scale)), QSize(int(32 * scale), int(24 * scale))));
     QCOMPARE(grey->Values().crop.rect.left, 8);

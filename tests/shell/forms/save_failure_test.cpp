@@ -15,6 +15,7 @@
 
 #include "clips/avi_encoders.h"
 #include "shell/forms/display_form.h"
+#include "shell/forms/display_saver.h"
 #include "shell/forms/form_test_support.h"
 #include "support/log_sink.h"
 #include "support/settings_store.h"
@@ -93,7 +94,7 @@ void SaveFailureTest::init()
 void SaveFailureTest::cleanup()
 {
     RemoveLogSink();
-    TDisplayForm::SetSaveTargetChooser(nullptr);
+    DisplaySaver::SetSaveTargetChooser(nullptr);
     installPrompt(nullptr);
     settings_.reset();
     dir_.reset();
@@ -115,9 +116,9 @@ std::unique_ptr<TDisplayForm> SaveFailureTest::openSource()
 
 void SaveFailureTest::chooseTarget(int type, const QString& name)
 {
-    TDisplayForm::SetSaveTargetChooser(
+    DisplaySaver::SetSaveTargetChooser(
         [type, name](QWidget*, const QString&, const QStringList&, int, const QString&) {
-            return std::optional<TDisplayForm::SaveChoice>(TDisplayForm::SaveChoice { type, name });
+            return std::optional<DisplaySaver::SaveChoice>(DisplaySaver::SaveChoice { type, name });
         });
 }
 
@@ -131,10 +132,10 @@ void SaveFailureTest::saveOntoAFullDiskShowsTheSystemsReasonAndLogsIt()
     DisplayOwnerHooks hooks;
     hooks.save_finished = [&](bool ok, bool, const QString&) { finished_ok = ok; };
     form->SetHooks(hooks);
-    QSignalSpy ended(form.get(), &TDisplayForm::saveEnded);
+    QSignalSpy ended(&form->Saver(), &DisplaySaver::saveEnded);
     {
         FileSizeLimit limit(128 * 1024);
-        form->SaveThroughWindow("Save As");
+        form->Saver().SaveThroughWindow("Save As");
         QVERIFY(ended.count() == 1 || ended.wait(60000));
     }
     QVERIFY(!finished_ok);
@@ -162,8 +163,8 @@ void SaveFailureTest::scatterThatCannotMakeItsFolderSaysWhy()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     chooseTarget(3, path("frames/deeper"));
-    QSignalSpy ended(form.get(), &TDisplayForm::saveEnded);
-    form->SaveThroughWindow("Save As");
+    QSignalSpy ended(&form->Saver(), &DisplaySaver::saveEnded);
+    form->Saver().SaveThroughWindow("Save As");
     QVERIFY(ended.count() == 1 || ended.wait(60000));
     QCOMPARE(prompt_.texts(),
         QStringList({ "Error Scattering files to " + path("frames/deeper")
