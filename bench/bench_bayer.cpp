@@ -45,8 +45,14 @@ void InterpolateRaw(benchmark::State& state, bool color)
     SetPixelRate(state);
 }
 
-void InterpolateColour(benchmark::State& state) { InterpolateRaw(state, true); }
-void SpreadMonochrome(benchmark::State& state) { InterpolateRaw(state, false); }
+void InterpolateColour(benchmark::State& state)
+{
+    InterpolateRaw(state, true);
+}
+void SpreadMonochrome(benchmark::State& state)
+{
+    InterpolateRaw(state, false);
+}
 
 fw::ProcessingPipeline SharpenedPipeline()
 {
@@ -105,8 +111,14 @@ void ReadAndInterpolate(benchmark::State& state, bool pipeline_pass)
     SetPixelRate(state);
 }
 
-void ReadAndInterpolateRaw(benchmark::State& state) { ReadAndInterpolate(state, false); }
-void ReadAndRenderThroughPipeline(benchmark::State& state) { ReadAndInterpolate(state, true); }
+void ReadAndInterpolateRaw(benchmark::State& state)
+{
+    ReadAndInterpolate(state, false);
+}
+void ReadAndRenderThroughPipeline(benchmark::State& state)
+{
+    ReadAndInterpolate(state, true);
+}
 
 } // namespace
 

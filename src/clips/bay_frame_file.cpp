@@ -48,7 +48,8 @@ bool WriteBayFrameFile(const QString& path, const std::vector<uint8_t>& record)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(reinterpret_cast<const char*>(record.data()), qint64(record.size())) != qint64(record.size()))
+    if (file.write(reinterpret_cast<const char*>(record.data()), qint64(record.size()))
+        != qint64(record.size()))
         return false;
     return file.commit();
 }

@@ -28,7 +28,10 @@ void BayFrameWriter::SetFrameTime(double time_ms)
     time_ = split;
 }
 
-double BayFrameWriter::FrameTimeMs() const { return BayFrameTimeMs(time_[0], time_[1], time_[2]); }
+double BayFrameWriter::FrameTimeMs() const
+{
+    return BayFrameTimeMs(time_[0], time_[1], time_[2]);
+}
 
 bool BayFrameWriter::MakeDestination()
 {
@@ -44,7 +47,8 @@ bool BayFrameWriter::MakeDestination()
 
 void BayFrameWriter::Stamp(std::vector<uint8_t>& record, int64_t mosaic_bytes) const
 {
-    std::optional<BayRecord> camera = ParseBayRecord(record.data() + mosaic_bytes, record.size() - size_t(mosaic_bytes));
+    std::optional<BayRecord> camera
+        = ParseBayRecord(record.data() + mosaic_bytes, record.size() - size_t(mosaic_bytes));
     if (!camera)
         return;
     BayProcessingWords words = words_;

@@ -30,9 +30,15 @@ constexpr std::array<const char*, 4> kRoRates = { "?", "250", "500", "1000" };
 constexpr std::array<const char*, 8> kHgRates = { "Exte", "30", "60", "125", "250", "500", "1000", "2000" };
 constexpr std::array<const char*, 6> kExposures = { "?", "50 uS", "100 uS", "1 mS", "2 mS", "4 mS" };
 
-int32_t FromBcd(uint8_t value) { return (value >> 4) * 10 + (value & 0x0F); }
+int32_t FromBcd(uint8_t value)
+{
+    return (value >> 4) * 10 + (value & 0x0F);
+}
 
-bool IsRoRecord(const BayRecord& record) { return record.Signature() == kRoSignature; }
+bool IsRoRecord(const BayRecord& record)
+{
+    return record.Signature() == kRoSignature;
+}
 
 } // namespace
 
@@ -113,7 +119,10 @@ std::optional<BayRecord> ParseBayRecord(const uint8_t* data, size_t size)
     return record;
 }
 
-std::array<uint8_t, kBayRecordBytes> SerialiseBayRecord(const BayRecord& record) { return record.bytes; }
+std::array<uint8_t, kBayRecordBytes> SerialiseBayRecord(const BayRecord& record)
+{
+    return record.bytes;
+}
 
 QString BayCameraTypeText(const BayRecord& record)
 {
@@ -185,8 +194,9 @@ void SetBayDescriptors(std::string& block, const BayRecord& record, const QDateT
     set_camera("Recording Rate", rate_text);
     set_camera("Exposure Setting", BayExposureText(record.ExposureCode()));
     set_camera("Date and Time", BayDateTimeText(when));
-    const std::string frame_rate
-        = frame_step == 0 ? std::string("1000") : FormatGeneral(double(BayFrameRate(rate_text)) / frame_step, 7);
+    const std::string frame_rate = frame_step == 0
+        ? std::string("1000")
+        : FormatGeneral(double(BayFrameRate(rate_text)) / frame_step, 7);
     SetDescriptorValue(block, "Timing", "Frame Rate", frame_rate);
 }
 

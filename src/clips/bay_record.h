@@ -95,6 +95,7 @@ double BayFrameTimeMs(int32_t seconds, int32_t milliseconds, int32_t microsecond
 
 // [Camera] and [Timing] entries of a BAY source: camera type, IDs, recording rate, exposure,
 // date and time, and the frame rate over the frame step.
-void SetBayDescriptors(std::string& block, const BayRecord& record, const QDateTime& when, int32_t frame_step);
+void SetBayDescriptors(
+    std::string& block, const BayRecord& record, const QDateTime& when, int32_t frame_step);
 
 } // namespace fw

@@ -37,7 +37,10 @@ QString UnsortableText(const QString& name)
 
 } // namespace
 
-PromptButton IgnoreUnsortableName(const QString& /*question*/) { return PromptButton::Ignore; }
+PromptButton IgnoreUnsortableName(const QString& /*question*/)
+{
+    return PromptButton::Ignore;
+}
 
 std::optional<QString> BaySortKey(const QString& name)
 {
@@ -52,7 +55,10 @@ std::optional<QString> BaySortKey(const QString& name)
     return QStringLiteral("%1").arg(int64_t(n) + kKeyOffset, 8);
 }
 
-QString UnsortedBayKey() { return QStringLiteral("%1").arg(0, 8); }
+QString UnsortedBayKey()
+{
+    return QStringLiteral("%1").arg(0, 8);
+}
 
 void BaySequence::Reset()
 {

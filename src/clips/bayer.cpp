@@ -85,7 +85,8 @@ QString TBayer::TryRender(int32_t index, uint8_t* dib)
     if (const std::optional<BayReadFailure> failure = sequence_.ReadFrame(index, record_))
         return failure->message;
     last_entry_ = sequence_.EntryOfFrame(index);
-    RenderBayerFrame(BayerMosaic(record_.data(), Width(), Height()), pipeline_.ColorInterpolation(), pipeline_, dib);
+    RenderBayerFrame(
+        BayerMosaic(record_.data(), Width(), Height()), pipeline_.ColorInterpolation(), pipeline_, dib);
     if (write_) {
         const QString name = sequence_.FileName(last_entry_);
         writer_.SetFrameRate(FrameRate());

@@ -50,8 +50,8 @@ Rgb BottomRow(const BayerMosaic& m, int32_t x)
     if (x % 2 == 1)
         return { m.At(y - 1, x), (m.At(y - 1, x - 1) + 6 * m.At(y, x) + m.At(y - 1, x + 1)) / 8,
             (m.At(y, x - 1) + m.At(y, x + 1)) / 2 };
-    return { (m.At(y - 1, x - 1) + m.At(y - 1, x + 1)) / 2, (m.At(y, x - 1) + m.At(y - 1, x) + m.At(y, x + 1)) / 3,
-        m.At(y, x) };
+    return { (m.At(y - 1, x - 1) + m.At(y - 1, x + 1)) / 2,
+        (m.At(y, x - 1) + m.At(y - 1, x) + m.At(y, x + 1)) / 3, m.At(y, x) };
 }
 
 } // namespace bayer_detail
@@ -64,7 +64,8 @@ void InterpolateBayerRaw(const BayerMosaic& m, bool color, uint8_t* dib)
         SpreadBayerGrey(m, BayerRawStore { dib });
 }
 
-void InterpolateBayerProcessed(const BayerMosaic& m, bool color, const ProcessingPipeline& pipeline, uint8_t* dib)
+void InterpolateBayerProcessed(
+    const BayerMosaic& m, bool color, const ProcessingPipeline& pipeline, uint8_t* dib)
 {
     const auto hook = [&pipeline, dib](size_t offset, uint8_t red, uint8_t green, uint8_t blue) {
         pipeline.PixelCallback(dib, offset, red, green, blue);

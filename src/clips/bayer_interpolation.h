@@ -28,7 +28,8 @@ public:
     // The sample of image pixel (row y from the top, column x).
     uint8_t At(int32_t y, int32_t x) const
     {
-        return cells_[size_t(y / 2) * size_t(2 * width_) + size_t(x / 2) * 4 + size_t(y % 2) * 2 + size_t(x % 2)];
+        return cells_[size_t(y / 2) * size_t(2 * width_) + size_t(x / 2) * 4 + size_t(y % 2) * 2
+            + size_t(x % 2)];
     }
     size_t DibOffset(int32_t y, int32_t x) const
     {
@@ -53,14 +54,16 @@ struct Rgb {
 inline Rgb EvenRowG(const BayerMosaic& m, int32_t y, int32_t x)
 {
     return { (m.At(y, x - 1) + m.At(y, x + 1)) / 2,
-        (4 * m.At(y, x) + m.At(y - 1, x - 1) + m.At(y - 1, x + 1) + m.At(y + 1, x - 1) + m.At(y + 1, x + 1)) / 8,
+        (4 * m.At(y, x) + m.At(y - 1, x - 1) + m.At(y - 1, x + 1) + m.At(y + 1, x - 1) + m.At(y + 1, x + 1))
+            / 8,
         (m.At(y - 1, x) + m.At(y + 1, x)) / 2 };
 }
 
 inline Rgb OddRowG(const BayerMosaic& m, int32_t y, int32_t x)
 {
     return { (m.At(y - 1, x) + m.At(y + 1, x)) / 2,
-        (4 * m.At(y, x) + m.At(y - 1, x - 1) + m.At(y - 1, x + 1) + m.At(y + 1, x - 1) + m.At(y + 1, x + 1)) / 8,
+        (4 * m.At(y, x) + m.At(y - 1, x - 1) + m.At(y - 1, x + 1) + m.At(y + 1, x - 1) + m.At(y + 1, x + 1))
+            / 8,
         (m.At(y, x - 1) + m.At(y, x + 1)) / 2 };
 }
 
@@ -155,7 +158,8 @@ struct BayerRawStore {
 void InterpolateBayerRaw(const BayerMosaic& m, bool color, uint8_t* dib);
 // The pipeline pass: every pixel through the pipeline's pixel hook. A sharpening filter needs
 // the raw pass first, to build the filter mask from; RenderBayerFrame does both.
-void InterpolateBayerProcessed(const BayerMosaic& m, bool color, const ProcessingPipeline& pipeline, uint8_t* dib);
+void InterpolateBayerProcessed(
+    const BayerMosaic& m, bool color, const ProcessingPipeline& pipeline, uint8_t* dib);
 // Raw pass and mask when the pipeline sharpens, then the pipeline pass.
 void RenderBayerFrame(const BayerMosaic& m, bool color, ProcessingPipeline& pipeline, uint8_t* dib);
 

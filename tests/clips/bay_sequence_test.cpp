@@ -19,7 +19,8 @@ constexpr int64_t kTallRecord = 197632;
 constexpr int64_t kShortRecord = 74752;
 
 // A frame file of `bytes` bytes: mosaic value `fill`, camera record with `signature` where it fits.
-std::vector<uint8_t> FrameBytes(int64_t bytes, int64_t mosaic_bytes, uint8_t fill = 9, const char* signature = "EK BAY 2")
+std::vector<uint8_t> FrameBytes(
+    int64_t bytes, int64_t mosaic_bytes, uint8_t fill = 9, const char* signature = "EK BAY 2")
 {
     std::vector<uint8_t> data(size_t(bytes), 0);
     std::memset(data.data(), fill, size_t(std::min(bytes, mosaic_bytes)));
@@ -30,7 +31,8 @@ std::vector<uint8_t> FrameBytes(int64_t bytes, int64_t mosaic_bytes, uint8_t fil
 
 class BaySequenceTest : public ::testing::Test {
 protected:
-    QString Write(const QString& name, int64_t bytes, int64_t mosaic_bytes = 512 * 384, const char* signature = "EK BAY 2")
+    QString Write(const QString& name, int64_t bytes, int64_t mosaic_bytes = 512 * 384,
+        const char* signature = "EK BAY 2")
     {
         const QString path = dir_.filePath(name);
         QFile file(path);
@@ -106,8 +108,8 @@ TEST_F(BaySequenceTest, TheFileSizeChoosesTheFrameSize)
         int64_t bytes;
         int32_t height;
     };
-    for (const Case c : { Case { 73728, 144 }, { 74752, 144 }, { 196608, 384 }, { 197632, 384 },
-             { 73727, 0 }, { 74753, 0 }, { 196607, 0 }, { 197633, 0 }, { 0, 0 } }) {
+    for (const Case c : { Case { 73728, 144 }, { 74752, 144 }, { 196608, 384 }, { 197632, 384 }, { 73727, 0 },
+             { 74753, 0 }, { 196607, 0 }, { 197633, 0 }, { 0, 0 } }) {
         const QString path = Write(QStringLiteral("F%1.bay").arg(c.bytes), c.bytes);
         const std::optional<QString> failure = sequence_.Open(path);
         if (c.height) {

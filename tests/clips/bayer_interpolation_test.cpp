@@ -70,7 +70,8 @@ Pixel Reference(const Grid& p, int y, int x)
         if (!even_col) // G
             return { p(y - 1, x), (p(y - 1, x - 1) + 6 * own + p(y - 1, x + 1)) / 8,
                 (p(y, x - 1) + p(y, x + 1)) / 2 };
-        return { (p(y - 1, x - 1) + p(y - 1, x + 1)) / 2, (p(y, x - 1) + p(y - 1, x) + p(y, x + 1)) / 3, own };
+        return { (p(y - 1, x - 1) + p(y - 1, x + 1)) / 2, (p(y, x - 1) + p(y - 1, x) + p(y, x + 1)) / 3,
+            own };
     }
     if (x == 0) {
         if (!even_row) // B
@@ -80,7 +81,8 @@ Pixel Reference(const Grid& p, int y, int x)
     if (x == W - 1) {
         if (!even_row) // G: only the diagonal above-left counts
             return { (p(y - 1, x) + p(y + 1, x)) / 2, (7 * own + p(y - 1, x - 1)) / 8, p(y, x - 1) };
-        return { own, (p(y - 1, x) + p(y + 1, x) + p(y, x - 1)) / 3, (p(y - 1, x - 1) + p(y + 1, x - 1)) / 2 };
+        return { own, (p(y - 1, x) + p(y + 1, x) + p(y, x - 1)) / 3,
+            (p(y - 1, x - 1) + p(y + 1, x - 1)) / 2 };
     }
     const int diagonal_sum = p(y - 1, x - 1) + p(y - 1, x + 1) + p(y + 1, x - 1) + p(y + 1, x + 1);
     const int edge_sum = p(y - 1, x) + p(y + 1, x) + p(y, x - 1) + p(y, x + 1);
@@ -119,8 +121,8 @@ void ExpectMatchesReference(const Grid& grid)
             const Pixel got = DibPixel(dib, grid.w, grid.h, y, x);
             if ((want.r != got.r || want.g != got.g || want.b != got.b) && ++mismatches <= 5)
                 ADD_FAILURE() << "pixel (" << y << ", " << x << ") of " << grid.w << "x" << grid.h << ": got "
-                              << got.r << "," << got.g << "," << got.b << " want " << want.r << ","
-                              << want.g << "," << want.b;
+                              << got.r << "," << got.g << "," << got.b << " want " << want.r << "," << want.g
+                              << "," << want.b;
         }
     EXPECT_EQ(mismatches, 0);
 }

@@ -197,10 +197,11 @@ TEST_F(BayerTest, SavesEveryFrameAsABayFile)
     bayer_.Writer().SetTitles("Test=1");
     std::vector<int> percents;
     const QString out = dir_.filePath("saved");
-    EXPECT_EQ(bayer_.SaveBayerFiles(out, [&percents](int percent) {
-        percents.push_back(percent);
-        return 0;
-    }),
+    EXPECT_EQ(bayer_.SaveBayerFiles(out,
+                  [&percents](int percent) {
+                      percents.push_back(percent);
+                      return 0;
+                  }),
         0);
     EXPECT_EQ(percents, (std::vector<int> { 33, 66, 100 }));
     EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList({ "F00001.bay", "F00002.bay", "F00003.bay" }));
@@ -219,7 +220,8 @@ TEST_F(BayerTest, SavesEveryFrameAsABayFile)
     ASSERT_EQ(bayer_.RenderFrame(0, dib_.data()), kBayFrameDone);
     EXPECT_FALSE(QDir(out).exists());
 
-    EXPECT_EQ(bayer_.SaveBayerFiles(out, [](int percent) { return percent > 50 ? 1 : 0; }), avierr::kUserAbort);
+    EXPECT_EQ(
+        bayer_.SaveBayerFiles(out, [](int percent) { return percent > 50 ? 1 : 0; }), avierr::kUserAbort);
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
 }
 

@@ -50,7 +50,8 @@ void CheckFrameSize(const uint8_t* data, size_t size)
     std::memcpy(&file_bytes, data, std::min(size, sizeof file_bytes));
     const std::optional<fw::BayFrameSize> frame = fw::BayFrameSizeForFile(file_bytes);
     if (frame)
-        Check(frame->AcceptsFileSize(file_bytes) && frame->width == 512 && file_bytes >= frame->MosaicBytes());
+        Check(
+            frame->AcceptsFileSize(file_bytes) && frame->width == 512 && file_bytes >= frame->MosaicBytes());
 }
 
 // The bytes as the mosaic of the smallest pictures the interpolation takes.
