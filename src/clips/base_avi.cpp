@@ -21,20 +21,6 @@ public:
     FrameImage frame;
 };
 
-// The error prompt of a frame read: the save's own when one runs on this thread.
-int askOnReadError(const QString& message)
-{
-    if (TAVISaveThread* save = TAVISaveThread::Current())
-        return save->AskOnError(message);
-    const PromptButton answer = askUser(PromptKind::Error, QString(), message,
-        PromptButton::Abort | PromptButton::Retry | PromptButton::Ignore);
-    if (answer == PromptButton::Retry)
-        return kAskRetry;
-    if (answer == PromptButton::Ignore)
-        return kAskIgnore;
-    return kAskAbort;
-}
-
 struct SourceTiming {
     double rate = 1000.0;
     int32_t mark_index = 0;
@@ -244,7 +230,7 @@ int TBaseAVI::ReadFrame(int32_t index, uint8_t* destination)
             ProduceFrame(index, frame);
             return kReadFrameOk;
         } catch (const Error& error) {
-            return askOnReadError(error.message());
+            return AskOnFrameReadError(error.message());
         }
     }();
     if (answer == kReadFrameOk)
@@ -280,7 +266,7 @@ bool TBaseAVI::GetFrame(FrameAccess* handle, int32_t index, int32_t& size, const
             access->frame = FrameImage(out_width_, out_height_, bits_per_pixel_);
         std::memset(access->frame.pixels(), 127, access->frame.pixelBytes());
         // Retry and Ignore both go on with the filled frame; the frame is not read again.
-        if (askOnReadError(error.message()) == kAskAbort)
+        if (AskOnFrameReadError(error.message()) == kAskAbort)
             return false;
     } catch (const std::bad_alloc&) {
         qCWarning(lcClips) << "Frame" << index << "- out of memory";

@@ -351,14 +351,33 @@ PromptButton TAVISaveThread::Ask(
     return *reply;
 }
 
-int TAVISaveThread::AskOnError(const QString& message)
+namespace {
+
+constexpr PromptButton kAbortRetryIgnore = PromptButton::Abort | PromptButton::Retry | PromptButton::Ignore;
+
+int AskAnswerCode(PromptButton answer)
 {
-    const PromptButton answer = Ask(PromptKind::Error, QString(), message,
-        PromptButton::Abort | PromptButton::Retry | PromptButton::Ignore);
     if (answer == PromptButton::Retry)
         return kAskRetry;
     if (answer == PromptButton::Ignore)
         return kAskIgnore;
+    return kAskAbort;
+}
+
+} // namespace
+
+int AskOnFrameReadError(const QString& message)
+{
+    if (TAVISaveThread* save = TAVISaveThread::Current())
+        return save->AskOnError(message);
+    return AskAnswerCode(askUser(PromptKind::Error, QString(), message, kAbortRetryIgnore));
+}
+
+int TAVISaveThread::AskOnError(const QString& message)
+{
+    const int answer = AskAnswerCode(Ask(PromptKind::Error, QString(), message, kAbortRetryIgnore));
+    if (answer != kAskAbort)
+        return answer;
     user_aborted_ = true;
     Progress(-1);
     return kAskAbort;

@@ -31,6 +31,10 @@ inline constexpr int kAskAbort = 3;
 inline constexpr int kAskRetry = 4;
 inline constexpr int kAskIgnore = 5;
 
+// The error prompt of a frame read: the save's own when one runs on this thread, else an error
+// box with Abort, Retry and Ignore. Answers kAskAbort, kAskRetry or kAskIgnore.
+int AskOnFrameReadError(const QString& message);
+
 // What a save works from, gathered on the user-interface thread before the worker starts.
 struct SaveSource {
     int32_t frame_count = 0;

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QDateTime>
+#include <QString>
+
+#include "clips/avi_stream.h"
+#include "clips/bay_frame_writer.h"
+#include "clips/bay_record.h"
+#include "clips/bay_sequence.h"
+#include "clips/processing_pipeline.h"
+
+namespace fw {
+
+// Answer of RenderFrame when the frame was delivered; otherwise kAskAbort, kAskRetry or kAskIgnore.
+inline constexpr int kBayFrameDone = 1;
+
+// The frame source of a folder of BAY files: each frame file is read, checked, interpolated from
+// its mosaic (or spread as grey) through the colour pipeline into a 24-bit frame, and can be
+// written back out as a BAY file. Frames are rendered one at a time by the preview or by a save;
+// the source holds one frame record and takes no lock.
+class TBayer : public TAVISTREAM {
+public:
+    TBayer();
+    ~TBayer() override;
+
+    // The question about names that cannot be sorted; Ignore without asking by default.
+    void SetUnsortableNameQuestion(UnsortableNameQuestion ask) { ask_ = std::move(ask); }
+    // Builds the sequence of the folder of `file_name`. A first file that is missing or of no BAY
+    // size is shown as an error and leaves no frames; a cancelled listing throws
+    // fw::Error("Preview Canceled").
+    void Open(const QString& file_name) override;
+    void Close() override;
+
+    int32_t FrameCount() override { return sequence_.Count(); }
+    int32_t Width() const { return sequence_.FrameSize().width; }
+    int32_t Height() const { return sequence_.FrameSize().height; }
+    int64_t FrameBytes() const { return sequence_.FrameSize().DibBytes(); }
+    BaySequence& Sequence() { return sequence_; }
+    const BaySequence& Sequence() const { return sequence_; }
+
+    ProcessingPipeline& Pipeline() { return pipeline_; }
+    // Errors are no longer reported once quiet; the frames still come out grey.
+    void SetQuiet(bool quiet) { quiet_ = quiet; }
+    bool Quiet() const { return quiet_; }
+
+    // Renders frame `index` into `dib` (Width x Height x 3 bytes, bottom-up). A frame that fails
+    // is filled with 127, its camera record with zeros, and the failure is reported: the answer
+    // of the report is returned.
+    int RenderFrame(int32_t index, uint8_t* dib);
+
+    // The camera record of the frame last rendered.
+    BayRecord Record() const;
+    // Sets processing word i of the record and of the words written with saved frames.
+    void SetWord(size_t index, int16_t value);
+    BayFrameWriter& Writer() { return writer_; }
+
+    // Frames per second from the recording rate of the frame last rendered.
+    int32_t FrameRate() const { return BayFrameRate(BayRecordingRateText(Record())); }
+    // The recorded date and time, or the modification time of the frame's file when the record
+    // holds no valid one (the day after the epoch when that cannot be had either).
+    QDateTime FrameDateTime() const;
+    // The descriptor block of the clip: [Camera] and [Timing] entries from the camera record.
+    std::string Descriptors() const;
+
+    // Writes every frame as a BAY file into `destination`; progress gets (i + 1) x 100 / count
+    // after frame i and stops the save with anything but 0. Answers 0, or the user-abort code.
+    int32_t SaveBayerFiles(const QString& destination, const SaveProgressHandler& progress);
+
+    bool GetInfo(TAVIStreamInfo& info) override;
+    // The descriptor chunk is made from the camera record; there is no clip file to read.
+    bool ReadData(uint32_t id, uint8_t* buffer, int32_t& size) override;
+    bool BeginFrameAccess(FrameAccess*& handle) override;
+    bool GetFrame(FrameAccess* handle, int32_t index, int32_t& size, const uint8_t*& frame) override;
+    void EndFrameAccess(FrameAccess* handle) override;
+
+private:
+    // Reads, interpolates and writes frame `index`; the failure message, or empty when done.
+    QString TryRender(int32_t index, uint8_t* dib);
+    int Report(const QString& message);
+    int64_t MosaicBytes() const { return sequence_.FrameSize().MosaicBytes(); }
+
+    BaySequence sequence_;
+    UnsortableNameQuestion ask_ = IgnoreUnsortableName;
+    ProcessingPipeline pipeline_;
+    std::vector<uint8_t> record_; // the frame record last read
+    int32_t last_entry_ = -1;
+    bool quiet_ = false;
+    bool write_ = false;
+    BayFrameWriter writer_;
+};
+
+} // namespace fw

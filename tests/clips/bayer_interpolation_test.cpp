@@ -1,0 +1,205 @@
+#include "clips/bayer_interpolation.h"
+
+#include <random>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "clips/processing_pipeline.h"
+
+namespace fw {
+namespace {
+
+// The picture as a plain grid of samples, image rows from the top. Even rows read G R G R ...,
+// odd rows B G B G ...
+struct Grid {
+    int w;
+    int h;
+    std::vector<int> s;
+    int operator()(int y, int x) const { return s[size_t(y * w + x)]; }
+};
+
+struct Pixel {
+    int r;
+    int g;
+    int b;
+};
+
+// The mosaic bytes of a grid, cell by cell: G (top left), R (top right), B (bottom left), G.
+std::vector<uint8_t> CellsOf(const Grid& grid)
+{
+    std::vector<uint8_t> cells;
+    for (int j = 0; j < grid.h / 2; ++j)
+        for (int i = 0; i < grid.w / 2; ++i)
+            for (const auto& [dy, dx] : { std::pair { 0, 0 }, { 0, 1 }, { 1, 0 }, { 1, 1 } })
+                cells.push_back(uint8_t(grid(2 * j + dy, 2 * i + dx)));
+    return cells;
+}
+
+Grid RandomGrid(int w, int h, unsigned seed)
+{
+    std::mt19937 random(seed);
+    Grid grid { w, h, std::vector<int>(size_t(w * h)) };
+    for (int& v : grid.s)
+        v = int(random() % 256);
+    return grid;
+}
+
+// The interpolation rules one by one, each pixel on its own, as slow as it gets.
+Pixel Reference(const Grid& p, int y, int x)
+{
+    const int W = p.w;
+    const int H = p.h;
+    const int own = p(y, x);
+    const bool even_row = y % 2 == 0;
+    const bool even_col = x % 2 == 0;
+    if (y == 0) {
+        if (x == 0) // G; its cell's R is right, B below, bottom-right G diagonal
+            return { p(0, 1), (7 * own + p(1, 1)) / 8, p(1, 0) };
+        if (x == W - 1) // R; its cell's B is below-left, top-left G is left
+            return { own, (p(0, W - 2) + 7 * p(1, W - 1)) / 8, p(1, W - 2) };
+        if (!even_col) // R
+            return { own, (p(0, x - 1) + p(0, x + 1) + p(1, x)) / 3, (p(1, x - 1) + p(1, x + 1)) / 2 };
+        return { (p(0, x - 1) + p(0, x + 1)) / 2, (6 * own + p(1, x - 1) + p(1, x + 1)) / 8, p(1, x) };
+    }
+    if (y == H - 1) {
+        if (x == 0) // B
+            return { p(y - 1, 1), (p(y - 1, 0) + p(y, 1)) / 2, own };
+        if (x == W - 1) // G; its cell's R is above, B left, top-left G above-left
+            return { p(y - 1, x), (p(y - 1, x - 1) + 7 * own) / 8, p(y, x - 1) };
+        if (!even_col) // G
+            return { p(y - 1, x), (p(y - 1, x - 1) + 6 * own + p(y - 1, x + 1)) / 8,
+                (p(y, x - 1) + p(y, x + 1)) / 2 };
+        return { (p(y - 1, x - 1) + p(y - 1, x + 1)) / 2, (p(y, x - 1) + p(y - 1, x) + p(y, x + 1)) / 3,
+            own };
+    }
+    if (x == 0) {
+        if (!even_row) // B
+            return { (p(y - 1, 1) + p(y + 1, 1)) / 2, (p(y - 1, 0) + p(y, 1) + p(y + 1, 0)) / 3, own };
+        return { p(y, 1), (6 * own + p(y - 1, 1) + p(y + 1, 1)) / 8, (p(y - 1, 0) + p(y + 1, 0)) / 2 };
+    }
+    if (x == W - 1) {
+        if (!even_row) // G: only the diagonal above-left counts
+            return { (p(y - 1, x) + p(y + 1, x)) / 2, (7 * own + p(y - 1, x - 1)) / 8, p(y, x - 1) };
+        return { own, (p(y - 1, x) + p(y + 1, x) + p(y, x - 1)) / 3,
+            (p(y - 1, x - 1) + p(y + 1, x - 1)) / 2 };
+    }
+    const int diagonal_sum = p(y - 1, x - 1) + p(y - 1, x + 1) + p(y + 1, x - 1) + p(y + 1, x + 1);
+    const int edge_sum = p(y - 1, x) + p(y + 1, x) + p(y, x - 1) + p(y, x + 1);
+    const int green = (4 * own + diagonal_sum) / 8;
+    if (even_row && even_col) // G
+        return { (p(y, x - 1) + p(y, x + 1)) / 2, green, (p(y - 1, x) + p(y + 1, x)) / 2 };
+    if (!even_row && !even_col) // G
+        return { (p(y - 1, x) + p(y + 1, x)) / 2, green, (p(y, x - 1) + p(y, x + 1)) / 2 };
+    if (even_row) // R
+        return { own, edge_sum / 4, diagonal_sum / 4 };
+    return { diagonal_sum / 4, edge_sum / 4, own }; // B
+}
+
+// Pixel (y, x) of a bottom-up blue-green-red DIB.
+Pixel DibPixel(const std::vector<uint8_t>& dib, int w, int h, int y, int x)
+{
+    const size_t at = (size_t(h - 1 - y) * size_t(w) + size_t(x)) * 3;
+    return { dib[at + 2], dib[at + 1], dib[at] };
+}
+
+std::vector<uint8_t> Interpolated(const Grid& grid, bool color)
+{
+    const std::vector<uint8_t> cells = CellsOf(grid);
+    std::vector<uint8_t> dib(size_t(grid.w * grid.h * 3), 0xEE);
+    InterpolateBayerRaw(BayerMosaic(cells.data(), grid.w, grid.h), color, dib.data());
+    return dib;
+}
+
+void ExpectMatchesReference(const Grid& grid)
+{
+    const std::vector<uint8_t> dib = Interpolated(grid, true);
+    int mismatches = 0;
+    for (int y = 0; y < grid.h; ++y)
+        for (int x = 0; x < grid.w; ++x) {
+            const Pixel want = Reference(grid, y, x);
+            const Pixel got = DibPixel(dib, grid.w, grid.h, y, x);
+            if ((want.r != got.r || want.g != got.g || want.b != got.b) && ++mismatches <= 5)
+                ADD_FAILURE() << "pixel (" << y << ", " << x << ") of " << grid.w << "x" << grid.h << ": got "
+                              << got.r << "," << got.g << "," << got.b << " want " << want.r << "," << want.g
+                              << "," << want.b;
+        }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(BayerInterpolation, MatchesTheRulesPixelForPixelAtBothFrameSizes)
+{
+    for (const auto& [w, h] : { std::pair { 512, 384 }, { 512, 144 } }) {
+        ExpectMatchesReference(RandomGrid(w, h, unsigned(h)));
+        // Saturated samples: sums of 8-bit values must not wrap.
+        ExpectMatchesReference(Grid { w, h, std::vector<int>(size_t(w * h), 255) });
+    }
+    // The smallest picture with middle rows, where every edge rule meets its neighbours.
+    ExpectMatchesReference(RandomGrid(4, 4, 7));
+}
+
+TEST(BayerInterpolation, TopLeftCornerTakesItsOwnCell)
+{
+    Grid grid = RandomGrid(512, 144, 3);
+    grid.s[0] = 100; // G
+    grid.s[1] = 200; // R
+    grid.s[size_t(grid.w)] = 50; // B
+    grid.s[size_t(grid.w) + 1] = 60; // G
+    const Pixel corner = DibPixel(Interpolated(grid, true), grid.w, grid.h, 0, 0);
+    EXPECT_EQ(corner.r, 200);
+    EXPECT_EQ(corner.b, 50);
+    EXPECT_EQ(corner.g, 95);
+}
+
+TEST(BayerInterpolation, MonochromeSpreadsEverySampleAsGrey)
+{
+    for (const auto& [w, h] : { std::pair { 512, 384 }, { 512, 144 } }) {
+        Grid grid = RandomGrid(w, h, 11);
+        grid.s[0] = 10;
+        grid.s[1] = 20;
+        grid.s[size_t(w)] = 30;
+        grid.s[size_t(w) + 1] = 40;
+        const std::vector<uint8_t> dib = Interpolated(grid, false);
+        EXPECT_EQ(DibPixel(dib, w, h, 0, 0).g, 10);
+        EXPECT_EQ(DibPixel(dib, w, h, 0, 1).g, 20);
+        EXPECT_EQ(DibPixel(dib, w, h, 1, 0).g, 30);
+        EXPECT_EQ(DibPixel(dib, w, h, 1, 1).g, 40);
+        int mismatches = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const Pixel got = DibPixel(dib, w, h, y, x);
+                mismatches += got.r != grid(y, x) || got.g != grid(y, x) || got.b != grid(y, x);
+            }
+        EXPECT_EQ(mismatches, 0) << w << "x" << h;
+    }
+}
+
+// The pipeline pass hands every interpolated pixel to the pipeline, sharpened by the mask the
+// raw pass built.
+TEST(BayerInterpolation, PipelinePassProcessesTheRawPicture)
+{
+    for (const bool color : { true, false }) {
+        for (const SharpenFilter filter : { SharpenFilter::None, SharpenFilter::Clip }) {
+            const Grid grid = RandomGrid(512, 144, 5);
+            const std::vector<uint8_t> cells = CellsOf(grid);
+            const BayerMosaic mosaic(cells.data(), grid.w, grid.h);
+            ProcessingPipeline pipeline;
+            pipeline.SetGains(1.3F, 1.0F, 0.8F);
+            pipeline.SetToneCurve(true);
+            pipeline.Sharpen().SetFilter(filter);
+
+            std::vector<uint8_t> rendered(cells.size() * 3);
+            RenderBayerFrame(mosaic, color, pipeline, rendered.data());
+
+            std::vector<uint8_t> raw = Interpolated(grid, color);
+            pipeline.BuildFilterMask(raw.data(), grid.w, grid.h, grid.w * 3, true);
+            std::vector<uint8_t> expected(raw.size());
+            for (size_t at = 0; at < raw.size(); at += 3)
+                pipeline.PixelCallback(expected.data(), at, raw[at + 2], raw[at + 1], raw[at]);
+            EXPECT_EQ(rendered, expected) << "color " << color << " filter " << int(filter);
+        }
+    }
+}
+
+} // namespace
+} // namespace fw
