@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "clips/tif_errors.h"
+#include "clips/tif_file.h"
+#include "clips/tif_test_files.h"
 #include "support/fw_error.h"
 
 namespace fw {
@@ -112,6 +115,27 @@ TEST(TKodakyWhackerTest, DateAndTimeFromBcd)
     std::vector<uint8_t> not_bcd = Block("EK ML TIF");
     not_bcd[39] = 0xFF;
     EXPECT_EQ(Whacker(not_bcd).DateAndTime(), QStringLiteral("?"));
+}
+
+// The block comes from tag 34071 of a frame file; a frame without it says which tag is missing.
+TEST(TKodakyWhackerTest, BlockFromAFrameFile)
+{
+    constexpr uint32_t kDataAt = 8 + 2 + 9 * 12 + 4;
+    const std::vector<uint8_t> block = Block("EK MC TIF");
+    tif_test::RawTiff raw;
+    raw.Directory({ { 256, 3, 1, 2 }, { 257, 3, 1, 1 }, { 258, 3, 1, 8 }, { 259, 3, 1, 1 }, { 262, 3, 1, 1 },
+        { 273, 4, 1, kDataAt + 123 }, { 277, 3, 1, 1 }, { 279, 4, 1, 2 }, { 34071, 1, 123, kDataAt } });
+    raw.Bytes(block);
+    raw.Bytes({ 1, 2 });
+    TIFFile file;
+    file.LoadFromBytes(raw.Data());
+    const TIFDEntry& tag = file.RequiredTag(tif_tag::kCameraBlock);
+    EXPECT_EQ(tag.Bytes(), block);
+    EXPECT_EQ(TKodakyWhacker(tag.Bytes().data(), tag.Count()).CameraType(),
+        QStringLiteral("Motion 'Corder Color (tif)"));
+
+    file.RemoveTag(tif_tag::kCameraBlock);
+    EXPECT_THROW(file.RequiredTag(tif_tag::kCameraBlock), MissingTagException);
 }
 
 } // namespace
