@@ -21,6 +21,10 @@ constexpr uint32_t kMaxSide = 65535;
 // 128 MB of samples: far beyond any imager frame, small enough to allocate safely.
 constexpr uint64_t kMaxImageBytes = uint64_t(1) << 27;
 
+// Tags of a frame file hold a few kilobytes; the cap keeps directories whose entries all point
+// at the same large block from multiplying it.
+constexpr uint64_t kMaxTagBytes = uint64_t(1) << 24;
+
 constexpr uint16_t kNoCompression = 1;
 constexpr uint16_t kLzwCompression = 5;
 
@@ -117,14 +121,17 @@ void TIFFile::ReadDirectory(TIFFileStream& stream)
     const uint16_t count = stream.ReadShort();
     if (!stream.Holds(stream.Position(), uint64_t(count) * 12))
         throw Error("The TIFF directory runs past the end of the file");
+    uint64_t tag_bytes = 0;
     for (uint16_t i = 0; i < count; ++i) {
         const size_t next = stream.Position() + 12;
-        ReadEntry(stream);
+        tag_bytes += ReadEntry(stream);
+        if (tag_bytes > kMaxTagBytes)
+            throw Error("The TIFF tags hold more data than a frame file can");
         stream.Seek(next);
     }
 }
 
-void TIFFile::ReadEntry(TIFFileStream& stream)
+uint64_t TIFFile::ReadEntry(TIFFileStream& stream)
 {
     const uint16_t tag = stream.ReadShort();
     const uint16_t type = stream.ReadShort();
@@ -132,12 +139,14 @@ void TIFFile::ReadEntry(TIFFileStream& stream)
     const int size = TIFTypeSize(type);
     // Types without a known size carry nothing this reader uses.
     if (size == 0)
-        return;
+        return 0;
     const uint64_t total = uint64_t(count) * uint64_t(size);
     if (total > 4) {
         const uint32_t offset = stream.ReadLong();
         if (!stream.Holds(offset, total))
             throw Error(QStringLiteral("The values of TIFF tag %1 lie beyond the end of the file").arg(tag));
+        if (total > kMaxTagBytes)
+            throw Error("The TIFF tags hold more data than a frame file can");
         stream.Seek(offset);
     }
     TIFDEntry& entry = EntryFor(tag, type, count);
@@ -159,6 +168,7 @@ void TIFFile::ReadEntry(TIFFileStream& stream)
         }
         }
     }
+    return total;
 }
 
 void TIFFile::CheckLayout()
@@ -224,26 +234,33 @@ void TIFFile::ReadStrips(TIFFileStream& stream)
         throw MissingTagException(tif_tag::kStripByteCounts);
     strips_.resize(strip_count);
     for (uint32_t i = 0; i < strip_count; ++i) {
-        const uint64_t size = StoredStripSize(i);
+        const uint64_t size = compressed ? CompressedStripSize(i) : NeededStripSize(i);
         if (!stream.Holds(offsets.Value(i), size))
             throw Error(QStringLiteral("TIFF strip %1 lies beyond the end of the file").arg(i));
-        if (!compressed)
-            CheckStripRows(i, size_t(size));
         strips_[i].resize(size_t(size));
         stream.Seek(offsets.Value(i));
         stream.ReadBytes(strips_[i].data(), size_t(size));
     }
 }
 
-uint64_t TIFFile::StoredStripSize(uint32_t strip)
+uint64_t TIFFile::NeededStripSize(uint32_t strip)
 {
+    const uint64_t needed = uint64_t(RowsInStrip(strip)) * uint64_t(BytesPerRow());
     if (const TIFDEntry* counts = FindTag(tif_tag::kStripByteCounts))
-        return counts->Value(strip);
-    // Without byte counts a strip holds just its rows, so the last one may be short.
-    return uint64_t(RowsInStrip(strip)) * uint64_t(BytesPerRow());
+        CheckStripRows(strip, counts->Value(strip));
+    // Bytes after the strip's rows are never shown, so they are not read.
+    return needed;
 }
 
-void TIFFile::CheckStripRows(uint32_t strip, size_t size)
+uint64_t TIFFile::CompressedStripSize(uint32_t strip)
+{
+    // 12-bit codes for single bytes, plus clears, are the most LZW ever takes; what lies beyond
+    // cannot be part of this strip.
+    const uint64_t most = 2 * StripSize() + 1024;
+    return std::min<uint64_t>(RequiredTag(tif_tag::kStripByteCounts).Value(strip), most);
+}
+
+void TIFFile::CheckStripRows(uint32_t strip, uint64_t size)
 {
     const uint64_t needed = uint64_t(RowsInStrip(strip)) * uint64_t(BytesPerRow());
     if (size < needed)

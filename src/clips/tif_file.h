@@ -101,16 +101,18 @@ private:
     void Load(TIFFileStream& stream);
     void ReadHeader(TIFFileStream& stream);
     void ReadDirectory(TIFFileStream& stream);
-    void ReadEntry(TIFFileStream& stream);
+    // Returns the bytes the entry's values take.
+    uint64_t ReadEntry(TIFFileStream& stream);
     void CheckLayout();
     void CheckSamples();
     void CheckSize();
     void ReadStrips(TIFFileStream& stream);
-    uint64_t StoredStripSize(uint32_t strip);
+    uint64_t NeededStripSize(uint32_t strip);
+    uint64_t CompressedStripSize(uint32_t strip);
     void DecodeLzwStrips();
     // Rows of the image in strip i.
     uint32_t RowsInStrip(uint32_t strip);
-    void CheckStripRows(uint32_t strip, size_t size);
+    void CheckStripRows(uint32_t strip, uint64_t size);
     TIFDEntry& EntryFor(uint16_t tag, uint16_t type, uint32_t count);
     // The entry with its values kept under another type.
     static TIFDEntry& Retyped(TIFDEntry& entry, uint16_t type);
