@@ -1,5 +1,7 @@
 #include "clips/tif_lzw.h"
 
+#include <cstring>
+
 #include <QString>
 
 #include "support/fw_error.h"
@@ -23,24 +25,35 @@ public:
     // False at the end of the input.
     bool Next(int width, uint16_t& code)
     {
-        while (bits_ < width) {
-            if (position_ >= size_)
-                return false;
-            buffer_ = buffer_ << 8 | input_[position_++];
-            bits_ += 8;
-        }
+        if (bits_ < width && !Refill(width))
+            return false;
         bits_ -= width;
         code = uint16_t((buffer_ >> bits_) & ((1u << width) - 1));
         return true;
     }
 
 private:
+    bool Refill(int width)
+    {
+        // Whole bytes while they fit, so most codes need no refill of their own.
+        while (bits_ <= 56 && position_ < size_) {
+            buffer_ = buffer_ << 8 | input_[position_++];
+            bits_ += 8;
+        }
+        return bits_ >= width;
+    }
+
     const uint8_t* input_;
     size_t size_;
     size_t position_ = 0;
-    uint32_t buffer_ = 0;
+    uint64_t buffer_ = 0;
     int bits_ = 0;
 };
+
+[[noreturn]] void FailOverflow()
+{
+    throw Error("Damaged LZW data: the strip decodes to more bytes than it holds");
+}
 
 [[noreturn]] void FailCode(uint16_t code)
 {
@@ -51,27 +64,33 @@ private:
 
 void TIFLzwDecoder::ResetTable()
 {
-    if (table_[255].length == 0) {
-        for (uint16_t i = 0; i < 256; ++i)
-            table_[i] = Entry { 0, 1, uint8_t(i), uint8_t(i) };
-    }
     next_code_ = 258;
     width_ = 9;
 }
 
-void TIFLzwDecoder::Emit(uint16_t code, uint8_t* output, size_t capacity, size_t& written) const
+inline void TIFLzwDecoder::Emit(uint16_t code, uint8_t* output, size_t capacity, size_t& written) const
 {
-    const size_t length = table_[code].length;
-    if (length > capacity - written)
-        throw Error("Damaged LZW data: the strip decodes to more bytes than it holds");
-    // Strings are chained from their last byte back to their first.
-    uint8_t* at = output + written + length;
-    for (uint16_t c = code;; c = table_[c].prefix) {
-        *--at = table_[c].last;
-        if (table_[c].length == 1)
-            break;
+    if (code < 256) {
+        if (written == capacity)
+            FailOverflow();
+        output[written++] = uint8_t(code);
+        return;
     }
-    written += length;
+    const Entry& entry = table_[code];
+    if (entry.length > capacity - written)
+        FailOverflow();
+    const uint8_t* from = output + entry.offset;
+    uint8_t* to = output + written;
+    // Most strings are a few bytes, shorter than a call to memcpy is worth.
+    if (entry.offset + entry.length <= written && entry.length > 16) {
+        std::memcpy(to, from, entry.length);
+    } else {
+        // Byte by byte: short strings, and the string just defined, whose last byte is its own
+        // first one, written by this very copy.
+        for (uint32_t i = 0; i < entry.length; ++i)
+            to[i] = from[i];
+    }
+    written += entry.length;
 }
 
 size_t TIFLzwDecoder::Decode(const uint8_t* input, size_t input_size, uint8_t* output, size_t capacity)
@@ -79,35 +98,27 @@ size_t TIFLzwDecoder::Decode(const uint8_t* input, size_t input_size, uint8_t* o
     ResetTable();
     CodeReader reader(input, input_size);
     size_t written = 0;
-    int previous = -1; // no string yet after a clear
+    // Where the previous string starts in the output and how long it is; no string after a clear.
+    size_t previous_at = 0;
+    uint32_t previous_length = 0;
     uint16_t code = 0;
     while (reader.Next(width_, code) && code != kEndCode) {
         if (code == kClearCode) {
             ResetTable();
-            previous = -1;
+            previous_length = 0;
             continue;
         }
-        if (previous < 0) {
-            if (code > 255)
-                FailCode(code);
-            Emit(code, output, capacity, written);
-            previous = code;
-            continue;
-        }
-        if (code > next_code_)
+        if (previous_length == 0 ? code > 255 : code > next_code_)
             FailCode(code);
-        const bool known = code < next_code_;
-        const uint8_t first = known ? table_[code].first : table_[previous].first;
-        if (next_code_ < kTableSize) {
-            const Entry& before = table_[size_t(previous)];
-            table_[size_t(next_code_)]
-                = Entry { uint16_t(previous), uint16_t(before.length + 1), first, before.first };
+        if (previous_length > 0 && next_code_ < kTableSize) {
+            table_[size_t(next_code_)] = Entry { uint32_t(previous_at), previous_length + 1 };
             ++next_code_;
             if (next_code_ == 511 || next_code_ == 1023 || next_code_ == 2047)
                 ++width_;
         }
+        previous_at = written;
         Emit(code, output, capacity, written);
-        previous = code;
+        previous_length = uint32_t(written - previous_at);
     }
     return written;
 }

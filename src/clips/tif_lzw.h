@@ -7,7 +7,7 @@
 namespace fw {
 
 // Decodes TIFF LZW strips (codes most-significant bit first, 9 to 12 bits wide, clear 256, end
-// 257). The string table is kept between strips. A stream with a code that is not in the table,
+// 257). A stream with a code that is not in the table,
 // or that would write past `capacity` bytes, throws fw::Error; the end of the input ends the
 // strip like the end code does.
 class TIFLzwDecoder {
@@ -18,11 +18,11 @@ public:
 private:
     static constexpr int kTableSize = 4096;
 
+    // Every string in the table has been written to the output already: the previous string
+    // followed by the first byte of the one after it. An entry therefore just points there.
     struct Entry {
-        uint16_t prefix = 0; // code of the string without its last byte
-        uint16_t length = 0;
-        uint8_t last = 0;
-        uint8_t first = 0;
+        uint32_t offset = 0;
+        uint32_t length = 0;
     };
 
     void ResetTable();
