@@ -12,6 +12,7 @@ packages=(
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     libjpeg-dev     # JPEG frame files
     libgtest-dev googletest libbenchmark-dev
+    libtiff-dev     # the TIFF tests and benchmark compare against libtiff
     ffmpeg          # the tests make their clips with the ffmpeg command
     imagemagick     # and read frame files back with identify
     fonts-dejavu-core # widgets lay out text under the offscreen platform
