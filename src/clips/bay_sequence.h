@@ -19,14 +19,8 @@ using UnsortableNameQuestion = std::function<PromptButton(const QString& questio
 // The default answer: Ignore, so the name sorts with key 0.
 PromptButton IgnoreUnsortableName(const QString& question);
 
-// The sort key of a file name (without its extension): its digits and '-' as a whole number N,
-// N + 10 000 000 as "%8d". Nothing when they make no number.
-std::optional<QString> BaySortKey(const QString& name);
-// The key of names the user let through unsorted.
-QString UnsortedBayKey();
-
 // The BAY files of one folder, in frame order: every file with the extension of the file
-// opened, sorted by the number in its name.
+// opened (in either case), sorted by the number in its name, which does not wrap.
 class BaySequence {
 public:
     // Builds the sequence of the folder of `path`. Answers the failure message when the file
@@ -35,15 +29,15 @@ public:
     std::optional<QString> Open(
         const QString& path, const UnsortableNameQuestion& ask = IgnoreUnsortableName);
 
-    int32_t Count() const { return int32_t(names_.size()); }
+    int32_t Count() const { return int32_t(file_names_.size()); }
     const BayFrameSize& FrameSize() const { return size_; }
     const QString& Folder() const { return folder_; } // ends with '/'
     const QString& Extension() const { return extension_; } // with its dot, or empty
     // 1-based position of the file numbered 0; 0 when there is none.
     int32_t ZeroFramePosition() const { return zero_position_; }
     // The name of entry i, without folder and extension.
-    const QString& Name(int32_t entry) const { return names_[size_t(entry)]; }
-    QString FileName(int32_t entry) const { return Name(entry) + extension_; }
+    QString Name(int32_t entry) const { return FileName(entry).chopped(extension_.size()); }
+    const QString& FileName(int32_t entry) const { return file_names_[size_t(entry)]; }
     QString Path(int32_t entry) const { return folder_ + FileName(entry); }
 
     // Frames are entries first + i x step; the preview using the sequence sets them.
@@ -55,9 +49,9 @@ public:
 
 private:
     void Reset();
-    void ListFolder(const QString& opened_name, const UnsortableNameQuestion& ask);
+    void ListFolder(const QString& path, const UnsortableNameQuestion& ask);
 
-    QStringList names_;
+    std::vector<QString> file_names_;
     BayFrameSize size_;
     QString folder_;
     QString extension_;
