@@ -99,7 +99,7 @@ QString TKodakyWhacker::DateAndTime() const
     if (!date.isValid() || !time.isValid())
         return QStringLiteral("?");
     // Formatted apart, so a local clock change cannot move a recorded time.
-    return date.toString(QStringLiteral("M/d/yyyy")) + QLatin1Char(' ')
+    return date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ')
         + time.toString(QStringLiteral("hh:mm:ss"));
 }
 

@@ -23,7 +23,7 @@ public:
     QString SessionID() const;
     QString RecordingRate() const;
     QString Exposure() const;
-    // M/d/yyyy hh:mm:ss; "?" when the stored date or time is not valid.
+    // yyyy-MM-dd hh:mm:ss, as BAY frames give it; "?" when the stored date or time is not valid.
     QString DateAndTime() const;
 
 private:

@@ -23,7 +23,7 @@ std::atomic<UserPrompt*> installed{nullptr};
 PromptButton firstButton(PromptButton buttons)
 {
     for (PromptButton b : {PromptButton::Ok, PromptButton::Yes, PromptButton::No, PromptButton::Cancel,
-                           PromptButton::Abort, PromptButton::Retry, PromptButton::Ignore}) {
+                           PromptButton::Abort, PromptButton::Retry, PromptButton::Ignore, PromptButton::All}) {
         if (hasButton(buttons, b))
             return b;
     }

@@ -21,6 +21,7 @@ enum class PromptButton : unsigned {
     Abort = 1u << 4,
     Retry = 1u << 5,
     Ignore = 1u << 6,
+    All = 1u << 7, // "All": the same answer for the rest of a run of questions
 };
 
 constexpr PromptButton operator|(PromptButton a, PromptButton b)

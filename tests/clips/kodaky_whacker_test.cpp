@@ -93,14 +93,14 @@ TEST(TKodakyWhackerTest, RecordingRateAndExposureTables)
 
 TEST(TKodakyWhackerTest, DateAndTimeFromBcd)
 {
-    EXPECT_EQ(Whacker(Block("EK ML TIF")).DateAndTime(), QStringLiteral("2/28/2001 14:05:09"));
+    EXPECT_EQ(Whacker(Block("EK ML TIF")).DateAndTime(), QStringLiteral("2001-02-28 14:05:09"));
     struct Case {
         uint8_t year;
         const char* text;
     };
     // Years up to 50 and 99 fall in this century, the others in the last.
-    const Case years[] = { { 0x00, "2/28/2000 14:05:09" }, { 0x50, "2/28/2050 14:05:09" },
-        { 0x51, "2/28/1951 14:05:09" }, { 0x98, "2/28/1998 14:05:09" }, { 0x99, "2/28/2099 14:05:09" } };
+    const Case years[] = { { 0x00, "2000-02-28 14:05:09" }, { 0x50, "2050-02-28 14:05:09" },
+        { 0x51, "1951-02-28 14:05:09" }, { 0x98, "1998-02-28 14:05:09" }, { 0x99, "2099-02-28 14:05:09" } };
     for (const Case& c : years) {
         std::vector<uint8_t> block = Block("EK ML TIF");
         block[40] = c.year;

@@ -1,5 +1,6 @@
 #include "support/forms/message_box_prompt.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -16,7 +17,7 @@ constexpr ButtonPair kButtons[] = {
     {PromptButton::Ok, QMessageBox::Ok},       {PromptButton::Cancel, QMessageBox::Cancel},
     {PromptButton::Yes, QMessageBox::Yes},     {PromptButton::No, QMessageBox::No},
     {PromptButton::Abort, QMessageBox::Abort}, {PromptButton::Retry, QMessageBox::Retry},
-    {PromptButton::Ignore, QMessageBox::Ignore},
+    {PromptButton::Ignore, QMessageBox::Ignore}, {PromptButton::All, QMessageBox::YesToAll},
 };
 
 QMessageBox::Icon iconOf(PromptKind kind)
@@ -65,6 +66,8 @@ PromptButton MessageBoxPrompt::ask(PromptKind kind, const QString& caption, cons
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
     QMessageBox box(iconOf(kind), caption.isEmpty() ? defaultCaption(kind) : caption, shown, qtButtons,
                     QApplication::activeWindow());
+    if (QAbstractButton* all = box.button(QMessageBox::YesToAll))
+        all->setText(QStringLiteral("&All"));
     const int answer = box.exec();
     for (const auto& pair : kButtons) {
         if (answer == pair.qt)
