@@ -80,7 +80,9 @@ void InterpolateThroughPipeline(benchmark::State& state)
 }
 
 // Eight frame files read in turn (from the page cache after the first round), each interpolated.
-void ReadAndInterpolate(benchmark::State& state, bool pipeline_pass)
+enum class FramePass { Raw, DefaultPipeline, SharpenedPipeline };
+
+void ReadAndInterpolate(benchmark::State& state, FramePass pass)
 {
     QTemporaryDir dir;
     const std::vector<uint8_t> file_bytes = TexturedMosaic();
@@ -93,7 +95,8 @@ void ReadAndInterpolate(benchmark::State& state, bool pipeline_pass)
     fw::BaySequence sequence;
     if (sequence.Open(dir.filePath(QStringLiteral("F00000.bay"))))
         state.SkipWithError("cannot open the sequence");
-    fw::ProcessingPipeline pipeline = SharpenedPipeline();
+    fw::ProcessingPipeline pipeline
+        = pass == FramePass::SharpenedPipeline ? SharpenedPipeline() : fw::ProcessingPipeline();
     std::vector<uint8_t> record;
     std::vector<uint8_t> dib(kMosaicBytes * 3);
     int32_t frame = 0;
@@ -101,7 +104,7 @@ void ReadAndInterpolate(benchmark::State& state, bool pipeline_pass)
         if (sequence.ReadFrame(frame, record))
             state.SkipWithError("frame read failed");
         const fw::BayerMosaic mosaic(record.data(), kWidth, kHeight);
-        if (pipeline_pass)
+        if (pass != FramePass::Raw)
             fw::RenderBayerFrame(mosaic, true, pipeline, dib.data());
         else
             fw::InterpolateBayerRaw(mosaic, true, dib.data());
@@ -113,11 +116,16 @@ void ReadAndInterpolate(benchmark::State& state, bool pipeline_pass)
 
 void ReadAndInterpolateRaw(benchmark::State& state)
 {
-    ReadAndInterpolate(state, false);
+    ReadAndInterpolate(state, FramePass::Raw);
+}
+// A whole frame as the preview renders it with the settings it opens with.
+void ReadAndRenderDefault(benchmark::State& state)
+{
+    ReadAndInterpolate(state, FramePass::DefaultPipeline);
 }
 void ReadAndRenderThroughPipeline(benchmark::State& state)
 {
-    ReadAndInterpolate(state, true);
+    ReadAndInterpolate(state, FramePass::SharpenedPipeline);
 }
 
 } // namespace
@@ -126,5 +134,6 @@ BENCHMARK(InterpolateColour)->Unit(benchmark::kMillisecond);
 BENCHMARK(SpreadMonochrome)->Unit(benchmark::kMillisecond);
 BENCHMARK(InterpolateThroughPipeline)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndInterpolateRaw)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadAndRenderDefault)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndRenderThroughPipeline)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -1,5 +1,7 @@
 #include "clips/bayer_interpolation.h"
 
+#include <vector>
+
 #include "clips/processing_pipeline.h"
 
 namespace fw {
@@ -56,12 +58,87 @@ Rgb BottomRow(const BayerMosaic& m, int32_t x)
 
 } // namespace bayer_detail
 
+namespace {
+
+// The mosaic as plain rows of samples, row 0 reading G R G R ...
+void UnpackCells(const BayerMosaic& m, uint8_t* rows)
+{
+    const size_t w = size_t(m.Width());
+    const uint8_t* cell = m.Cells();
+    for (int32_t pair = 0; pair < m.Height() / 2; ++pair) {
+        uint8_t* top = rows + size_t(2 * pair) * w;
+        uint8_t* bottom = top + w;
+        for (size_t x = 0; x < w; x += 2, cell += 4) {
+            top[x] = cell[0];
+            top[x + 1] = cell[1];
+            bottom[x] = cell[2];
+            bottom[x + 1] = cell[3];
+        }
+    }
+}
+
+inline void StoreBgr(uint8_t* at, uint32_t red, uint32_t green, uint32_t blue)
+{
+    at[0] = uint8_t(blue);
+    at[1] = uint8_t(green);
+    at[2] = uint8_t(red);
+}
+
+// Rows 1 .. H - 2 without their first and last pixel, by the middle-row rules.
+void InterpolateMiddle(const uint8_t* rows, int32_t w, int32_t h, uint8_t* dib)
+{
+    const size_t dib_row = size_t(w) * 3;
+    for (int32_t y = 1; y + 2 < h; y += 2) {
+        const uint8_t* a = rows + size_t(y - 1) * size_t(w); // G R row above
+        const uint8_t* o = a + w; // B G row y
+        const uint8_t* e = o + w; // G R row y + 1
+        const uint8_t* b = e + w; // B G row below
+        uint8_t* out_o = dib + size_t(h - 1 - y) * dib_row;
+        uint8_t* out_e = out_o - dib_row;
+        for (int32_t x = 1; x + 1 < w; x += 2) {
+            const uint32_t diag_o = a[x - 1] + a[x + 1] + e[x - 1] + e[x + 1];
+            const uint32_t diag_e = o[x] + o[x + 2] + b[x] + b[x + 2];
+            StoreBgr(out_o + 3 * x, (a[x] + e[x]) >> 1, (4u * o[x] + diag_o) >> 3, (o[x - 1] + o[x + 1]) >> 1);
+            StoreBgr(out_e + 3 * x, e[x], (o[x] + b[x] + e[x - 1] + e[x + 1]) >> 2,
+                (o[x - 1] + o[x + 1] + b[x - 1] + b[x + 1]) >> 2);
+            StoreBgr(out_o + 3 * (x + 1), (a[x] + a[x + 2] + e[x] + e[x + 2]) >> 2,
+                (a[x + 1] + e[x + 1] + o[x] + o[x + 2]) >> 2, o[x + 1]);
+            StoreBgr(out_e + 3 * (x + 1), (e[x] + e[x + 2]) >> 1, (4u * e[x + 1] + diag_e) >> 3,
+                (o[x + 1] + b[x + 1]) >> 1);
+        }
+    }
+}
+
+void InterpolateEdges(const BayerMosaic& m, uint8_t* dib)
+{
+    using namespace bayer_detail;
+    BayerRawStore store { dib };
+    const int32_t w = m.Width();
+    const int32_t h = m.Height();
+    for (int32_t x = 0; x < w; ++x) {
+        Emit(m, 0, x, TopRow(m, x), store);
+        Emit(m, h - 1, x, BottomRow(m, x), store);
+    }
+    for (int32_t y = 1; y + 1 < h; ++y) {
+        Emit(m, y, 0, FirstColumn(m, y), store);
+        Emit(m, y, w - 1, LastColumn(m, y), store);
+    }
+}
+
+} // namespace
+
 void InterpolateBayerRaw(const BayerMosaic& m, bool color, uint8_t* dib)
 {
-    if (color)
-        InterpolateBayer(m, BayerRawStore { dib });
-    else
+    if (!color) {
         SpreadBayerGrey(m, BayerRawStore { dib });
+        return;
+    }
+    // Kept between frames: the preview and a save each render one frame after another.
+    thread_local std::vector<uint8_t> rows;
+    rows.resize(size_t(m.Width()) * size_t(m.Height()));
+    UnpackCells(m, rows.data());
+    InterpolateMiddle(rows.data(), m.Width(), m.Height(), dib);
+    InterpolateEdges(m, dib);
 }
 
 void InterpolateBayerProcessed(
@@ -78,11 +155,10 @@ void InterpolateBayerProcessed(
 
 void RenderBayerFrame(const BayerMosaic& m, bool color, ProcessingPipeline& pipeline, uint8_t* dib)
 {
-    if (pipeline.NeedsFilterMask()) {
-        InterpolateBayerRaw(m, color, dib);
-        pipeline.BuildFilterMask(dib, m.Width(), m.Height(), m.Width() * 3, true);
-    }
-    InterpolateBayerProcessed(m, color, pipeline, dib);
+    // The whole-frame pass builds the filter mask from the raw picture and then processes it,
+    // as the pixel hook would pixel by pixel.
+    InterpolateBayerRaw(m, color, dib);
+    pipeline.ProcessBgrPixels(dib, m.Width(), m.Height(), m.Width() * 3);
 }
 
 } // namespace fw

@@ -25,6 +25,7 @@ public:
 
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
+    const uint8_t* Cells() const { return cells_; }
     // The sample of image pixel (row y from the top, column x).
     uint8_t At(int32_t y, int32_t x) const
     {
@@ -154,10 +155,12 @@ struct BayerRawStore {
     }
 };
 
-// The raw pass: the unprocessed picture into `dib`, colour or grey.
+// The raw pass: the unprocessed picture into `dib`, colour or grey. Gives what InterpolateBayer
+// and SpreadBayerGrey give into a BayerRawStore, through a faster path for the middle rows.
 void InterpolateBayerRaw(const BayerMosaic& m, bool color, uint8_t* dib);
 // The pipeline pass: every pixel through the pipeline's pixel hook. A sharpening filter needs
-// the raw pass first, to build the filter mask from; RenderBayerFrame does both.
+// the raw pass first, to build the filter mask from. RenderBayerFrame gives the same picture by
+// processing the raw pass as a whole frame.
 void InterpolateBayerProcessed(
     const BayerMosaic& m, bool color, const ProcessingPipeline& pipeline, uint8_t* dib);
 // Raw pass and mask when the pipeline sharpens, then the pipeline pass.

@@ -178,25 +178,33 @@ TEST(BayerInterpolation, MonochromeSpreadsEverySampleAsGrey)
 // raw pass built.
 TEST(BayerInterpolation, PipelinePassProcessesTheRawPicture)
 {
+    enum class Look { Default, Toned, Mask };
     for (const bool color : { true, false }) {
-        for (const SharpenFilter filter : { SharpenFilter::None, SharpenFilter::Clip }) {
-            const Grid grid = RandomGrid(512, 144, 5);
-            const std::vector<uint8_t> cells = CellsOf(grid);
-            const BayerMosaic mosaic(cells.data(), grid.w, grid.h);
-            ProcessingPipeline pipeline;
-            pipeline.SetGains(1.3F, 1.0F, 0.8F);
-            pipeline.SetToneCurve(true);
-            pipeline.Sharpen().SetFilter(filter);
+        for (const SharpenFilter filter : { SharpenFilter::None, SharpenFilter::Core, SharpenFilter::Clip }) {
+            for (const Look look : { Look::Default, Look::Toned, Look::Mask }) {
+                const Grid grid = RandomGrid(512, 144, 5);
+                const std::vector<uint8_t> cells = CellsOf(grid);
+                const BayerMosaic mosaic(cells.data(), grid.w, grid.h);
+                ProcessingPipeline pipeline;
+                if (look != Look::Default) {
+                    pipeline.SetGains(1.3F, 1.0F, 0.8F);
+                    pipeline.SetToneCurve(true);
+                }
+                pipeline.SetShowFilterMask(look == Look::Mask);
+                pipeline.Sharpen().SetFilter(filter);
+                pipeline.Sharpen().SetSharpness(1.5F);
 
-            std::vector<uint8_t> rendered(cells.size() * 3);
-            RenderBayerFrame(mosaic, color, pipeline, rendered.data());
+                std::vector<uint8_t> rendered(cells.size() * 3);
+                RenderBayerFrame(mosaic, color, pipeline, rendered.data());
 
-            std::vector<uint8_t> raw = Interpolated(grid, color);
-            pipeline.BuildFilterMask(raw.data(), grid.w, grid.h, grid.w * 3, true);
-            std::vector<uint8_t> expected(raw.size());
-            for (size_t at = 0; at < raw.size(); at += 3)
-                pipeline.PixelCallback(expected.data(), at, raw[at + 2], raw[at + 1], raw[at]);
-            EXPECT_EQ(rendered, expected) << "color " << color << " filter " << int(filter);
+                std::vector<uint8_t> raw = Interpolated(grid, color);
+                pipeline.BuildFilterMask(raw.data(), grid.w, grid.h, grid.w * 3, true);
+                std::vector<uint8_t> expected(raw.size());
+                for (size_t at = 0; at < raw.size(); at += 3)
+                    pipeline.PixelCallback(expected.data(), at, raw[at + 2], raw[at + 1], raw[at]);
+                EXPECT_EQ(rendered, expected)
+                    << "color " << color << " filter " << int(filter) << " look " << int(look);
+            }
         }
     }
 }
