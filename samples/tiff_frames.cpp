@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "clips/kodaky_whacker.h"
 #include "clips/tif_file.h"
 
 namespace fw::samples {
 
 namespace {
 
-constexpr size_t kCameraBlockBytes = 123;
 constexpr char kHgIdentifier[] = "EK ML TIF";
 constexpr CameraFactsLayout kBlockLayout {
     .colour = 10, .session = 11, .camera = 12, .rate = 13, .exposure = 14, .date_time = 35
@@ -37,7 +37,7 @@ std::vector<uint8_t> TopDownSamples(const Canvas& picture)
 
 std::vector<uint8_t> TiffCameraBlock(const CameraFacts& camera)
 {
-    std::vector<uint8_t> block(kCameraBlockBytes, 0);
+    std::vector<uint8_t> block(TKodakyWhacker::kBlockSize, 0);
     std::memcpy(block.data(), kHgIdentifier, sizeof kHgIdentifier - 1);
     StampCameraFacts(camera, kBlockLayout, block.data());
     return block;
