@@ -1,5 +1,5 @@
-// fw-make-samples OUTDIR: writes the bundled sample clips, each with its descriptor block, and the
-// signal files recorded beside them.
+// fw-make-samples OUTDIR: writes the bundled sample clips, each with its descriptor block, the
+// signal files recorded beside them and the samples recorded as folders of frame files.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -12,6 +12,7 @@
 #include "clips/avi_stream.h"
 #include "clips/descriptor_block.h"
 #include "sample_clips.h"
+#include "sample_sequences.h"
 #include "sample_signals.h"
 #include "support/fw_error.h"
 
@@ -76,6 +77,26 @@ void makeSignal(const fw::samples::SampleSignal& signal, const fs::path& directo
     fs::rename(part, target);
 }
 
+// A frame-file sample is written into a hidden folder that takes the sample's name when complete,
+// replacing an earlier one.
+void makeSequence(const fw::samples::SampleSequence& sequence, const fs::path& directory)
+{
+    const fs::path target = directory / sequence.folder_name;
+    const fs::path part = directory / ("." + sequence.folder_name + ".part");
+    try {
+        fs::remove_all(part);
+        fs::create_directory(part);
+        for (int index = 0; index < sequence.frame_count; ++index)
+            sequence.write(index, part);
+        fs::remove_all(target);
+        fs::rename(part, target);
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove_all(part, ignored);
+        throw;
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -92,6 +113,8 @@ int main(int argc, char* argv[])
             makeSample(clip, directory);
         for (const auto& signal : fw::samples::sampleSignals())
             makeSignal(signal, directory);
+        for (const auto& sequence : fw::samples::sampleSequences())
+            makeSequence(sequence, directory);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "fw-make-samples: %s\n", error.what());
         return 1;

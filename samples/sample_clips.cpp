@@ -116,17 +116,26 @@ Canvas paint(int index)
 
 } // namespace falling_ball
 
-namespace {
-
-// A rigid pendulum swinging from 40 degrees, integrated exactly (not the small-angle form).
 namespace pendulum {
 
-constexpr int kWidth = 256;
-constexpr int kHeight = 192;
-constexpr int kFramesPerSecond = 500;
+namespace {
+
 constexpr double kLengthM = 0.25;
 constexpr double kPixelsPerM = 600.0;
 constexpr double kStartAngle = 40.0 * std::numbers::pi / 180.0;
+
+Canvas background()
+{
+    Canvas canvas(kWidth, kHeight, 1);
+    canvas.verticalGradient(Colour { 30, 30, 30 }, Colour { 90, 90, 90 });
+    // 50 mm scale bar
+    const int bar = static_cast<int>(std::lround(0.05 * kPixelsPerM));
+    canvas.fillRect(8, kHeight - 12, 8 + bar, kHeight - 10, kWhite);
+    canvas.text(8, kHeight - 22, "50 MM", 1, kWhite);
+    return canvas;
+}
+
+} // namespace
 
 std::vector<double> angles(int count)
 {
@@ -150,17 +159,6 @@ std::vector<double> angles(int count)
     return result;
 }
 
-Canvas background()
-{
-    Canvas canvas(kWidth, kHeight, 1);
-    canvas.verticalGradient(Colour { 30, 30, 30 }, Colour { 90, 90, 90 });
-    // 50 mm scale bar
-    const int bar = static_cast<int>(std::lround(0.05 * kPixelsPerM));
-    canvas.fillRect(8, kHeight - 12, 8 + bar, kHeight - 10, kWhite);
-    canvas.text(8, kHeight - 22, "50 MM", 1, kWhite);
-    return canvas;
-}
-
 Canvas paint(int index, double angle)
 {
     static const Canvas scenery = background();
@@ -179,6 +177,8 @@ Canvas paint(int index, double angle)
 }
 
 } // namespace pendulum
+
+namespace {
 
 // A disc spinning at 50 revolutions per second: 9 degrees from one frame to the next.
 namespace spinning_disc {

@@ -36,4 +36,16 @@ double impactTimeS();
 int impactFrame();
 } // namespace falling_ball
 
+// A rigid pendulum swinging from 40 degrees, integrated exactly (not the small-angle form), in
+// 8-bit grey.
+namespace pendulum {
+constexpr int kWidth = 256;
+constexpr int kHeight = 192;
+constexpr int kFramesPerSecond = 500;
+// The angle from the vertical, in radians, of the first `count` frames.
+std::vector<double> angles(int count);
+// Frame `index` (0 is the release) with the pendulum at `angle`.
+Canvas paint(int index, double angle);
+} // namespace pendulum
+
 } // namespace fw::samples

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "cli_runner.h"
+#include "samples_fixture.h"
 
 namespace fw::e2e {
 namespace {
@@ -30,29 +31,6 @@ const Sample kSamples[] = {
     { "Spinning Disc.kfs", 400, 320, 240, 24, 0.5, -100.0 },
     { "Thrown Ball.avi", 300, 512, 384, 24, 1.0, 0.0 },
 };
-
-// The samples are made once for all tests of this file.
-class SamplesTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        dir_ = new QTemporaryDir;
-        generation_ = new RunResult(runProgram(binPath("fw-make-samples"), { dir_->path() }));
-    }
-    static void TearDownTestSuite()
-    {
-        delete generation_;
-        delete dir_;
-    }
-    void SetUp() override { ASSERT_EQ(generation_->exit_code, 0) << generation_->err.toStdString(); }
-    static QString samplePath(const char* file) { return dir_->filePath(QString::fromUtf8(file)); }
-
-    static QTemporaryDir* dir_;
-    static RunResult* generation_;
-};
-
-QTemporaryDir* SamplesTest::dir_ = nullptr;
-RunResult* SamplesTest::generation_ = nullptr;
 
 TEST_F(SamplesTest, OpenWithTheirFormatAndTiming)
 {
@@ -95,15 +73,26 @@ TEST_F(SamplesTest, DecodeWithFfmpegAndCarryTheSavedClipsHeaderRate)
 
 TEST_F(SamplesTest, GenerationIsReproducibleAndLeavesOnlyTheSamples)
 {
-    const QStringList made = QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_EQ(made,
-        QStringList({ "Falling Ball Force.txt", "Falling Ball.avi", "Pendulum.avi", "Pressure.txt",
-            "Spinning Disc.kfs", "Thrown Ball.avi" }));
+    const QDir made(dir_->path());
+    const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+    EXPECT_EQ(made.entryList(everything),
+        QStringList({ "Bouncing Ball BAY", "Falling Ball Force.txt", "Falling Ball.avi", "Pendulum TIFF",
+            "Pendulum.avi", "Pressure.txt", "Spinning Disc.kfs", "Thrown Ball.avi" }));
+    // Made again into a folder holding an older sample folder: the folder is replaced whole.
     QTemporaryDir again;
+    ASSERT_TRUE(QDir(again.path()).mkpath(QStringLiteral("Pendulum TIFF/stale.tif")));
     ASSERT_EQ(runProgram(binPath("fw-make-samples"), { again.path() }).exit_code, 0);
     for (const Sample& sample : kSamples)
         EXPECT_EQ(readFile(again.filePath(QString::fromUtf8(sample.file))), readFile(samplePath(sample.file)))
             << sample.file;
+    for (const char* folder : { "Bouncing Ball BAY", "Pendulum TIFF" }) {
+        const QDir first(samplePath(folder));
+        const QDir second(again.filePath(QString::fromUtf8(folder)));
+        const QStringList files = first.entryList(everything);
+        EXPECT_EQ(second.entryList(everything), files) << folder;
+        for (const QString& file : files)
+            EXPECT_EQ(readFile(second.filePath(file)), readFile(first.filePath(file))) << file.toStdString();
+    }
 }
 
 // Centre of the red ball in a top-down blue-green-red picture, in pixels; y < 0 when not found.
