@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "clips/descriptor_block.h"
+#include "clips/file_avi.h"
 #include "clips/forms/processing_settings_form.h"
 #include "shell/forms/crop_shape.h"
 #include "shell/forms/display_form.h"
@@ -205,6 +206,9 @@ void TImagePreview::SaveFinished(bool success, bool clip_file, const QString& fi
             else
                 showError(QStringLiteral("Error creating Video display form."));
         }
+        // Frame files (not a re-processed clip) may be deleted now that they are saved.
+        if (dynamic_cast<const TFileAVI*>(source_) && context_.add_source_file)
+            context_.add_source_file(file_name_);
         close();
         return;
     }
