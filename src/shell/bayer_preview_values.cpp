@@ -54,13 +54,15 @@ BayerPreviewValues ReadBayerPreviewValues(const SettingsStore& store)
     values.end_frame = store.readString(kSection, QStringLiteral("EndFrame"), QStringLiteral("1"));
     values.interval = std::max(store.readInteger(kSection, QStringLiteral("FrameInterval"), 1), 1);
     for (size_t i = 0; i < kTags.size(); ++i) {
-        const int stored = store.readInteger(kSection, QString::fromLatin1(kStoredNames[i]), kOriginalMilli[i]);
+        const int stored
+            = store.readInteger(kSection, QString::fromLatin1(kStoredNames[i]), kOriginalMilli[i]);
         values.SetPosition(kTags[i], TrackPosition(kTags[i], float(stored) / 1000.0F));
     }
     values.filter_index
         = std::clamp(store.readInteger(kSection, QStringLiteral("Filter"), 2), 0, kSharpenFilterCount - 1);
-    values.color_temperature = std::clamp(
-        store.readInteger(kSection, QStringLiteral("ColorTemp"), kTungstenIndex), 0, kColorTemperatureCount - 1);
+    values.color_temperature
+        = std::clamp(store.readInteger(kSection, QStringLiteral("ColorTemp"), kTungstenIndex), 0,
+            kColorTemperatureCount - 1);
     values.tone_curve = store.readBool(kSection, QStringLiteral("ApplyToneCurve"), false);
     values.save_bayer_files = store.readBool(kSection, QStringLiteral("Scatter"), false);
     values.settings_file = store.readString(kSection, QStringLiteral("Settings"));
@@ -85,8 +87,8 @@ void ApplyBayerProcessing(const BayerPreviewValues& values, TBayer& source)
 {
     ProcessingPipeline& pipeline = source.Pipeline();
     const float brightness = values.Value(TrackTag::Brightness);
-    pipeline.SetGains(brightness * values.Value(TrackTag::RedGain), brightness * values.Value(TrackTag::GreenGain),
-        brightness * values.Value(TrackTag::BlueGain));
+    pipeline.SetGains(brightness * values.Value(TrackTag::RedGain),
+        brightness * values.Value(TrackTag::GreenGain), brightness * values.Value(TrackTag::BlueGain));
     pipeline.SetGamma(values.Value(TrackTag::Gamma));
     pipeline.SetColorTemperature(values.color_temperature);
     pipeline.SetToneCurve(values.tone_curve);
