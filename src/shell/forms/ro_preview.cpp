@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
@@ -14,13 +13,10 @@
 #include "shell/forms/display_saver.h"
 #include "support/fw_error.h"
 #include "support/settings_store.h"
-#include "support/user_prompt.h"
 
 namespace fw {
 
 namespace {
-
-constexpr int kIdleTickMs = 40;
 
 // The folder of the sequence when it lies below the root; otherwise the camera it came from.
 QString proposedSaveName(const TBayer& source)
@@ -29,8 +25,8 @@ QString proposedSaveName(const TBayer& source)
     if (!source.Sequence().Folder().isEmpty() && !folder.isRoot())
         return folder.dirName();
     const BayRecord record = source.Record();
-    return BayCameraTypeText(record) + QStringLiteral(" #") + QString::number(record.CameraId()) + QStringLiteral(" (")
-        + QString::number(record.SessionId()) + QLatin1Char(')');
+    return BayCameraTypeText(record) + QStringLiteral(" #") + QString::number(record.CameraId())
+        + QStringLiteral(" (") + QString::number(record.SessionId()) + QLatin1Char(')');
 }
 
 QStringList sequenceLabels(const TBayer& source)
@@ -43,9 +39,9 @@ QStringList sequenceLabels(const TBayer& source)
 
 } // namespace
 
-TROPreview::TROPreview(
-    const ChildContext& context, std::unique_ptr<TBayer> source, QString file_name, QString title, QWidget* parent)
-    : TChildForm(context, nullptr, std::move(file_name), std::move(title), parent)
+TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> source, QString file_name,
+    QString title, QWidget* parent)
+    : TPreviewForm(context, std::move(file_name), std::move(title), parent)
     , source_(source.get())
 {
     setObjectName(QStringLiteral("ROPreview"));
@@ -61,14 +57,12 @@ TROPreview::TROPreview(
     range_.Restore(values_.first_frame, values_.end_frame, values_.interval);
     preview_frame_ = FrameImage(source_->Width(), source_->Height(), 24);
 
-    display_ = new TDisplayForm(context_, std::move(source), file_name_, title_);
-    display_->setAttribute(Qt::WA_DeleteOnClose, false);
-    display_->SetOwnerChild(this);
     DisplayOwnerHooks hooks;
     hooks.paint = [this](QPainter& painter, const QRect& picture) { PaintPicture(painter, picture); };
-    hooks.save_finished
-        = [this](bool success, bool clip_file, const QString& name) { SaveFinished(success, clip_file, name); };
-    display_->SetHooks(hooks);
+    hooks.save_finished = [this](bool success, bool clip_file, const QString& name) {
+        SaveFinished(success, clip_file, name);
+    };
+    MakeDisplay(std::move(source), hooks);
     display_->SetFrameSize(source_->Width(), source_->Height());
     display_->resize(source_->Width(), source_->Height());
 
@@ -77,26 +71,11 @@ TROPreview::TROPreview(
     ShowValues();
     FillFrameLists();
     RangeChanged();
-    const bool placed_before
-        = context_.settings && context_.settings->valueExists(QStringLiteral("Desktop"), objectName());
-    RestorePlacement(false);
-    if (!placed_before && context_.main_window)
-        move(context_.main_window->frameGeometry().left(), context_.main_window->frameGeometry().bottom() + 12);
-    show();
-    display_->move(frameGeometry().right() + 8, y());
-    display_->show();
-    display_->LayoutWindow();
-    RegisterChild();
-    connect(&idle_timer_, &QTimer::timeout, this, &TROPreview::IdleTick);
-    idle_timer_.start(kIdleTickMs);
+    ShowWithDisplay();
     IdleTick();
 }
 
-TROPreview::~TROPreview()
-{
-    idle_timer_.stop();
-    delete display_;
-}
+TROPreview::~TROPreview() = default;
 
 void TROPreview::FirstChosen(int entry)
 {
@@ -221,62 +200,13 @@ void TROPreview::SaveFinished(bool success, bool clip_file, const QString& final
 {
     saving_ = false;
     if (success) {
-        if (clip_file) {
-            if (context_.open_clip)
-                context_.open_clip(final_name);
-            else
-                showError(QStringLiteral("Error creating Video display form."));
-        }
-        if (context_.add_source_file)
-            context_.add_source_file(file_name_);
-        close();
+        SaveSucceeded(clip_file, final_name, true);
         return;
     }
     shown_entry_ = -1;
     show();
     display_->show();
     IdleTick();
-}
-
-void TROPreview::ChooseCompression()
-{
-    display_->ChooseCompression();
-}
-
-void TROPreview::EditDescriptors()
-{
-    display_->EditDescriptors();
-}
-
-bool TROPreview::IsSaving() const
-{
-    return saving_ || display_->IsSaving();
-}
-
-bool TROPreview::Poll(bool& range_stale, bool& closing)
-{
-    TChildForm::Poll(range_stale, closing);
-    IdleTick();
-    return false;
-}
-
-bool TROPreview::CanClose()
-{
-    if (!display_->IsSaving())
-        return true;
-    if (confirm(QStringLiteral("Cancel the Bayer Conversion and Save in Progress?"), title_))
-        display_->Saver().RequestSaveCancel();
-    return false;
-}
-
-void TROPreview::closeEvent(QCloseEvent* event)
-{
-    TChildForm::closeEvent(event);
-    if (!event->isAccepted())
-        return;
-    idle_timer_.stop();
-    WriteSettings();
-    display_->hide();
 }
 
 void TROPreview::WriteSettings()

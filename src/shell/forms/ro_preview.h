@@ -4,12 +4,11 @@
 #include <memory>
 
 #include <QImage>
-#include <QTimer>
 
 #include "clips/frame_image.h"
 #include "shell/bayer_frame_range.h"
 #include "shell/bayer_preview_values.h"
-#include "shell/forms/child_form.h"
+#include "shell/forms/preview_form.h"
 
 class QCheckBox;
 class QComboBox;
@@ -22,13 +21,12 @@ class QSpinBox;
 namespace fw {
 
 class TBayer;
-class TDisplayForm;
 
 // The Bayer preview (form "ROPreview") over a BAY sequence: picks the frame range and interval,
 // shows one frame through the colour pipeline, sets the processing values and saves the range
 // through its clip window, as a clip, frame files or BAY files. The preview owns the clip window;
 // the clip window owns the source. The imager control group stays hidden over files.
-class TROPreview : public TChildForm {
+class TROPreview : public TPreviewForm {
     Q_OBJECT
 public:
     // `source` must be open with frames. The window shows itself and registers with the main window.
@@ -36,15 +34,13 @@ public:
         QWidget* parent = nullptr);
     ~TROPreview() override;
 
-    TDisplayForm* Display() const { return display_; }
     TBayer& Source() const { return *source_; }
     const BayerFrameRange& Range() const { return range_; }
     const BayerPreviewValues& Values() const { return values_; }
     // The processed picture of the previewed frame.
     const FrameImage& PreviewPicture() const { return preview_frame_; }
 
-    // Renders the previewed frame when it changed since it was last shown.
-    void IdleTick();
+    void IdleTick() override;
     // "Save": hides the window and saves the range through the clip window.
     void Save();
     // "Event Frame": the previewed frame becomes time zero of the clip.
@@ -52,14 +48,8 @@ public:
     // "Original": the processing values the window started with.
     void RestoreOriginal();
 
-    bool CanClose() override;
-    bool Poll(bool& range_stale, bool& closing) override;
-    bool IsSaving() const override;
-    void ChooseCompression() override;
-    void EditDescriptors() override;
-
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void WriteSettings() override;
 
 private:
     // Widgets (ro_preview_widgets.cpp).
@@ -83,10 +73,8 @@ private:
     void ShowPreview();
     void PaintPicture(QPainter& painter, const QRect& picture);
     void SaveFinished(bool success, bool clip_file, const QString& final_name);
-    void WriteSettings();
 
     TBayer* source_ = nullptr;
-    TDisplayForm* display_ = nullptr;
     BayerFrameRange range_;
     BayerPreviewValues values_;
     BayerPreviewValues original_values_;
@@ -94,9 +82,7 @@ private:
     QImage preview_image_;
     int32_t shown_entry_ = -1;
     int32_t event_entry_ = -1; // the entry at time zero, or none
-    bool saving_ = false;
     bool updating_widgets_ = false;
-    QTimer idle_timer_;
 
     QComboBox* first_box_ = nullptr;
     QComboBox* last_box_ = nullptr;

@@ -1,13 +1,13 @@
 #include "shell/forms/ro_preview.h"
 
+#include <functional>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -15,28 +15,9 @@
 #include "clips/bayer.h"
 #include "clips/processing_tone.h"
 #include "clips/sharpen.h"
+#include "shell/forms/named_widget.h"
 
 namespace fw {
-
-namespace {
-
-template <typename Widget> Widget* named(QWidget* parent, const char* name, const QString& caption = {})
-{
-    auto* widget = new Widget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    if constexpr (requires { widget->setText(caption); })
-        widget->setText(caption);
-    return widget;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint)
-{
-    auto* made = named<QPushButton>(parent, name, caption);
-    made->setToolTip(hint);
-    return made;
-}
-
-} // namespace
 
 void TROPreview::BuildWidgets()
 {
@@ -53,14 +34,14 @@ QGroupBox* TROPreview::BuildRangeGroup()
     auto* group = new QGroupBox(QStringLiteral("Frame Range and Interval Selection"), this);
     group->setObjectName(QStringLiteral("FrameRangeGB"));
     auto* grid = new QGridLayout(group);
-    first_box_ = named<QComboBox>(group, "FirstFrameCB");
-    last_box_ = named<QComboBox>(group, "LastFrameCB");
+    first_box_ = MakeNamed<QComboBox>(group, "FirstFrameCB");
+    last_box_ = MakeNamed<QComboBox>(group, "LastFrameCB");
     for (QComboBox* box : { first_box_, last_box_ })
         box->addItems(range_.Labels());
-    interval_spin_ = named<QSpinBox>(group, "IntervalSpin");
+    interval_spin_ = MakeNamed<QSpinBox>(group, "IntervalSpin");
     interval_spin_->setRange(1, std::max<int>(1, int(range_.Labels().size())));
-    preview_box_ = named<QComboBox>(group, "PreviewFrameCB");
-    count_label_ = named<QLabel>(group, "FrameCountLB");
+    preview_box_ = MakeNamed<QComboBox>(group, "PreviewFrameCB");
+    count_label_ = MakeNamed<QLabel>(group, "FrameCountLB");
     grid->addWidget(new QLabel(QStringLiteral("First Frame"), group), 0, 0);
     grid->addWidget(first_box_, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Last Frame"), group), 0, 2);
@@ -79,12 +60,7 @@ QGroupBox* TROPreview::BuildRangeGroup()
 
 QSlider* TROPreview::MakeTrackBar(TrackTag tag, const char* name)
 {
-    auto* bar = named<QSlider>(this, name);
-    bar->setOrientation(Qt::Horizontal);
-    bar->setRange(0, kTrackMax);
-    bar->setPageStep(1);
-    bar->setTickInterval(kTrackMax / 4);
-    bar->setTickPosition(QSlider::TicksBelow);
+    auto* bar = MakeProcessingTrackBar(this, name);
     track_bars_[size_t(tag)] = bar;
     connect(bar, &QSlider::valueChanged, this, [this, tag](int position) { TrackBarMoved(tag, position); });
     return bar;
@@ -112,15 +88,15 @@ QGroupBox* TROPreview::BuildProcessingGroup()
         grid->addWidget(new QLabel(QString::fromLatin1(bar.caption), group), row, 0);
         grid->addWidget(MakeTrackBar(bar.tag, bar.name), row++, 1, 1, 3);
     }
-    filter_box_ = named<QComboBox>(group, "FilterCB");
+    filter_box_ = MakeNamed<QComboBox>(group, "FilterCB");
     filter_box_->setToolTip(QStringLiteral("Sharpening Filter"));
     for (const char* name : kSharpenFilterNames)
         filter_box_->addItem(QString::fromLatin1(name));
-    color_temp_box_ = named<QComboBox>(group, "ColorTempCB");
+    color_temp_box_ = MakeNamed<QComboBox>(group, "ColorTempCB");
     color_temp_box_->setToolTip(QStringLiteral("Temperature of Light Source"));
     for (const ColorTemperature& light : kColorTemperatures)
         color_temp_box_->addItem(QString::fromLatin1(light.name));
-    tone_curve_box_ = named<QCheckBox>(group, "ToneCurveCB", QStringLiteral("Tone Curve"));
+    tone_curve_box_ = MakeNamed<QCheckBox>(group, "ToneCurveCB", QStringLiteral("Tone Curve"));
     grid->addWidget(new QLabel(QStringLiteral("Filter"), group), row, 0);
     grid->addWidget(filter_box_, row, 1);
     grid->addWidget(new QLabel(QStringLiteral("Light"), group), row, 2);
@@ -161,33 +137,35 @@ QWidget* TROPreview::BuildButtons()
     auto* panel = new QWidget(this);
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
-    scatter_box_ = named<QCheckBox>(panel, "ScatterCB", QStringLiteral("Save Bayer Files"));
+    scatter_box_ = MakeNamed<QCheckBox>(panel, "ScatterCB", QStringLiteral("Save Bayer Files"));
     // Writing BAY files alongside a save is for frames coming from an imager; a sequence from
     // disk is saved as BAY files through the "Bayer Files Directory" type instead.
     scatter_box_->setEnabled(false);
     scatter_box_->setToolTip(QStringLiteral("Save the imager's raw frames as BAY files while saving"));
     connect(scatter_box_, &QCheckBox::toggled, this, [this](bool on) { values_.save_bayer_files = on; });
-    auto* save = button(panel, "SaveBtn", QStringLiteral("Save"), QStringLiteral("Save Images using current Processing Settings"));
-    auto* cancel = button(panel, "CancelBtn", QStringLiteral("Cancel"), QStringLiteral("Quit without Saving"));
-    auto* original = button(panel, "UndoBtn", QStringLiteral("Original"), QStringLiteral("Revert to Original"));
-    auto* event = button(panel, "EventBtn", QStringLiteral("Event Frame"),
-        QStringLiteral("Designate Current Frame as Event Time Zero"));
-    auto* descriptors = button(panel, "DescriptorsBtn", QStringLiteral("Descriptors"), QStringLiteral("Descriptors"));
-    auto* compression = button(panel, "CompressionOptionsBtn", QStringLiteral("Compression Options"),
-        QStringLiteral("Compression Options"));
     grid->addWidget(scatter_box_, 0, 0, 1, 2);
-    grid->addWidget(event, 1, 0);
-    grid->addWidget(original, 1, 1);
-    grid->addWidget(descriptors, 2, 0);
-    grid->addWidget(compression, 2, 1);
-    grid->addWidget(save, 3, 0);
-    grid->addWidget(cancel, 3, 1);
-    connect(save, &QPushButton::clicked, this, &TROPreview::Save);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
-    connect(original, &QPushButton::clicked, this, &TROPreview::RestoreOriginal);
-    connect(event, &QPushButton::clicked, this, &TROPreview::EventFrame);
-    connect(descriptors, &QPushButton::clicked, this, &TROPreview::EditDescriptors);
-    connect(compression, &QPushButton::clicked, this, &TROPreview::ChooseCompression);
+    const struct {
+        const char* name;
+        const char* caption;
+        const char* hint;
+        std::function<void()> action;
+    } buttons[] = {
+        { "EventBtn", "Event Frame", "Designate Current Frame as Event Time Zero", [this] { EventFrame(); } },
+        { "UndoBtn", "Original", "Revert to Original", [this] { RestoreOriginal(); } },
+        { "DescriptorsBtn", "Descriptors", "Descriptors", [this] { EditDescriptors(); } },
+        { "CompressionOptionsBtn", "Compression Options", "Compression Options",
+            [this] { ChooseCompression(); } },
+        { "SaveBtn", "Save", "Save Images using current Processing Settings", [this] { Save(); } },
+        { "CancelBtn", "Cancel", "Quit without Saving", [this] { close(); } },
+    };
+    int place = 2;
+    for (const auto& made : buttons) {
+        auto* pushed = MakeNamed<QPushButton>(panel, made.name, QString::fromLatin1(made.caption));
+        pushed->setToolTip(QString::fromLatin1(made.hint));
+        grid->addWidget(pushed, place / 2, place % 2);
+        connect(pushed, &QPushButton::clicked, this, made.action);
+        ++place;
+    }
     return panel;
 }
 

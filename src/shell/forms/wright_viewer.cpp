@@ -43,7 +43,6 @@ const QString kPresentation = QStringLiteral("Presentation");
 const QString kRecordReadyHint = QStringLiteral("Master Record Ready");
 const QString kRecordStopHint = QStringLiteral("Master Stop/Trigger");
 
-
 QRect ScreenOf(const QWidget& widget)
 {
     const QScreen* screen = widget.screen() ? widget.screen() : QGuiApplication::primaryScreen();

@@ -48,7 +48,8 @@ bool FocusChildTitled(const std::vector<TChildForm*>& children, const QString& t
 void TWrightViewer::OpenSequence(const QString& file_name, OpenFileType type)
 {
     const bool bayer = type == OpenFileType::Bay;
-    const QString title = DirectoryOf(file_name) + (bayer ? QStringLiteral("*.bay") : QStringLiteral("*.tif"));
+    const QString title
+        = DirectoryOf(file_name) + (bayer ? QStringLiteral("*.bay") : QStringLiteral("*.tif"));
     if (FocusChildTitled(Children(), title))
         return;
     try {

@@ -33,6 +33,14 @@ template <typename Form> std::vector<Form*> ChildrenOf(const TWrightViewer& view
     return found;
 }
 
+bool HasChildOf(const TWrightViewer& viewer, const QString& file_name)
+{
+    for (TChildForm* child : viewer.Children())
+        if (child->FileName() == file_name)
+            return true;
+    return false;
+}
+
 // The frames a saved clip holds, as the clip stream reads them.
 int32_t SavedFrameCount(const QString& path, int32_t* width = nullptr)
 {
@@ -47,11 +55,10 @@ int32_t SavedFrameCount(const QString& path, int32_t* width = nullptr)
 // Answers the save dialog with a type and a path.
 void AnswerSaveDialog(int type, const QString& path)
 {
-    DisplaySaver::SetSaveTargetChooser(
-        [type, path](QWidget*, const QString&, const QStringList&, int,
-            const QString&) -> std::optional<DisplaySaver::SaveChoice> {
-            return DisplaySaver::SaveChoice { type, path };
-        });
+    DisplaySaver::SetSaveTargetChooser([type, path](QWidget*, const QString&, const QStringList&, int,
+                                           const QString&) -> std::optional<DisplaySaver::SaveChoice> {
+        return DisplaySaver::SaveChoice { type, path };
+    });
 }
 
 void UseUncompressed(TDisplayForm& display)
@@ -150,12 +157,7 @@ void SequencePreviewTest::tiffSequenceOpensOnePreviewPerFolderAndSavesAClip()
     AnswerSaveDialog(1, dir_->filePath("tiff_clip"));
     preview->Save();
     const QString saved = dir_->filePath("tiff_clip.avi");
-    QVERIFY(TickUntil([&] {
-        for (TChildForm* child : viewer_->Children())
-            if (child->FileName() == saved)
-                return true;
-        return false;
-    }));
+    QVERIFY(TickUntil([&] { return HasChildOf(*viewer_, saved); }));
     QCOMPARE(SavedFrameCount(saved), 3);
     QVERIFY(ChildrenOf<TImagePreview>(*viewer_).empty());
     // The frame files may be deleted now that they are saved.
@@ -194,12 +196,7 @@ void SequencePreviewTest::baySequenceOpensOnePreviewPerFolderAndSavesAClip()
     AnswerSaveDialog(1, dir_->filePath("bay_clip"));
     preview->findChild<QPushButton*>("SaveBtn")->click();
     const QString saved = dir_->filePath("bay_clip.avi");
-    QVERIFY(TickUntil([&] {
-        for (TChildForm* child : viewer_->Children())
-            if (child->FileName() == saved)
-                return true;
-        return false;
-    }));
+    QVERIFY(TickUntil([&] { return HasChildOf(*viewer_, saved); }));
     int32_t width = 0;
     QCOMPARE(SavedFrameCount(saved, &width), 2);
     QCOMPARE(width, 512);

@@ -35,8 +35,8 @@ inline bool WriteBaySequence(const QString& folder, int count)
 {
     QDir().mkpath(folder);
     for (int i = 1; i <= count; ++i)
-        if (!WriteBayFrame(QDir(folder).filePath(QStringLiteral("F%1.bay").arg(i, 5, 10, QLatin1Char('0'))),
-                uint8_t(i)))
+        if (!WriteBayFrame(
+                QDir(folder).filePath(QStringLiteral("F%1.bay").arg(i, 5, 10, QLatin1Char('0'))), uint8_t(i)))
             return false;
     return true;
 }
