@@ -7,6 +7,8 @@
 
 #include "shell/forms/display_form.h"
 #include "shell/forms/display_saver.h"
+#include "shell/forms/new_window_place.h"
+#include "shell/window_spot.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
@@ -53,13 +55,15 @@ void TPreviewForm::ShowWithDisplay()
 {
     const bool placed_before
         = context_.settings && context_.settings->valueExists(QStringLiteral("Desktop"), objectName());
+    adjustSize();
     RestorePlacement(false);
     // Without a stored place the preview opens below the main window rather than over it.
-    if (!placed_before && context_.main_window)
-        move(context_.main_window->frameGeometry().left(),
-            context_.main_window->frameGeometry().bottom() + 12);
+    if (!placed_before && context_.main_window) {
+        const QRect main = WindowFrame(*context_.main_window);
+        PlaceNewWindow(*this, QPoint(main.left(), main.bottom() + 1 + kWindowGap), { context_.main_window });
+    }
     show();
-    display_->move(frameGeometry().right() + 8, y());
+    PlaceBesideOwner(*display_, *this);
     display_->show();
     display_->LayoutWindow();
     RegisterChild();

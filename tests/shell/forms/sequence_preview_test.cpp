@@ -14,6 +14,7 @@
 #include "shell/forms/display_form.h"
 #include "shell/forms/display_saver.h"
 #include "shell/forms/image_preview.h"
+#include "shell/forms/new_window_place.h"
 #include "shell/forms/ro_preview.h"
 #include "shell/forms/sequence_test_files.h"
 #include "shell/forms/wright_viewer.h"
@@ -78,6 +79,7 @@ private slots:
     void baySequenceOpensOnePreviewPerFolderAndSavesAClip();
     void baySequenceSavesAsBayerFilesDirectory();
     void closingWhileSavingAsksAndCancels();
+    void unsortableNamesAreAskedAbout();
     void bayFramesAndEventFrameSetTheClipTiming();
 
 private:
@@ -174,6 +176,9 @@ void SequencePreviewTest::baySequenceOpensOnePreviewPerFolderAndSavesAClip()
     QCOMPARE(ChildrenOf<TROPreview>(*viewer_).size(), size_t(1));
     QCOMPARE(preview->Title(), folder + "/*.bay");
     QVERIFY(preview->findChild<QGroupBox*>("ImagerGB")->isHidden());
+    // Below the main window, with its clip window beside it: none hides another.
+    QVERIFY(!WindowFrame(*preview).intersects(WindowFrame(*viewer_)));
+    QVERIFY(!WindowFrame(*preview->Display()).intersects(WindowFrame(*preview)));
     QVERIFY(prompt_->texts().isEmpty());
 
     // The preview shows the interpolated first frame.
@@ -252,6 +257,35 @@ void SequencePreviewTest::closingWhileSavingAsksAndCancels()
     // Cancelled: the preview comes back for another try.
     QVERIFY(alive->isVisible());
     QVERIFY(viewer_->SourceFiles().Empty());
+}
+
+void SequencePreviewTest::unsortableNamesAreAskedAbout()
+{
+    const QString tifs = dir_->filePath("tifs");
+    QVERIFY(QDir().mkpath(tifs));
+    test::WriteGreyTiff(tifs + "/F0001.tif", 10);
+    test::WriteGreyTiff(tifs + "/notes.tif", 20);
+    prompt_->queueAnswer(PromptButton::Abort);
+    viewer_->QueueFile(tifs + "/F0001.tif");
+    QVERIFY(TickUntil([&] { return viewer_->Queue().Empty(); }));
+    QVERIFY(ChildrenOf<TImagePreview>(*viewer_).empty());
+    const std::vector<ScriptedPrompt::Question> asked = prompt_->questions();
+    QCOMPARE(asked.size(), size_t(2));
+    QCOMPARE(asked[0].text, QString("File name \"notes\" cannot be numerically sorted."));
+    QCOMPARE(asked[0].buttons, PromptButton::Abort | PromptButton::Ignore | PromptButton::All);
+    QCOMPARE(asked[1].text, tifs + "/F0001.tif\rPreview Canceled");
+
+    // BAY folders offer Cancel and Ignore; Ignore puts the file first.
+    prompt_->clear();
+    const QString run = dir_->filePath("run");
+    QVERIFY(test::WriteBaySequence(run, 2));
+    QVERIFY(test::WriteBayFrame(run + "/extra.bay", 9));
+    prompt_->queueAnswer(PromptButton::Ignore);
+    viewer_->QueueFile(run + "/F00002.bay");
+    QVERIFY(TickUntil([&] { return !ChildrenOf<TROPreview>(*viewer_).empty(); }));
+    QCOMPARE(prompt_->questions().front().buttons, PromptButton::Cancel | PromptButton::Ignore);
+    QCOMPARE(ChildrenOf<TROPreview>(*viewer_).front()->Range().Labels(),
+        QStringList({ "extra", "F00001", "F00002" }));
 }
 
 void SequencePreviewTest::bayFramesAndEventFrameSetTheClipTiming()
