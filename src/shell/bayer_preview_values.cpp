@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QStringList>
+
 #include "clips/bayer.h"
 #include "clips/processing_tone.h"
 #include "clips/sharpen.h"
@@ -21,6 +23,9 @@ constexpr std::array<const char*, 6> kStoredNames
 // Brightness, gains 1; gamma 1.8; sharpness 1.
 constexpr std::array<int, 6> kOriginalMilli = { 1000, 1000, 1000, 1000, 1800, 1000 };
 // The processing word that carries each bar in a written BAY file.
+// The settings window's field for each bar, in the same order.
+constexpr std::array<SettingsNumber, 6> kSettingsFields = { SettingsNumber::Brightness, SettingsNumber::Red,
+    SettingsNumber::Green, SettingsNumber::Blue, SettingsNumber::Gamma, SettingsNumber::Sharpness };
 constexpr std::array<BayWord, 6> kWords = { BayWord::Brightness, BayWord::RedGain, BayWord::GreenGain,
     BayWord::BlueGain, BayWord::Gamma, BayWord::Sharpness };
 
@@ -81,6 +86,33 @@ void WriteBayerPreviewValues(SettingsStore& store, const BayerPreviewValues& val
     store.writeBool(kSection, QStringLiteral("ApplyToneCurve"), values.tone_curve);
     store.writeBool(kSection, QStringLiteral("Scatter"), values.save_bayer_files);
     store.writeString(kSection, QStringLiteral("Settings"), values.settings_file);
+}
+
+ProcessingSettings HandOverBayerValues(const BayerPreviewValues& values)
+{
+    ProcessingSettings settings;
+    HandOverBarsAndFilter(settings, values.positions, values.filter_index);
+    QStringList lights;
+    for (const ColorTemperature& light : kColorTemperatures)
+        lights << QString::fromLatin1(light.name);
+    settings.HandOverChoice(SettingsChoice::ColorTemp, lights, values.color_temperature);
+    settings.HandOverCheck(SettingsCheck::ToneCurve, values.tone_curve);
+    settings.HandOverCrop(CropState {});
+    if (!values.settings_file.isEmpty())
+        settings.Connect(values.settings_file);
+    return settings;
+}
+
+void TakeBackBayerValues(const ProcessingSettings& settings, BayerPreviewValues& values)
+{
+    for (size_t i = 0; i < kTags.size(); ++i)
+        values.SetPosition(kTags[i], settings.Number(kSettingsFields[i]));
+    if (settings.ChoiceIndex(SettingsChoice::Filter) >= 0)
+        values.filter_index = settings.ChoiceIndex(SettingsChoice::Filter);
+    if (settings.ChoiceIndex(SettingsChoice::ColorTemp) >= 0)
+        values.color_temperature = settings.ChoiceIndex(SettingsChoice::ColorTemp);
+    values.tone_curve = settings.Checked(SettingsCheck::ToneCurve);
+    values.settings_file = settings.ConnectedPath();
 }
 
 void ApplyBayerProcessing(const BayerPreviewValues& values, TBayer& source)

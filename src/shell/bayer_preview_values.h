@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "clips/processing_controls.h"
+#include "clips/processing_settings.h"
 
 namespace fw {
 
@@ -38,6 +39,11 @@ struct BayerPreviewValues {
 // Values are stored x 1000 for the bars; anything out of range is brought onto its range.
 BayerPreviewValues ReadBayerPreviewValues(const SettingsStore& store);
 void WriteBayerPreviewValues(SettingsStore& store, const BayerPreviewValues& values);
+
+// The settings window's view of the values (bars, filter, light source, tone curve; no crop),
+// and the values taken back from it with the file it is connected to.
+ProcessingSettings HandOverBayerValues(const BayerPreviewValues& values);
+void TakeBackBayerValues(const ProcessingSettings& settings, BayerPreviewValues& values);
 
 // Hands the values to the source's pipeline (gains = brightness x channel gain) and to the
 // processing words written with saved BAY files.

@@ -86,5 +86,31 @@ TEST(BayerPreviewValuesTest, ProcessingReachesThePipelineAndTheWrittenWords)
     EXPECT_EQ(words[size_t(BayWord::ToneCurve)], 1);
 }
 
+TEST(BayerPreviewValuesTest, SettingsWindowShowsTheBayerControlsAndGivesThemBack)
+{
+    BayerPreviewValues values;
+    values.SetPosition(TrackTag::Gamma, 400);
+    values.color_temperature = 3;
+    values.tone_curve = true;
+    values.settings_file = "/lab/run.ips";
+    ProcessingSettings settings = HandOverBayerValues(values);
+    EXPECT_EQ(settings.Number(SettingsNumber::Gamma), 400);
+    EXPECT_EQ(settings.ChoiceText(SettingsChoice::ColorTemp), "Flourescent");
+    EXPECT_EQ(settings.ChoiceText(SettingsChoice::Filter), "Clip");
+    EXPECT_TRUE(settings.Checked(SettingsCheck::ToneCurve));
+    EXPECT_EQ(settings.ConnectedPath(), "/lab/run.ips");
+
+    settings.SetNumber(SettingsNumber::Red, 100);
+    settings.SetChoiceIndex(SettingsChoice::ColorTemp, 1);
+    settings.SetChecked(SettingsCheck::ToneCurve, false);
+    BayerPreviewValues back = values;
+    TakeBackBayerValues(settings, back);
+    EXPECT_EQ(back.Position(TrackTag::RedGain), 100);
+    EXPECT_EQ(back.Position(TrackTag::Gamma), 400);
+    EXPECT_EQ(back.color_temperature, 1);
+    EXPECT_FALSE(back.tone_curve);
+    EXPECT_EQ(back.settings_file, "/lab/run.ips");
+}
+
 } // namespace
 } // namespace fw

@@ -4,11 +4,13 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 
 #include "clips/bayer.h"
+#include "clips/forms/processing_settings_form.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/display_saver.h"
 #include "support/fw_error.h"
@@ -53,6 +55,7 @@ TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> sour
         values_ = ReadBayerPreviewValues(*context_.settings);
         source_->LoadCompression(*context_.settings);
     }
+    LoadConnectedSettings();
     original_values_ = values_;
     range_.Restore(values_.first_frame, values_.end_frame, values_.interval);
     preview_frame_ = FrameImage(source_->Width(), source_->Height(), 24);
@@ -155,6 +158,26 @@ void TROPreview::RestoreOriginal()
     ProcessingChanged();
 }
 
+void TROPreview::LoadConnectedSettings()
+{
+    // A connected settings file holds the values the user last saved for this kind of source.
+    if (values_.settings_file.isEmpty() || !QFileInfo(values_.settings_file).isFile())
+        return;
+    ProcessingSettings settings = HandOverBayerValues(values_);
+    if (TProcessingSettings::Run(settings, SettingsRun::LoadOnly, this))
+        TakeBackBayerValues(settings, values_);
+}
+
+void TROPreview::OpenSettings()
+{
+    ProcessingSettings settings = HandOverBayerValues(values_);
+    if (!TProcessingSettings::Run(settings, SettingsRun::Interactive, this))
+        return;
+    TakeBackBayerValues(settings, values_);
+    ShowValues();
+    ProcessingChanged();
+}
+
 void TROPreview::IdleTick()
 {
     if (saving_ || IsClosing() || range_.Count() == 0 || range_.Preview() == shown_entry_)
@@ -167,8 +190,8 @@ void TROPreview::ShowPreview()
     const int32_t entry = range_.Preview();
     shown_entry_ = entry;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    // A frame that cannot be read comes out grey; the source has asked the user about it.
-    source_->RenderFrame(range_.PreviewFrame(), preview_frame_.pixels());
+    // A frame that cannot be read comes out grey once the user has stopped retrying it.
+    while (source_->RenderFrame(range_.PreviewFrame(), preview_frame_.pixels()) == kAskRetry) { }
     QGuiApplication::restoreOverrideCursor();
     preview_image_ = preview_frame_.toQImage();
     display_->setWindowTitle(QStringLiteral("Frame ") + range_.Label(entry) + QLatin1Char(' ') + title_);

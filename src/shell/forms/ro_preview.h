@@ -47,6 +47,8 @@ public:
     void EventFrame();
     // "Original": the processing values the window started with.
     void RestoreOriginal();
+    // "Settings": the processing values as numbers, loaded from and saved to settings files.
+    void OpenSettings();
 
 protected:
     void WriteSettings() override;
@@ -68,6 +70,7 @@ private:
     void IntervalChanged(int interval);
     void PreviewChosen(int index);
     void RangeChanged();
+    void LoadConnectedSettings();
     void TrackBarMoved(TrackTag tag, int position);
     void ProcessingChanged();
     void ShowPreview();

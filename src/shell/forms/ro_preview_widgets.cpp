@@ -150,6 +150,8 @@ QWidget* TROPreview::BuildButtons()
         const char* hint;
         std::function<void()> action;
     } buttons[] = {
+        { "SettingsBtn", "Settings...", "Processing Settings as Numbers, Loaded from or Saved to a File",
+            [this] { OpenSettings(); } },
         { "EventBtn", "Event Frame", "Designate Current Frame as Event Time Zero", [this] { EventFrame(); } },
         { "UndoBtn", "Original", "Revert to Original", [this] { RestoreOriginal(); } },
         { "DescriptorsBtn", "Descriptors", "Descriptors", [this] { EditDescriptors(); } },
@@ -158,7 +160,7 @@ QWidget* TROPreview::BuildButtons()
         { "SaveBtn", "Save", "Save Images using current Processing Settings", [this] { Save(); } },
         { "CancelBtn", "Cancel", "Quit without Saving", [this] { close(); } },
     };
-    int place = 2;
+    int place = 1; // beside "Save Bayer Files"
     for (const auto& made : buttons) {
         auto* pushed = MakeNamed<QPushButton>(panel, made.name, QString::fromLatin1(made.caption));
         pushed->setToolTip(QString::fromLatin1(made.hint));

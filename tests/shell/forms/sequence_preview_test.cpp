@@ -1,5 +1,8 @@
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSpinBox>
@@ -80,6 +83,7 @@ private slots:
     void baySequenceSavesAsBayerFilesDirectory();
     void closingWhileSavingAsksAndCancels();
     void unsortableNamesAreAskedAbout();
+    void aFrameThatCannotBeReadIsAskedAboutAndShownGrey();
     void bayFramesAndEventFrameSetTheClipTiming();
 
 private:
@@ -286,6 +290,26 @@ void SequencePreviewTest::unsortableNamesAreAskedAbout()
     QCOMPARE(prompt_->questions().front().buttons, PromptButton::Cancel | PromptButton::Ignore);
     QCOMPARE(ChildrenOf<TROPreview>(*viewer_).front()->Range().Labels(),
         QStringList({ "extra", "F00001", "F00002" }));
+}
+
+void SequencePreviewTest::aFrameThatCannotBeReadIsAskedAboutAndShownGrey()
+{
+    TROPreview* preview = OpenBay(3);
+    QVERIFY(preview);
+    const QString broken = dir_->filePath("run/F00002.bay");
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(512 * 144));
+    file.write("NOTABAY!");
+    file.close();
+    prompt_->queueAnswer(PromptButton::Retry);
+    prompt_->queueAnswer(PromptButton::Ignore);
+    preview->findChild<QComboBox*>("PreviewFrameCB")->setCurrentIndex(1);
+    QTRY_VERIFY(preview->Display()->windowTitle().startsWith("Frame F00002 "));
+    QCOMPARE(prompt_->texts(),
+        QStringList({ broken + " is not a Bayer Frame.", broken + " is not a Bayer Frame." }));
+    const uint8_t* pixels = preview->PreviewPicture().pixels();
+    QVERIFY(std::all_of(pixels, pixels + 512 * 144 * 3, [](uint8_t value) { return value == 127; }));
 }
 
 void SequencePreviewTest::bayFramesAndEventFrameSetTheClipTiming()
