@@ -52,16 +52,24 @@ void BaySequence::ListFolder(const QString& path, const UnsortableNameQuestion& 
     }
 }
 
-void BaySequence::SetFrameSelection(int32_t first, int32_t step)
+void BaySequence::SetFrameSelection(int32_t first, int32_t step, int32_t count)
 {
     first_ = std::max(first, 0);
     step_ = std::max(step, 1);
+    count_limit_ = count;
+}
+
+int32_t BaySequence::SelectedCount() const
+{
+    const int64_t left = int64_t(Count()) - first_;
+    const auto fitting = int32_t(left <= 0 ? 0 : (left + step_ - 1) / step_);
+    return count_limit_ < 0 ? fitting : std::min(fitting, count_limit_);
 }
 
 int32_t BaySequence::EntryOfFrame(int32_t frame) const
 {
     const int64_t entry = int64_t(first_) + int64_t(frame) * step_;
-    return frame < 0 || entry >= Count() ? -1 : int32_t(entry);
+    return frame < 0 || frame >= SelectedCount() ? -1 : int32_t(entry);
 }
 
 std::optional<BayReadFailure> BaySequence::ReadFrame(int32_t frame, std::vector<uint8_t>& record) const

@@ -40,8 +40,13 @@ public:
     const QString& FileName(int32_t entry) const { return file_names_[size_t(entry)]; }
     QString Path(int32_t entry) const { return folder_ + FileName(entry); }
 
-    // Frames are entries first + i x step; the preview using the sequence sets them.
-    void SetFrameSelection(int32_t first, int32_t step);
+    // Frames are entries first + i x step, at most `count` of them (all that fit when negative);
+    // the preview using the sequence sets them.
+    void SetFrameSelection(int32_t first, int32_t step, int32_t count = -1);
+    // How many frames the selection holds.
+    int32_t SelectedCount() const;
+    int32_t FirstEntry() const { return first_; }
+    int32_t Step() const { return step_; }
     // The entry of frame i, or -1 outside the list.
     int32_t EntryOfFrame(int32_t frame) const;
     // Reads frame i into `record` with every check of a frame file.
@@ -58,6 +63,7 @@ private:
     int32_t zero_position_ = 0;
     int32_t first_ = 0;
     int32_t step_ = 1;
+    int32_t count_limit_ = -1;
 };
 
 } // namespace fw

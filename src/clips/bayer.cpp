@@ -131,13 +131,14 @@ QDateTime TBayer::FrameDateTime() const
 std::string TBayer::Descriptors() const
 {
     std::string block;
-    SetBayDescriptors(block, Record(), FrameDateTime(), 1);
+    SetBayDescriptors(block, Record(), FrameDateTime(), sequence_.Step());
     return block;
 }
 
 int32_t TBayer::SaveBayerFiles(const QString& destination, const SaveProgressHandler& progress)
 {
     writer_.SetDestination(destination);
+    writer_.SetFrameStep(sequence_.Step());
     write_ = true;
     std::vector<uint8_t> dib(static_cast<size_t>(FrameBytes()));
     int32_t result = 0;
@@ -151,6 +152,42 @@ int32_t TBayer::SaveBayerFiles(const QString& destination, const SaveProgressHan
     }
     write_ = false;
     return result;
+}
+
+int TBayer::TypeCount() const
+{
+    return kBayerFilesType;
+}
+
+QString TBayer::TypeCaption(int type) const
+{
+    return type == kBayerFilesType ? QStringLiteral("Bayer Files Directory") : TAVISTREAM::TypeCaption(type);
+}
+
+QString TBayer::TypeFilter(int type) const
+{
+    return type == kBayerFilesType ? QStringLiteral("Bayer - Image Files Directory|*.~~~")
+                                   : TAVISTREAM::TypeFilter(type);
+}
+
+QString TBayer::FrameFileFormat(int type) const
+{
+    return type == kBayerFilesType ? QStringLiteral("F%6.5d.bay") : TAVISTREAM::FrameFileFormat(type);
+}
+
+QString TBayer::DefaultExtension(int type) const
+{
+    return type == kBayerFilesType ? QString() : TAVISTREAM::DefaultExtension(type);
+}
+
+bool TBayer::ScatterFrames(const QString& directory, int type, const ScatterProgress& progress)
+{
+    if (type != kBayerFilesType)
+        return TAVISTREAM::ScatterFrames(directory, type, progress);
+    const QString folder = directory.endsWith(u'/') ? directory : directory + u'/';
+    const int32_t result = SaveBayerFiles(
+        folder, [&progress](int percent) { return progress && !progress(percent) ? avierr::kUserAbort : 0; });
+    return result == 0;
 }
 
 bool TBayer::GetInfo(TAVIStreamInfo& info)

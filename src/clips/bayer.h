@@ -18,6 +18,8 @@ namespace fw {
 
 // Answer of RenderFrame when the frame was delivered; otherwise kAskAbort, kAskRetry or kAskIgnore.
 inline constexpr int kBayFrameDone = 1;
+// The save type that writes the frames as BAY files, listed after the clip stream's own types.
+inline constexpr int kBayerFilesType = 7;
 
 // The frame source of a folder of BAY files: each frame file is read, checked, interpolated from
 // its mosaic (or spread as grey) through the colour pipeline into a 24-bit frame, and can be
@@ -36,7 +38,8 @@ public:
     void Open(const QString& file_name) override;
     void Close() override;
 
-    int32_t FrameCount() override { return sequence_.Count(); }
+    // The frames of the selection the preview made (all files unless it made one).
+    int32_t FrameCount() override { return sequence_.SelectedCount(); }
     int32_t Width() const { return sequence_.FrameSize().width; }
     int32_t Height() const { return sequence_.FrameSize().height; }
     int64_t FrameBytes() const { return sequence_.FrameSize().DibBytes(); }
@@ -70,6 +73,14 @@ public:
     // Writes every frame as a BAY file into `destination`; progress gets (i + 1) x 100 / count
     // after frame i and stops the save with anything but 0. Answers 0, or the user-abort code.
     int32_t SaveBayerFiles(const QString& destination, const SaveProgressHandler& progress);
+
+    // Beside the clip types, a save can write the frames back out as BAY files.
+    int TypeCount() const override;
+    QString TypeCaption(int type) const override;
+    QString TypeFilter(int type) const override;
+    QString FrameFileFormat(int type) const override;
+    QString DefaultExtension(int type) const override;
+    bool ScatterFrames(const QString& directory, int type, const ScatterProgress& progress) override;
 
     bool GetInfo(TAVIStreamInfo& info) override;
     // The descriptor chunk is made from the camera record; there is no clip file to read.

@@ -196,12 +196,7 @@ void ApplyImportCropping(const ImportPreviewValues& values, TBaseAVI& source)
 ProcessingSettings HandOverImportValues(const ImportPreviewValues& values)
 {
     ProcessingSettings settings;
-    for (size_t i = 0; i < kTags.size(); ++i)
-        settings.HandOverNumber(kSettingsFields[i], values.Position(kTags[i]));
-    QStringList filters;
-    for (const char* name : kSharpenFilterNames)
-        filters << QString::fromLatin1(name);
-    settings.HandOverChoice(SettingsChoice::Filter, filters, values.filter_index);
+    HandOverBarsAndFilter(settings, values.positions, values.filter_index);
     settings.HandOverCheck(SettingsCheck::SettingsLock, values.settings_locked);
     settings.HandOverCrop(values.crop);
     if (!values.settings_file.isEmpty())

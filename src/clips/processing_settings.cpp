@@ -235,4 +235,18 @@ void ProcessingSettings::SaveTo(const QString& path)
     SaveConnected();
 }
 
+void HandOverBarsAndFilter(
+    ProcessingSettings& settings, const std::array<int32_t, 6>& positions, int filter_index)
+{
+    // The fields in the order of TrackTag.
+    constexpr std::array<SettingsNumber, 6> fields = { SettingsNumber::Brightness, SettingsNumber::Red,
+        SettingsNumber::Green, SettingsNumber::Blue, SettingsNumber::Gamma, SettingsNumber::Sharpness };
+    for (size_t i = 0; i < fields.size(); ++i)
+        settings.HandOverNumber(fields[i], positions[i]);
+    QStringList filters;
+    for (const char* name : kSharpenFilterNames)
+        filters << QString::fromLatin1(name);
+    settings.HandOverChoice(SettingsChoice::Filter, filters, filter_index);
+}
+
 } // namespace fw

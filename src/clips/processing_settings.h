@@ -146,4 +146,9 @@ private:
     bool disconnect_enabled_ = false;
 };
 
+// Hands over the six processing bars (positions by TrackTag: brightness, red, green and blue
+// gain, gamma, sharpness) and the sharpening filter, as every preview with those controls does.
+void HandOverBarsAndFilter(
+    ProcessingSettings& settings, const std::array<int32_t, 6>& positions, int filter_index);
+
 } // namespace fw

@@ -64,7 +64,8 @@ TEST_F(BaySequenceTest, SortsByTheNumberInTheNameAndFindsTheZeroFrame)
     EXPECT_EQ(Names(), QStringList({ "F-0001", "F00000", "F00002", "F00010", "F00011" }));
     EXPECT_EQ(sequence_.ZeroFramePosition(), 2);
     EXPECT_EQ(sequence_.Path(3), QDir(dir_.path()).absolutePath() + "/F00010.bay");
-    EXPECT_EQ(sequence_.Path(4), QDir(dir_.path()).absolutePath() + "/F00011.BAY") << "copied from a card in capitals";
+    EXPECT_EQ(sequence_.Path(4), QDir(dir_.path()).absolutePath() + "/F00011.BAY")
+        << "copied from a card in capitals";
     EXPECT_EQ(sequence_.FrameSize().width, 512);
     EXPECT_EQ(sequence_.FrameSize().height, 384);
 }
@@ -170,6 +171,18 @@ TEST_F(BaySequenceTest, FrameSelectionPicksEveryStepthEntry)
     EXPECT_EQ(sequence_.EntryOfFrame(1), 3);
     EXPECT_EQ(sequence_.EntryOfFrame(2), -1);
     EXPECT_EQ(sequence_.EntryOfFrame(-1), -1);
+    EXPECT_EQ(sequence_.SelectedCount(), 2);
+
+    // A range cut short of the end: entries 0, 2 only, though entry 4 exists.
+    sequence_.SetFrameSelection(0, 2, 2);
+    EXPECT_EQ(sequence_.SelectedCount(), 2);
+    EXPECT_EQ(sequence_.EntryOfFrame(1), 2);
+    EXPECT_EQ(sequence_.EntryOfFrame(2), -1);
+    // A limit beyond the files is no promise of frames that are not there.
+    sequence_.SetFrameSelection(3, 1, 10);
+    EXPECT_EQ(sequence_.SelectedCount(), 2);
+    sequence_.SetFrameSelection(7, 1);
+    EXPECT_EQ(sequence_.SelectedCount(), 0);
 }
 
 TEST_F(BaySequenceTest, WrittenFramesCarryTheWordsTitlesAndRunningTime)

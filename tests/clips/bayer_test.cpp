@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 #include "clips/descriptor_block.h"
 #include "clips/frame_image.h"
 #include "clips/save_thread.h"
+#include "clips/test_application.h"
 
 namespace fw {
 namespace {
@@ -223,6 +225,50 @@ TEST_F(BayerTest, SavesEveryFrameAsABayFile)
     EXPECT_EQ(
         bayer_.SaveBayerFiles(out, [](int percent) { return percent > 50 ? 1 : 0; }), avierr::kUserAbort);
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(BayerTest, BayerFilesDirectoryIsAFrameFileTypeAfterTheClipTypes)
+{
+    ASSERT_EQ(bayer_.TypeCount(), kBayerFilesType);
+    EXPECT_EQ(bayer_.TypeCaption(1), "Video Clip File");
+    EXPECT_EQ(bayer_.TypeCaption(kBayerFilesType), "Bayer Files Directory");
+    EXPECT_EQ(bayer_.TypeFilter(kBayerFilesType), "Bayer - Image Files Directory|*.~~~");
+    EXPECT_EQ(bayer_.FrameFileFormat(kBayerFilesType), "F%6.5d.bay");
+    EXPECT_FALSE(bayer_.IsClipType(kBayerFilesType));
+}
+
+// The save of the selected frames as BAY files runs on the save thread like any frame-file save,
+// and a cancel from the progress stops it.
+TEST_F(BayerTest, SavingAsBayerFilesWritesTheSelectedFramesOnTheSaveThread)
+{
+    test::EnsureApplication();
+    for (uint8_t i = 1; i <= 5; ++i)
+        WriteFrame(QStringLiteral("F%1.bay").arg(i, 5, 10, QLatin1Char('0')), i);
+    bayer_.Open(dir_.filePath("F00001.bay"));
+    bayer_.Sequence().SetFrameSelection(1, 2, 2);
+    const auto save = [this](const QString& target, int stop_at) {
+        QEventLoop loop;
+        int32_t result = -1;
+        bayer_.StartSave(
+            kBayerFilesType, "Bayer Files Directory", target,
+            [stop_at](int percent) { return percent >= stop_at ? avierr::kUserAbort : 0; },
+            [&](TAVISTREAM&, int32_t code) {
+                result = code;
+                loop.quit();
+            });
+        if (result == -1)
+            loop.exec();
+        return result;
+    };
+    EXPECT_EQ(save(dir_.filePath("out"), 1000), avierr::kOk);
+    EXPECT_EQ(QDir(dir_.filePath("out")).entryList(QDir::Files), QStringList({ "F00002.bay", "F00004.bay" }));
+    TBayer saved;
+    saved.Open(dir_.filePath("out/F00004.bay"));
+    ASSERT_EQ(saved.RenderFrame(1, dib_.data()), kBayFrameDone);
+    EXPECT_EQ(dib_, Expected(3, true));
+
+    EXPECT_NE(save(dir_.filePath("cut"), 50), avierr::kOk);
+    EXPECT_EQ(QDir(dir_.filePath("cut")).entryList(QDir::Files).size(), 1);
 }
 
 } // namespace

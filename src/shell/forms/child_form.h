@@ -26,6 +26,8 @@ struct ChildContext {
     std::function<bool(TChildForm&)> edit_descriptors;
     // Opens a clip file in a new clip window (a saved clip, for instance).
     std::function<void(const QString&)> open_clip;
+    // A frame-file source whose frames were saved: offered for deletion afterwards.
+    std::function<void(const QString&)> add_source_file;
 };
 
 // The base of every window the main window drives: a clip stream, a time base and the virtual

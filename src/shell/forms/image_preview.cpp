@@ -1,6 +1,5 @@
 #include "shell/forms/image_preview.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -8,6 +7,7 @@
 #include <QScreen>
 
 #include "clips/descriptor_block.h"
+#include "clips/file_avi.h"
 #include "clips/forms/processing_settings_form.h"
 #include "shell/forms/crop_shape.h"
 #include "shell/forms/display_form.h"
@@ -20,8 +20,6 @@
 namespace fw {
 
 namespace {
-
-constexpr int kIdleTickMs = 40;
 
 // The timing entries of `timing_source` replace those of `block`; titles and camera facts stay.
 std::string withTimingOf(std::string block, const std::string& timing_source)
@@ -49,7 +47,7 @@ QString proposedSaveName(const QString& file_name, const QString& type_name)
 
 TImagePreview::TImagePreview(const ChildContext& context, std::unique_ptr<TBaseAVI> source, QString file_name,
     QString title, QWidget* parent)
-    : TChildForm(context, nullptr, std::move(file_name), std::move(title), parent)
+    : TPreviewForm(context, std::move(file_name), std::move(title), parent)
     , source_(source.get())
     , frames_(source->LowestNumber(), source->HighestNumber())
 {
@@ -57,9 +55,6 @@ TImagePreview::TImagePreview(const ChildContext& context, std::unique_ptr<TBaseA
     if (!source_->IsOpen())
         throw Error(QStringLiteral("Error creating Video display form."));
     ReadSettings();
-    display_ = new TDisplayForm(context_, std::move(source), file_name_, title_);
-    display_->setAttribute(Qt::WA_DeleteOnClose, false);
-    display_->SetOwnerChild(this);
     DisplayOwnerHooks hooks;
     hooks.paint = [this](QPainter& painter, const QRect& picture) { PaintPicture(painter, picture); };
     hooks.layout_changed = [this](const QRect&) { PlaceCropper(); };
@@ -68,7 +63,7 @@ TImagePreview::TImagePreview(const ChildContext& context, std::unique_ptr<TBaseA
     };
     if (source_->IsColour())
         hooks.color_transform = [this] { TransformColor(); };
-    display_->SetHooks(hooks);
+    MakeDisplay(std::move(source), hooks);
     display_->SetFrameSize(source_->ImageWidth(), source_->ImageHeight());
     display_->resize(source_->ImageWidth(), source_->ImageHeight());
     display_->Cropper()->SetColor(values_.crop.border_color);
@@ -77,29 +72,12 @@ TImagePreview::TImagePreview(const ChildContext& context, std::unique_ptr<TBaseA
     BuildWidgets();
     ApplyValues();
     FrameRangeChanged();
-    const bool placed_before
-        = context_.settings && context_.settings->valueExists(QStringLiteral("Desktop"), objectName());
-    RestorePlacement(false);
-    // Without a stored place the preview opens below the main window rather than over it.
-    if (!placed_before && context_.main_window)
-        move(context_.main_window->frameGeometry().left(),
-            context_.main_window->frameGeometry().bottom() + 12);
-    show();
-    display_->move(frameGeometry().right() + 8, y());
-    display_->show();
-    display_->LayoutWindow();
+    ShowWithDisplay();
     PlaceCropper();
-    RegisterChild();
-    connect(&idle_timer_, &QTimer::timeout, this, &TImagePreview::IdleTick);
-    idle_timer_.start(kIdleTickMs);
     IdleTick();
 }
 
-TImagePreview::~TImagePreview()
-{
-    idle_timer_.stop();
-    delete display_;
-}
+TImagePreview::~TImagePreview() = default;
 
 void TImagePreview::ReadSettings()
 {
@@ -199,13 +177,8 @@ void TImagePreview::SaveFinished(bool success, bool clip_file, const QString& fi
 {
     saving_ = false;
     if (success) {
-        if (clip_file) {
-            if (context_.open_clip)
-                context_.open_clip(final_name);
-            else
-                showError(QStringLiteral("Error creating Video display form."));
-        }
-        close();
+        // Frame files (not a re-processed clip) may be deleted now that they are saved.
+        SaveSucceeded(clip_file, final_name, dynamic_cast<const TFileAVI*>(source_) != nullptr);
         return;
     }
     // A cancelled or failed save: the source reads again and the preview comes back.
@@ -219,47 +192,6 @@ void TImagePreview::SaveFinished(bool success, bool clip_file, const QString& fi
     show();
     display_->show();
     IdleTick();
-}
-
-void TImagePreview::ChooseCompression()
-{
-    display_->ChooseCompression();
-}
-
-void TImagePreview::EditDescriptors()
-{
-    display_->EditDescriptors();
-}
-
-bool TImagePreview::IsSaving() const
-{
-    return saving_ || display_->IsSaving();
-}
-
-bool TImagePreview::Poll(bool& range_stale, bool& closing)
-{
-    TChildForm::Poll(range_stale, closing);
-    IdleTick();
-    return false;
-}
-
-bool TImagePreview::CanClose()
-{
-    if (!display_->IsSaving())
-        return true;
-    if (confirm(QStringLiteral("Cancel the Bayer Conversion and Save in Progress?"), title_))
-        display_->Saver().RequestSaveCancel();
-    return false;
-}
-
-void TImagePreview::closeEvent(QCloseEvent* event)
-{
-    TChildForm::closeEvent(event);
-    if (!event->isAccepted())
-        return;
-    idle_timer_.stop();
-    WriteSettings();
-    display_->hide();
 }
 
 void TImagePreview::FrameRangeChanged()

@@ -4,13 +4,12 @@
 #include <memory>
 
 #include <QImage>
-#include <QTimer>
 
 #include "clips/base_avi.h"
 #include "clips/frame_image.h"
 #include "clips/frame_number_fields.h"
 #include "clips/import_preview_values.h"
-#include "shell/forms/child_form.h"
+#include "shell/forms/preview_form.h"
 
 class QCheckBox;
 class QComboBox;
@@ -29,7 +28,7 @@ class SpinButtons;
 // The import preview: picks the frame range and interval of a source, adjusts its colour and
 // tone, crops and resizes, and saves it as a new clip or frame files through its clip window.
 // The preview owns the clip window; the clip window owns the source.
-class TImagePreview : public TChildForm {
+class TImagePreview : public TPreviewForm {
     Q_OBJECT
 public:
     // `source` must be open. The window shows itself and registers with the main window.
@@ -37,15 +36,13 @@ public:
         QString title, QWidget* parent = nullptr);
     ~TImagePreview() override;
 
-    TDisplayForm* Display() const { return display_; }
     TBaseAVI& Source() const { return *source_; }
     const FrameNumberFields& Frames() const { return frames_; }
     const ImportPreviewValues& Values() const { return values_; }
     // The processed picture of the previewed frame.
     const FrameImage& PreviewPicture() const { return preview_frame_; }
 
-    // Shows the previewed frame when its number changed since the last tick.
-    void IdleTick();
+    void IdleTick() override;
     // "Save": hides the window and saves through the clip window.
     void Save();
     // "Image Process/Crop/Resize Settings", also behind "Crop Size" and "Save Size".
@@ -58,14 +55,8 @@ public:
     // Double-click on the picture: the colour window for the pixel under the reticle.
     void TransformColor();
 
-    bool CanClose() override;
-    bool Poll(bool& range_stale, bool& closing) override;
-    bool IsSaving() const override;
-    void ChooseCompression() override;
-    void EditDescriptors() override;
-
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void WriteSettings() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -101,20 +92,16 @@ private:
     void PaintPicture(QPainter& painter, const QRect& picture);
     void SaveFinished(bool success, bool clip_file, const QString& final_name);
     void ReadSettings();
-    void WriteSettings();
 
     TBaseAVI* source_ = nullptr;
-    TDisplayForm* display_ = nullptr;
     FrameNumberFields frames_;
     ImportPreviewValues values_;
     ImportPreviewValues original_values_;
     FrameImage preview_frame_;
     QImage preview_image_;
     int32_t previewed_number_ = -1;
-    bool saving_ = false;
     bool settings_changed_ = false;
     bool showing_values_ = false;
-    QTimer idle_timer_;
 
     QLineEdit* preview_edit_ = nullptr;
     QLineEdit* first_edit_ = nullptr;

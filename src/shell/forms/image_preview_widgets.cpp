@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "clips/sharpen.h"
+#include "shell/forms/named_widget.h"
 #include "shell/forms/spin_buttons.h"
 #include "shell/forms/time_bar.h"
 
@@ -37,14 +38,6 @@ SpinButtons* makeSpin(QWidget* parent, const char* name)
     auto* spin = new SpinButtons(parent);
     spin->setObjectName(QString::fromLatin1(name));
     return spin;
-}
-
-template <typename Button> Button* makeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* button = new Button(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(caption);
-    return button;
 }
 
 } // namespace
@@ -89,12 +82,7 @@ QWidget* TImagePreview::BuildFrameGroup()
 
 QSlider* TImagePreview::MakeTrackBar(TrackTag tag, const char* name)
 {
-    auto* bar = new QSlider(Qt::Horizontal);
-    bar->setObjectName(QString::fromLatin1(name));
-    bar->setRange(0, kTrackMax);
-    bar->setPageStep(1);
-    bar->setTickInterval(kTrackMax / 4);
-    bar->setTickPosition(QSlider::TicksBelow);
+    auto* bar = MakeProcessingTrackBar(nullptr, name);
     track_bars_[size_t(tag)] = bar;
     connect(bar, &QSlider::valueChanged, this, [this, tag](int position) { TrackBarMoved(tag, position); });
     return bar;
@@ -151,11 +139,11 @@ QWidget* TImagePreview::BuildProcessingGroup()
     for (const char* name : kSharpenFilterNames)
         filter_box_->addItem(QString::fromLatin1(name));
     filter_row->addWidget(filter_box_);
-    filter_button_ = makeButton<QToolButton>(group, "FilterBtn", QStringLiteral("Mask"));
+    filter_button_ = MakeNamed<QToolButton>(group, "FilterBtn", QStringLiteral("Mask"));
     filter_button_->setCheckable(true);
     filter_button_->setToolTip(QStringLiteral("Show Filter Mask"));
     filter_row->addWidget(filter_button_);
-    settings_locked_ = makeButton<QCheckBox>(group, "SettingsLocked", QStringLiteral("Lock Settings"));
+    settings_locked_ = MakeNamed<QCheckBox>(group, "SettingsLocked", QStringLiteral("Lock Settings"));
     filter_row->addStretch();
     filter_row->addWidget(settings_locked_);
     outer->addLayout(filter_row);
@@ -170,10 +158,10 @@ QWidget* TImagePreview::BuildButtons()
     auto* panel = new QWidget(this);
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
-    crop_button_ = makeButton<QToolButton>(panel, "CropSB", QStringLiteral("Crop Images"));
+    crop_button_ = MakeNamed<QToolButton>(panel, "CropSB", QStringLiteral("Crop Images"));
     crop_button_->setCheckable(true);
-    crop_size_button_ = makeButton<QToolButton>(panel, "CropSizeSB", QStringLiteral("Crop Size"));
-    save_size_button_ = makeButton<QToolButton>(panel, "SaveSizeSB", QStringLiteral("Save Size"));
+    crop_size_button_ = MakeNamed<QToolButton>(panel, "CropSizeSB", QStringLiteral("Crop Size"));
+    save_size_button_ = MakeNamed<QToolButton>(panel, "SaveSizeSB", QStringLiteral("Save Size"));
     cropping_label_ = new QLabel(panel);
     cropping_label_->setObjectName(QStringLiteral("CroppingLB"));
     cropping_label_->setToolTip(QStringLiteral("Size of Image or Cropped Area"));
@@ -190,16 +178,16 @@ QWidget* TImagePreview::BuildButtons()
         button->setEnabled(values_.crop.allowed);
 
     settings_button_
-        = makeButton<QPushButton>(panel, "SettingsBtn", QStringLiteral("Image Process/Crop/Resize Settings"));
-    undo_button_ = makeButton<QPushButton>(panel, "UndoBtn", QStringLiteral("Original"));
-    balance_button_ = makeButton<QPushButton>(panel, "BalanceBtn", QStringLiteral("Balance"));
+        = MakeNamed<QPushButton>(panel, "SettingsBtn", QStringLiteral("Image Process/Crop/Resize Settings"));
+    undo_button_ = MakeNamed<QPushButton>(panel, "UndoBtn", QStringLiteral("Original"));
+    balance_button_ = MakeNamed<QPushButton>(panel, "BalanceBtn", QStringLiteral("Balance"));
     auto* compression
-        = makeButton<QPushButton>(panel, "CompressionOptionsBtn", QStringLiteral("Compression Options..."));
+        = MakeNamed<QPushButton>(panel, "CompressionOptionsBtn", QStringLiteral("Compression Options..."));
     auto* descriptors
-        = makeButton<QPushButton>(panel, "DescriptorsBtn", QStringLiteral("File Descriptors..."));
-    ok_button_ = makeButton<QPushButton>(panel, "OkBtn", QStringLiteral("Save"));
+        = MakeNamed<QPushButton>(panel, "DescriptorsBtn", QStringLiteral("File Descriptors..."));
+    ok_button_ = MakeNamed<QPushButton>(panel, "OkBtn", QStringLiteral("Save"));
     ok_button_->setDefault(true);
-    auto* cancel = makeButton<QPushButton>(panel, "CancelBtn", QStringLiteral("Cancel"));
+    auto* cancel = MakeNamed<QPushButton>(panel, "CancelBtn", QStringLiteral("Cancel"));
     grid->addWidget(settings_button_, 2, 0, 1, 3);
     grid->addWidget(undo_button_, 3, 0);
     grid->addWidget(balance_button_, 3, 1);

@@ -43,7 +43,6 @@ const QString kPresentation = QStringLiteral("Presentation");
 const QString kRecordReadyHint = QStringLiteral("Master Record Ready");
 const QString kRecordStopHint = QStringLiteral("Master Stop/Trigger");
 
-
 QRect ScreenOf(const QWidget& widget)
 {
     const QScreen* screen = widget.screen() ? widget.screen() : QGuiApplication::primaryScreen();
@@ -391,13 +390,9 @@ void TWrightViewer::OpenWindow(const QString& file_name, OpenFileType type)
         OpenClip(file_name, QStringLiteral("Kinetic Frame Sequence"));
         return;
     case OpenFileType::Bay:
-        throw Error(file_name
-            + QStringLiteral(" is a BAY frame file. This version cannot open BAY frame "
-                             "sequences yet."));
     case OpenFileType::Tif:
-        throw Error(file_name
-            + QStringLiteral(" is a TIFF frame file. This version cannot open TIFF frame "
-                             "sequences yet."));
+        OpenSequence(file_name, type);
+        return;
     default:
         throw Error(file_name + QStringLiteral(" is an unrecognized file type."));
     }
@@ -417,7 +412,7 @@ QPoint TWrightViewer::BesideLastClip(const QWidget& form, const QPoint& fallback
     return QPoint(frame.right() + 1 + kWindowGap, frame.top());
 }
 
-void TWrightViewer::OpenClip(const QString& file_name, const QString& options_section)
+ChildContext TWrightViewer::MakeChildContext()
 {
     ChildContext context;
     context.register_child = [this](TChildForm* child) { RegisterChild(child); };
@@ -426,6 +421,13 @@ void TWrightViewer::OpenClip(const QString& file_name, const QString& options_se
     context.main_window = this;
     context.edit_descriptors = [this](TChildForm& child) { return EditDescriptors(child); };
     context.open_clip = [this](const QString& name) { QueueFile(name); };
+    context.add_source_file = [this](const QString& path) { AddSourceFile(path); };
+    return context;
+}
+
+void TWrightViewer::OpenClip(const QString& file_name, const QString& options_section)
+{
+    const ChildContext context = MakeChildContext();
     auto stream = std::make_unique<TAVISTREAM>(options_section);
     const bool placed_before = settings_.valueExists(desktopSection(), QStringLiteral("DisplayForm"));
     auto* form = new TDisplayForm(context, std::move(stream), file_name, QFileInfo(file_name).fileName());

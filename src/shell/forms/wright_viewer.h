@@ -22,6 +22,7 @@ class QToolButton;
 
 namespace fw {
 
+struct ChildContext;
 class SettingsStore;
 class SignalGraphWindow;
 class TChildForm;
@@ -96,7 +97,10 @@ private:
     void DispatchOpenQueue();
     void OpenWindow(const QString& file_name, OpenFileType type);
     QPoint BesideLastClip(const QWidget& form, const QPoint& fallback) const;
+    ChildContext MakeChildContext();
     void OpenClip(const QString& file_name, const QString& options_section);
+    // A TIFF or BAY sequence: one preview per folder (wright_viewer_sequences.cpp).
+    void OpenSequence(const QString& file_name, OpenFileType type);
     void OpenSignalFiles(const QStringList& file_names);
 
     // Command handlers, named after their components.

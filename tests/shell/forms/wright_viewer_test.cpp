@@ -44,7 +44,7 @@ private slots:
     void unavailableFeaturesAreDisabled();
     void queuedClipOpensATimedChild();
     void playAdvancesTheChildAndStopHolds();
-    void unrecognizedAndUnsupportedFilesAreReported();
+    void unrecognizedAndMissingFilesAreReported();
     void closingWritesTheSettings();
     void settingsThatCannotBeWrittenAreReportedOnClosing();
     void cleanupCommandFollowsTheList();
@@ -254,15 +254,16 @@ void WrightViewerTest::playAdvancesTheChildAndStopHolds()
     QVERIFY(TickUntil([&] { return child->CurrentIndex() < 11; }, 3));
 }
 
-void WrightViewerTest::unrecognizedAndUnsupportedFilesAreReported()
+void WrightViewerTest::unrecognizedAndMissingFilesAreReported()
 {
     viewer_->QueueFiles({ QStringLiteral("/nowhere/pic.dib"), QStringLiteral("/nowhere/F0000001.bay"),
-        QStringLiteral("/nowhere/readme") });
-    TickUntil([] { return false; }, 3);
+        QStringLiteral("/nowhere/F0000001.tif"), QStringLiteral("/nowhere/readme") });
+    TickUntil([] { return false; }, 4);
     const QStringList texts = prompt_->texts();
-    QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts.size(), 3);
     QCOMPARE(texts.at(0), QStringLiteral("/nowhere/pic.dib is an unrecognized file type."));
-    QVERIFY(texts.at(1).startsWith(QStringLiteral("/nowhere/F0000001.bay")));
+    QCOMPARE(texts.at(1), QStringLiteral("File /nowhere/F0000001.bay not found."));
+    QVERIFY(texts.at(2).startsWith(QStringLiteral("/nowhere/F0000001.tif\r")));
     QVERIFY(viewer_->Children().empty());
     QCOMPARE(viewer_->Queue().Names(), QStringList { QStringLiteral("/nowhere/readme") });
 

@@ -1,0 +1,127 @@
+#include "shell/forms/preview_form.h"
+
+#include <QCloseEvent>
+#include <QSlider>
+
+#include "clips/processing_controls.h"
+
+#include "shell/forms/display_form.h"
+#include "shell/forms/display_saver.h"
+#include "shell/forms/new_window_place.h"
+#include "shell/window_spot.h"
+#include "support/settings_store.h"
+#include "support/user_prompt.h"
+
+namespace fw {
+
+namespace {
+
+constexpr int kIdleTickMs = 40;
+
+} // namespace
+
+QSlider* MakeProcessingTrackBar(QWidget* parent, const char* name)
+{
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setRange(0, kTrackMax);
+    bar->setPageStep(1);
+    bar->setTickInterval(kTrackMax / 4);
+    bar->setTickPosition(QSlider::TicksBelow);
+    return bar;
+}
+
+TPreviewForm::TPreviewForm(const ChildContext& context, QString file_name, QString title, QWidget* parent)
+    : TChildForm(context, nullptr, std::move(file_name), std::move(title), parent)
+{
+    connect(&idle_timer_, &QTimer::timeout, this, [this] { IdleTick(); });
+}
+
+TPreviewForm::~TPreviewForm()
+{
+    idle_timer_.stop();
+    delete display_;
+}
+
+void TPreviewForm::MakeDisplay(std::unique_ptr<TAVISTREAM> source, const DisplayOwnerHooks& hooks)
+{
+    display_ = new TDisplayForm(context_, std::move(source), file_name_, title_);
+    display_->setAttribute(Qt::WA_DeleteOnClose, false);
+    display_->SetOwnerChild(this);
+    display_->SetHooks(hooks);
+}
+
+void TPreviewForm::ShowWithDisplay()
+{
+    const bool placed_before
+        = context_.settings && context_.settings->valueExists(QStringLiteral("Desktop"), objectName());
+    adjustSize();
+    RestorePlacement(false);
+    // Without a stored place the preview opens below the main window rather than over it.
+    if (!placed_before && context_.main_window) {
+        const QRect main = WindowFrame(*context_.main_window);
+        PlaceNewWindow(*this, QPoint(main.left(), main.bottom() + 1 + kWindowGap), { context_.main_window });
+    }
+    show();
+    PlaceBesideOwner(*display_, *this);
+    display_->show();
+    display_->LayoutWindow();
+    RegisterChild();
+    idle_timer_.start(kIdleTickMs);
+}
+
+void TPreviewForm::SaveSucceeded(bool clip_file, const QString& final_name, bool offer_source)
+{
+    if (clip_file) {
+        if (context_.open_clip)
+            context_.open_clip(final_name);
+        else
+            showError(QStringLiteral("Error creating Video display form."));
+    }
+    if (offer_source && context_.add_source_file)
+        context_.add_source_file(file_name_);
+    close();
+}
+
+void TPreviewForm::ChooseCompression()
+{
+    display_->ChooseCompression();
+}
+
+void TPreviewForm::EditDescriptors()
+{
+    display_->EditDescriptors();
+}
+
+bool TPreviewForm::IsSaving() const
+{
+    return saving_ || display_->IsSaving();
+}
+
+bool TPreviewForm::Poll(bool& range_stale, bool& closing)
+{
+    TChildForm::Poll(range_stale, closing);
+    IdleTick();
+    return false;
+}
+
+bool TPreviewForm::CanClose()
+{
+    if (!display_->IsSaving())
+        return true;
+    if (confirm(QStringLiteral("Cancel the Bayer Conversion and Save in Progress?"), title_))
+        display_->Saver().RequestSaveCancel();
+    return false;
+}
+
+void TPreviewForm::closeEvent(QCloseEvent* event)
+{
+    TChildForm::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    idle_timer_.stop();
+    WriteSettings();
+    display_->hide();
+}
+
+} // namespace fw

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <memory>
+
+#include <QTimer>
+
+class QSlider;
+
+#include "shell/forms/child_form.h"
+
+namespace fw {
+
+class TDisplayForm;
+struct DisplayOwnerHooks;
+
+// A processing track bar of the previews: 0 to the track maximum in steps of 1, ticks at quarters.
+QSlider* MakeProcessingTrackBar(QWidget* parent, const char* name);
+
+// The base of the preview windows: a window of controls beside a clip window that shows the
+// previewed frame and saves the source. The preview owns the clip window; the clip window owns
+// the source. Previews pick their frame on an idle timer and keep their settings when closed.
+class TPreviewForm : public TChildForm {
+    Q_OBJECT
+public:
+    ~TPreviewForm() override;
+
+    TDisplayForm* Display() const { return display_; }
+    // Shows the previewed frame when it changed since it was last shown.
+    virtual void IdleTick() = 0;
+
+    // While the clip window saves, closing asks whether to cancel the save and stays open.
+    bool CanClose() override;
+    bool Poll(bool& range_stale, bool& closing) override;
+    bool IsSaving() const override;
+    void ChooseCompression() override;
+    void EditDescriptors() override;
+
+protected:
+    TPreviewForm(const ChildContext& context, QString file_name, QString title, QWidget* parent);
+
+    // The clip window over `source`, painted and told of saves through `hooks`.
+    void MakeDisplay(std::unique_ptr<TAVISTREAM> source, const DisplayOwnerHooks& hooks);
+    // Shows the window (below the main window unless it has a stored place) with its clip window
+    // beside it, registers with the main window and starts the idle timer.
+    void ShowWithDisplay();
+    // After a save that succeeded: the saved clip opens, frame files that were saved are offered
+    // for deletion, and the window closes.
+    void SaveSucceeded(bool clip_file, const QString& final_name, bool offer_source);
+    virtual void WriteSettings() = 0;
+    void closeEvent(QCloseEvent* event) override;
+
+    TDisplayForm* display_ = nullptr;
+    bool saving_ = false;
+
+private:
+    QTimer idle_timer_;
+};
+
+} // namespace fw

@@ -1,0 +1,244 @@
+#include "shell/forms/ro_preview.h"
+
+#include <algorithm>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+
+#include "clips/bayer.h"
+#include "clips/forms/processing_settings_form.h"
+#include "shell/forms/display_form.h"
+#include "shell/forms/display_saver.h"
+#include "support/fw_error.h"
+#include "support/settings_store.h"
+
+namespace fw {
+
+namespace {
+
+// The folder of the sequence when it lies below the root; otherwise the camera it came from.
+QString proposedSaveName(const TBayer& source)
+{
+    const QDir folder(source.Sequence().Folder());
+    if (!source.Sequence().Folder().isEmpty() && !folder.isRoot())
+        return folder.dirName();
+    const BayRecord record = source.Record();
+    return BayCameraTypeText(record) + QStringLiteral(" #") + QString::number(record.CameraId())
+        + QStringLiteral(" (") + QString::number(record.SessionId()) + QLatin1Char(')');
+}
+
+QStringList sequenceLabels(const TBayer& source)
+{
+    QStringList labels;
+    for (int32_t entry = 0; entry < source.Sequence().Count(); ++entry)
+        labels << source.Sequence().Name(entry);
+    return labels;
+}
+
+} // namespace
+
+TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> source, QString file_name,
+    QString title, QWidget* parent)
+    : TPreviewForm(context, std::move(file_name), std::move(title), parent)
+    , source_(source.get())
+{
+    setObjectName(QStringLiteral("ROPreview"));
+    if (!source_->IsOpen() || source_->Sequence().Count() == 0)
+        throw Error(QStringLiteral("Error creating Video display form."));
+    source_->Sequence().SetFrameSelection(0, 1);
+    range_ = BayerFrameRange(sequenceLabels(*source_));
+    if (context_.settings) {
+        values_ = ReadBayerPreviewValues(*context_.settings);
+        source_->LoadCompression(*context_.settings);
+    }
+    LoadConnectedSettings();
+    original_values_ = values_;
+    range_.Restore(values_.first_frame, values_.end_frame, values_.interval);
+    preview_frame_ = FrameImage(source_->Width(), source_->Height(), 24);
+
+    DisplayOwnerHooks hooks;
+    hooks.paint = [this](QPainter& painter, const QRect& picture) { PaintPicture(painter, picture); };
+    hooks.save_finished = [this](bool success, bool clip_file, const QString& name) {
+        SaveFinished(success, clip_file, name);
+    };
+    MakeDisplay(std::move(source), hooks);
+    display_->SetFrameSize(source_->Width(), source_->Height());
+    display_->resize(source_->Width(), source_->Height());
+
+    BuildWidgets();
+    ApplyBayerProcessing(values_, *source_);
+    ShowValues();
+    FillFrameLists();
+    RangeChanged();
+    ShowWithDisplay();
+    IdleTick();
+}
+
+TROPreview::~TROPreview() = default;
+
+void TROPreview::FirstChosen(int entry)
+{
+    if (updating_widgets_ || entry < 0)
+        return;
+    range_.SetFirst(entry);
+    FillFrameLists();
+    RangeChanged();
+}
+
+void TROPreview::LastChosen(int entry)
+{
+    if (updating_widgets_ || entry < 0)
+        return;
+    range_.SetLast(entry);
+    FillFrameLists();
+    RangeChanged();
+}
+
+void TROPreview::IntervalChanged(int interval)
+{
+    if (updating_widgets_)
+        return;
+    range_.SetInterval(interval);
+    FillFrameLists();
+    RangeChanged();
+}
+
+void TROPreview::PreviewChosen(int index)
+{
+    const std::vector<int32_t> entries = range_.PreviewEntries();
+    if (updating_widgets_ || index < 0 || size_t(index) >= entries.size())
+        return;
+    range_.SetPreview(entries[size_t(index)]);
+    IdleTick();
+}
+
+void TROPreview::RangeChanged()
+{
+    source_->Sequence().SetFrameSelection(range_.First(), range_.Interval(), range_.Count());
+    display_->SetOwnerFrames(range_.Count(), source_->Descriptors());
+    if (event_entry_ >= 0) {
+        const double rate = std::max(source_->FrameRate(), 1);
+        display_->SetTiming(range_.FramePeriodMs(rate), range_.FirstFrameTimeMs(event_entry_, 1000.0 / rate));
+    }
+    count_label_->setText(QStringLiteral("%1 Frames").arg(range_.Count()));
+    // The previewed frame has a new place in the clip.
+    shown_entry_ = -1;
+}
+
+void TROPreview::EventFrame()
+{
+    event_entry_ = range_.Preview();
+    RangeChanged();
+    IdleTick();
+}
+
+void TROPreview::TrackBarMoved(TrackTag tag, int position)
+{
+    if (updating_widgets_ || !TrackChangeTaken(values_.Value(tag), TrackValue(tag, position)))
+        return;
+    values_.SetPosition(tag, position);
+    ProcessingChanged();
+}
+
+void TROPreview::ProcessingChanged()
+{
+    ApplyBayerProcessing(values_, *source_);
+    shown_entry_ = -1;
+    IdleTick();
+}
+
+void TROPreview::RestoreOriginal()
+{
+    values_ = original_values_;
+    ShowValues();
+    ProcessingChanged();
+}
+
+void TROPreview::LoadConnectedSettings()
+{
+    // A connected settings file holds the values the user last saved for this kind of source.
+    if (values_.settings_file.isEmpty() || !QFileInfo(values_.settings_file).isFile())
+        return;
+    ProcessingSettings settings = HandOverBayerValues(values_);
+    if (TProcessingSettings::Run(settings, SettingsRun::LoadOnly, this))
+        TakeBackBayerValues(settings, values_);
+}
+
+void TROPreview::OpenSettings()
+{
+    ProcessingSettings settings = HandOverBayerValues(values_);
+    if (!TProcessingSettings::Run(settings, SettingsRun::Interactive, this))
+        return;
+    TakeBackBayerValues(settings, values_);
+    ShowValues();
+    ProcessingChanged();
+}
+
+void TROPreview::IdleTick()
+{
+    if (saving_ || IsClosing() || range_.Count() == 0 || range_.Preview() == shown_entry_)
+        return;
+    ShowPreview();
+}
+
+void TROPreview::ShowPreview()
+{
+    const int32_t entry = range_.Preview();
+    shown_entry_ = entry;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    // A frame that cannot be read comes out grey once the user has stopped retrying it.
+    while (source_->RenderFrame(range_.PreviewFrame(), preview_frame_.pixels()) == kAskRetry) { }
+    QGuiApplication::restoreOverrideCursor();
+    preview_image_ = preview_frame_.toQImage();
+    display_->setWindowTitle(QStringLiteral("Frame ") + range_.Label(entry) + QLatin1Char(' ') + title_);
+    display_->Seek(range_.PreviewFrame());
+    display_->RefreshPicture();
+}
+
+void TROPreview::PaintPicture(QPainter& painter, const QRect& picture)
+{
+    if (preview_image_.isNull())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(picture, preview_image_);
+}
+
+void TROPreview::Save()
+{
+    if (saving_ || range_.Count() < 1)
+        return;
+    RangeChanged();
+    saving_ = true;
+    hide();
+    preview_image_ = QImage();
+    display_->Saver().SaveThroughWindow(
+        QStringLiteral("Save ") + title_ + QStringLiteral(" Images As"), proposedSaveName(*source_));
+}
+
+void TROPreview::SaveFinished(bool success, bool clip_file, const QString& final_name)
+{
+    saving_ = false;
+    if (success) {
+        SaveSucceeded(clip_file, final_name, true);
+        return;
+    }
+    shown_entry_ = -1;
+    show();
+    display_->show();
+    IdleTick();
+}
+
+void TROPreview::WriteSettings()
+{
+    values_.first_frame = range_.Label(range_.First());
+    values_.end_frame = range_.Label(range_.Last());
+    values_.interval = range_.Interval();
+    if (context_.settings)
+        WriteBayerPreviewValues(*context_.settings, values_);
+}
+
+} // namespace fw

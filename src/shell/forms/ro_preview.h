@@ -1,0 +1,103 @@
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include <QImage>
+
+#include "clips/frame_image.h"
+#include "shell/bayer_frame_range.h"
+#include "shell/bayer_preview_values.h"
+#include "shell/forms/preview_form.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+
+namespace fw {
+
+class TBayer;
+
+// The Bayer preview (form "ROPreview") over a BAY sequence: picks the frame range and interval,
+// shows one frame through the colour pipeline, sets the processing values and saves the range
+// through its clip window, as a clip, frame files or BAY files. The preview owns the clip window;
+// the clip window owns the source. The imager control group stays hidden over files.
+class TROPreview : public TPreviewForm {
+    Q_OBJECT
+public:
+    // `source` must be open with frames. The window shows itself and registers with the main window.
+    TROPreview(const ChildContext& context, std::unique_ptr<TBayer> source, QString file_name, QString title,
+        QWidget* parent = nullptr);
+    ~TROPreview() override;
+
+    TBayer& Source() const { return *source_; }
+    const BayerFrameRange& Range() const { return range_; }
+    const BayerPreviewValues& Values() const { return values_; }
+    // The processed picture of the previewed frame.
+    const FrameImage& PreviewPicture() const { return preview_frame_; }
+
+    void IdleTick() override;
+    // "Save": hides the window and saves the range through the clip window.
+    void Save();
+    // "Event Frame": the previewed frame becomes time zero of the clip.
+    void EventFrame();
+    // "Original": the processing values the window started with.
+    void RestoreOriginal();
+    // "Settings": the processing values as numbers, loaded from and saved to settings files.
+    void OpenSettings();
+
+protected:
+    void WriteSettings() override;
+
+private:
+    // Widgets (ro_preview_widgets.cpp).
+    void BuildWidgets();
+    QGroupBox* BuildRangeGroup();
+    QGroupBox* BuildProcessingGroup();
+    QGroupBox* BuildImagerGroup();
+    QWidget* BuildButtons();
+    QSlider* MakeTrackBar(TrackTag tag, const char* name);
+    void FillFrameLists();
+    void ShowValues();
+
+    // Frames and processing (ro_preview.cpp).
+    void FirstChosen(int entry);
+    void LastChosen(int entry);
+    void IntervalChanged(int interval);
+    void PreviewChosen(int index);
+    void RangeChanged();
+    void LoadConnectedSettings();
+    void TrackBarMoved(TrackTag tag, int position);
+    void ProcessingChanged();
+    void ShowPreview();
+    void PaintPicture(QPainter& painter, const QRect& picture);
+    void SaveFinished(bool success, bool clip_file, const QString& final_name);
+
+    TBayer* source_ = nullptr;
+    BayerFrameRange range_;
+    BayerPreviewValues values_;
+    BayerPreviewValues original_values_;
+    FrameImage preview_frame_;
+    QImage preview_image_;
+    int32_t shown_entry_ = -1;
+    int32_t event_entry_ = -1; // the entry at time zero, or none
+    bool updating_widgets_ = false;
+
+    QComboBox* first_box_ = nullptr;
+    QComboBox* last_box_ = nullptr;
+    QSpinBox* interval_spin_ = nullptr;
+    QComboBox* preview_box_ = nullptr;
+    std::array<QSlider*, 6> track_bars_ {};
+    QComboBox* filter_box_ = nullptr;
+    QComboBox* color_temp_box_ = nullptr;
+    QCheckBox* tone_curve_box_ = nullptr;
+    QCheckBox* scatter_box_ = nullptr;
+    QGroupBox* imager_group_ = nullptr;
+    QLabel* count_label_ = nullptr;
+};
+
+} // namespace fw
