@@ -159,6 +159,7 @@ TEST_F(CliSequenceTest, TiffSequenceIsOneClipNumberedFromTheLowestFile)
     EXPECT_EQ(clip.value("frames").toInt(), 3);
     EXPECT_EQ(descriptorValue(clip, "Camera", "Camera Type"), "HG Model 2000 Color (tif)");
     EXPECT_EQ(descriptorValue(clip, "Timing", "Frame Rate"), "500");
+    EXPECT_EQ(clip.value("first_frame_time_ms").toDouble(), 0.0);
 
     run = runCli({ "convert", path("shot8.tif"), path("none.avi"), "--type", "avi", "--first", "6" });
     EXPECT_EQ(run.exit_code, 1);
