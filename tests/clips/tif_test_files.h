@@ -215,9 +215,10 @@ inline QByteArray GreyTiffWithCamera(
     const std::vector<uint8_t> block = CameraBlock(uint8_t(rate_code < 0 ? 0 : rate_code));
     const auto block_bytes = uint32_t(block.size());
     RawTiff raw;
-    raw.Directory({ { 256, 3, 1, width }, { 257, 3, 1, height }, { 258, 3, 1, 8 }, { 259, 3, 1, 1 },
-        { 262, 3, 1, 1 }, { 273, 4, 1, kBlockAt + block_bytes }, { 277, 3, 1, 1 }, { 279, 4, 1, width * height },
-        { uint16_t(rate_code >= 0 ? 34071 : 34072), 1, block_bytes, kBlockAt } });
+    raw.Directory(
+        { { 256, 3, 1, width }, { 257, 3, 1, height }, { 258, 3, 1, 8 }, { 259, 3, 1, 1 }, { 262, 3, 1, 1 },
+            { 273, 4, 1, kBlockAt + block_bytes }, { 277, 3, 1, 1 }, { 279, 4, 1, width * height },
+            { uint16_t(rate_code >= 0 ? 34071 : 34072), 1, block_bytes, kBlockAt } });
     raw.Bytes(block);
     raw.Bytes(pixels);
     return raw.Data();

@@ -36,7 +36,8 @@ protected:
     void writeGrey(const char* name, uint8_t value, int rate_code = -1)
     {
         writeBytes(name,
-            tif_test::GreyTiffWithCamera(kWidth, kHeight, std::vector<uint8_t>(kWidth * kHeight, value), rate_code));
+            tif_test::GreyTiffWithCamera(
+                kWidth, kHeight, std::vector<uint8_t>(kWidth * kHeight, value), rate_code));
     }
 
     void writeRgb(const char* name)
@@ -190,8 +191,10 @@ TEST_F(TiffSequenceTest, AnUnsortableNameCanCancelTheOpening)
         EXPECT_EQ(e.message(), QStringLiteral("Preview Canceled"));
     }
     ASSERT_EQ(prompt_.questions().size(), 1u);
-    EXPECT_EQ(prompt_.questions().front().text, QStringLiteral("File name \"notes\" cannot be numerically sorted."));
-    EXPECT_EQ(prompt_.questions().front().buttons, PromptButton::Abort | PromptButton::Ignore | PromptButton::All);
+    EXPECT_EQ(prompt_.questions().front().text,
+        QStringLiteral("File name \"notes\" cannot be numerically sorted."));
+    EXPECT_EQ(
+        prompt_.questions().front().buttons, PromptButton::Abort | PromptButton::Ignore | PromptButton::All);
     EXPECT_FALSE(source.IsOpen());
 
     prompt_.clear();

@@ -13,8 +13,8 @@
 
 #include "cli_runner.h"
 #include "clips/bay_record.h"
-#include "clips/descriptor_block.h"
 #include "clips/bayer_interpolation.h"
+#include "clips/descriptor_block.h"
 #include "clips/tif_test_files.h"
 
 namespace fw::e2e {
@@ -46,7 +46,8 @@ protected:
         std::vector<uint8_t> pixels(kTifWidth * kTifHeight);
         for (size_t i = 0; i < pixels.size(); ++i)
             pixels[i] = uint8_t(seed + i * 9);
-        EXPECT_TRUE(writeFile(path(name), tif_test::GreyTiffWithCamera(kTifWidth, kTifHeight, pixels, rate_code)));
+        EXPECT_TRUE(
+            writeFile(path(name), tif_test::GreyTiffWithCamera(kTifWidth, kTifHeight, pixels, rate_code)));
         return pixels;
     }
 
@@ -71,8 +72,9 @@ protected:
     static QByteArray rawPass(const QByteArray& file)
     {
         QByteArray dib(qsizetype(kMosaic * 3), '\0');
-        InterpolateBayerRaw(BayerMosaic(reinterpret_cast<const uint8_t*>(file.constData()), kBayWidth, kBayHeight),
-            true, reinterpret_cast<uint8_t*>(dib.data()));
+        InterpolateBayerRaw(
+            BayerMosaic(reinterpret_cast<const uint8_t*>(file.constData()), kBayWidth, kBayHeight), true,
+            reinterpret_cast<uint8_t*>(dib.data()));
         return dib;
     }
 
@@ -147,7 +149,8 @@ TEST_F(CliSequenceTest, TiffSequenceIsOneClipNumberedFromTheLowestFile)
     }
 
     // Frame numbers choose the files; the saved TIFF files hold the pixels libtiff reads back.
-    RunResult run = runCli({ "convert", path("shot8.tif"), path("out"), "--type", "tif", "--first", "8", "--last", "9" });
+    RunResult run = runCli(
+        { "convert", path("shot8.tif"), path("out"), "--type", "tif", "--first", "8", "--last", "9" });
     ASSERT_EQ(run.exit_code, 0) << run.err.constData();
     const QStringList saved = QDir(path("out")).entryList(QDir::Files, QDir::Name);
     ASSERT_EQ(saved.size(), 2);
@@ -163,8 +166,8 @@ TEST_F(CliSequenceTest, TiffSequenceIsOneClipNumberedFromTheLowestFile)
 
     run = runCli({ "convert", path("shot8.tif"), path("none.avi"), "--type", "avi", "--first", "6" });
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(lastLine(run.err),
-        "framewright-cli: Frame number 6 is out of range: the sequence has frames 7 to 9");
+    EXPECT_EQ(
+        lastLine(run.err), "framewright-cli: Frame number 6 is out of range: the sequence has frames 7 to 9");
     EXPECT_FALSE(QFileInfo::exists(path("none.avi")));
 }
 
@@ -196,8 +199,8 @@ TEST_F(CliSequenceTest, QuestionsOfTheWindowsAreAnsweredOnStandardError)
 
 TEST_F(CliSequenceTest, BaySequenceRunsFromBeforeTheTrigger)
 {
-    const QByteArray files[] = { writeBay("F-0001.bay", 1), writeBay("F00000.bay", 2), writeBay("F00002.bay", 3),
-        writeBay("F00010.bay", 4) };
+    const QByteArray files[] = { writeBay("F-0001.bay", 1), writeBay("F00000.bay", 2),
+        writeBay("F00002.bay", 3), writeBay("F00010.bay", 4) };
 
     const QJsonObject facts = info(path("F00002.bay"));
     EXPECT_EQ(facts.value("frames").toInt(), 4);
@@ -221,7 +224,8 @@ TEST_F(CliSequenceTest, BaySequenceRunsFromBeforeTheTrigger)
         EXPECT_TRUE(bmpPixels(readFile(path("f.bmp"))) == rawPass(files[i]));
     }
 
-    RunResult run = runCli({ "convert", path("F00000.bay"), path("all.avi"), "--type", "avi", "--first", "-1" });
+    RunResult run
+        = runCli({ "convert", path("F00000.bay"), path("all.avi"), "--type", "avi", "--first", "-1" });
     ASSERT_EQ(run.exit_code, 0) << run.err.constData();
     QByteArray expected;
     for (const QByteArray& file : files)
@@ -233,20 +237,35 @@ TEST_F(CliSequenceTest, BaySequenceRunsFromBeforeTheTrigger)
     EXPECT_EQ(descriptorValue(clip, "Timing", "Frame Rate"), "125");
 
     // Every second frame from the trigger: the saved rate is the recording rate over the step.
-    run = runCli({ "convert", path("F00000.bay"), path("step.avi"), "--type", "avi", "--first", "0", "--step", "2" });
+    run = runCli(
+        { "convert", path("F00000.bay"), path("step.avi"), "--type", "avi", "--first", "0", "--step", "2" });
     ASSERT_EQ(run.exit_code, 0) << run.err.constData();
     EXPECT_TRUE(ffmpegAllBgr(path("step.avi")) == topDown(rawPass(files[1])) + topDown(rawPass(files[3])));
     EXPECT_EQ(descriptorValue(info(path("step.avi")), "Timing", "Frame Rate"), "62.5");
+
+    // A settings file processes the frame as the preview does: frame and convert alike.
+    ASSERT_TRUE(
+        writeFile(path("bright.ips"), "[Scaling]\r\nTrackMax=500\r\n[TrackBars]\r\nBrightness=400\r\n"));
+    run = runCli({ "frame", path("F00000.bay"), "1", path("p.bmp"), "--settings", path("bright.ips") });
+    ASSERT_EQ(run.exit_code, 0) << run.err.constData();
+    const QByteArray processed = bmpPixels(readFile(path("p.bmp")));
+    EXPECT_EQ(processed.size(), rawPass(files[1]).size());
+    EXPECT_FALSE(processed == rawPass(files[1]));
+    run = runCli({ "convert", path("F00000.bay"), path("p.avi"), "--type", "avi", "--first", "0", "--last",
+        "0", "--settings", path("bright.ips") });
+    ASSERT_EQ(run.exit_code, 0) << run.err.constData();
+    EXPECT_TRUE(ffmpegAllBgr(path("p.avi")) == topDown(processed));
 }
 
 TEST_F(CliSequenceTest, BayFilesKeepNamesPixelsAndCameraAndGainTheProcessingBlock)
 {
-    const QByteArray files[] = { writeBay("F-0001.bay", 1), writeBay("F00000.bay", 2), writeBay("F00002.bay", 3),
-        writeBay("F00010.bay", 4) };
+    const QByteArray files[] = { writeBay("F-0001.bay", 1), writeBay("F00000.bay", 2),
+        writeBay("F00002.bay", 3), writeBay("F00010.bay", 4) };
     const RunResult run = runCli(
         { "convert", path("F00002.bay"), path("saved"), "--type", "bay", "--first", "-1", "--step", "2" });
     ASSERT_EQ(run.exit_code, 0) << run.err.constData();
-    EXPECT_EQ(QDir(path("saved")).entryList(QDir::Files, QDir::Name), QStringList({ "F-0001.bay", "F00002.bay" }));
+    EXPECT_EQ(
+        QDir(path("saved")).entryList(QDir::Files, QDir::Name), QStringList({ "F-0001.bay", "F00002.bay" }));
 
     const QByteArray sources[] = { files[0], files[2] };
     const QString names[] = { "F-0001.bay", "F00002.bay" };
@@ -255,7 +274,8 @@ TEST_F(CliSequenceTest, BayFilesKeepNamesPixelsAndCameraAndGainTheProcessingBloc
         const QByteArray saved = readFile(path("saved/" + names[i]));
         ASSERT_EQ(saved.size(), sources[i].size());
         // Mosaic and camera facts as they were.
-        EXPECT_TRUE(saved.left(qsizetype(kMosaic + kBayTitlesOffset)) == sources[i].left(qsizetype(kMosaic + kBayTitlesOffset)));
+        EXPECT_TRUE(saved.left(qsizetype(kMosaic + kBayTitlesOffset))
+            == sources[i].left(qsizetype(kMosaic + kBayTitlesOffset)));
         const std::optional<BayRecord> record
             = ParseBayRecord(reinterpret_cast<const uint8_t*>(saved.constData()) + kMosaic, kBayRecordBytes);
         ASSERT_TRUE(record);

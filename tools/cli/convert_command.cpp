@@ -223,11 +223,12 @@ void runSave(TAVISTREAM& stream, int type, const QString& path, const QString& s
     bool ended = false;
     int32_t result = avierr::kGeneral;
     ProgressPrinter progress(shown_name);
-    stream.StartSave(type, stream.TypeCaption(type), path, std::ref(progress), [&](TAVISTREAM&, int32_t code) {
-        result = code;
-        ended = true;
-        loop.quit();
-    });
+    stream.StartSave(
+        type, stream.TypeCaption(type), path, std::ref(progress), [&](TAVISTREAM&, int32_t code) {
+            result = code;
+            ended = true;
+            loop.quit();
+        });
     if (!ended)
         loop.exec();
     if (result != avierr::kOk)
@@ -395,8 +396,8 @@ void convertBayer(const ConvertRequest& request)
 {
     BayerClip source;
     source.Open(request.source);
-    source.SelectNumbers(
-        request.first.value_or(source.FirstNumber()), request.last.value_or(source.LastNumber()), request.step);
+    source.SelectNumbers(request.first.value_or(source.FirstNumber()),
+        request.last.value_or(source.LastNumber()), request.step);
     if (request.type == kBayFilesType) {
         convertToDirectory(
             request, [&](const QString& folder) { saveBayFiles(source, folder, request.target); });

@@ -21,7 +21,8 @@ ImportPreviewValues previewValues(int32_t width, int32_t height, bool crop_allow
     return values;
 }
 
-ImportPreviewValues loadedValues(const QString& settings_path, int32_t width, int32_t height, bool crop_allowed)
+ImportPreviewValues loadedValues(
+    const QString& settings_path, int32_t width, int32_t height, bool crop_allowed)
 {
     ImportPreviewValues values = previewValues(width, height, crop_allowed);
     ProcessingSettings settings = HandOverImportValues(values);

@@ -28,7 +28,8 @@ PromptButton wayOut(PromptButton buttons)
 
 } // namespace
 
-PromptButton ToolPrompt::ask(PromptKind kind, const QString& caption, const QString& text, PromptButton buttons)
+PromptButton ToolPrompt::ask(
+    PromptKind kind, const QString& caption, const QString& text, PromptButton buttons)
 {
     // "Abort, Ignore, All" is only ever the question about a name without a number.
     if (hasButton(buttons, PromptButton::All) && hasButton(buttons, PromptButton::Ignore)) {

@@ -15,7 +15,8 @@ namespace fw::cli {
 // the failure.
 class ToolPrompt : public UserPrompt {
 public:
-    PromptButton ask(PromptKind kind, const QString& caption, const QString& text, PromptButton buttons) override;
+    PromptButton ask(
+        PromptKind kind, const QString& caption, const QString& text, PromptButton buttons) override;
 
     // The text of the last error or question answered with a way out; empty when none came
     // since the last ClearFailure.
