@@ -430,8 +430,8 @@ int runConvert(const QStringList& words)
 } // namespace
 
 const CliCommand kConvertCommand { "convert",
-    "convert SRC DST --type avi|kfs|bmp|gif|jpeg|tif|bay [--compressor CODE] [--quality Q]\n"
-    "        [--first N] [--last N] [--step K] [--settings FILE.ips]",
+    "convert SRC DST --type avi|kfs|bmp|gif|jpeg|tif|bay [--compressor CODE]\n"
+    "        [--quality Q] [--first N] [--last N] [--step K] [--settings FILE.ips]",
     "Save a range of the frames of a clip or a TIFF/BAY sequence as a new clip, as numbered\n"
     "      frame files or as BAY files, as read or processed by a settings file.",
     runConvert };
