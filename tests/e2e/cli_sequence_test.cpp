@@ -53,13 +53,13 @@ protected:
 
     // A 512 x 144 BAY frame of a colour HG imager at 125 frames per second; its mosaic depends
     // on `seed`. Answers the whole file.
-    QByteArray writeBay(const QString& name, uint8_t seed)
+    QByteArray writeBay(const QString& name, uint8_t seed, uint8_t camera_code = 1)
     {
         QByteArray bytes(qsizetype(kMosaic + kBayRecordBytes), '\0');
         for (size_t i = 0; i < kMosaic; ++i)
             bytes[qsizetype(i)] = char(uint8_t(i * 7 + seed * 31 + i / 1024));
         std::memcpy(bytes.data() + kMosaic, "EK BAY 2", 8);
-        bytes[qsizetype(kMosaic + 8)] = 1; // colour
+        bytes[qsizetype(kMosaic + 8)] = char(camera_code); // 1 colour, 2 monochrome
         bytes[qsizetype(kMosaic + 10)] = 42; // camera ID
         bytes[qsizetype(kMosaic + 11)] = 3; // 125 frames per second
         const char date[6] = { 0x05, 0x04, 0x03, 0x02, 0x01, 0x07 }; // 2007-01-02 03:04:05
@@ -69,11 +69,11 @@ protected:
     }
 
     // What the raw pass makes of a BAY file: bottom-up rows of blue, green, red.
-    static QByteArray rawPass(const QByteArray& file)
+    static QByteArray rawPass(const QByteArray& file, bool color = true)
     {
         QByteArray dib(qsizetype(kMosaic * 3), '\0');
         InterpolateBayerRaw(
-            BayerMosaic(reinterpret_cast<const uint8_t*>(file.constData()), kBayWidth, kBayHeight), true,
+            BayerMosaic(reinterpret_cast<const uint8_t*>(file.constData()), kBayWidth, kBayHeight), color,
             reinterpret_cast<uint8_t*>(dib.data()));
         return dib;
     }
@@ -255,6 +255,34 @@ TEST_F(CliSequenceTest, BaySequenceRunsFromBeforeTheTrigger)
         "0", "--settings", path("bright.ips") });
     ASSERT_EQ(run.exit_code, 0) << run.err.constData();
     EXPECT_TRUE(ffmpegAllBgr(path("p.avi")) == topDown(processed));
+}
+
+// A colour TIFF frame comes as stored, 24-bit; a monochrome imager's BAY mosaic spread as grey.
+TEST_F(CliSequenceTest, OtherFramesComeAsStored)
+{
+    tif_test::Layout layout;
+    layout.width = 8;
+    layout.height = 5;
+    const std::vector<uint8_t> rgb = tif_test::TestSamples(8 * 5 * 3);
+    QDir().mkpath(path("rgb"));
+    ASSERT_TRUE(tif_test::WriteWithLibtiff(path("rgb/c1.tif").toStdString(), layout, rgb));
+    RunResult run = runCli({ "frame", path("rgb/c1.tif"), "0", path("c.png") });
+    ASSERT_EQ(run.exit_code, 0) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("Imager Descriptor Block Missing or Invalid"));
+    const QImage colour(path("c.png"));
+    ASSERT_EQ(colour.depth(), 32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const size_t at = size_t(y * 8 + x) * 3;
+            EXPECT_EQ(colour.pixel(x, y), qRgb(rgb[at], rgb[at + 1], rgb[at + 2]));
+        }
+
+    QDir().mkpath(path("mono"));
+    const QByteArray mono = writeBay("mono/M00001.bay", 9, kBayMonochromeCameraCode);
+    run = runCli({ "frame", path("mono/M00001.bay"), "0", path("m.bmp") });
+    ASSERT_EQ(run.exit_code, 0) << run.err.constData();
+    EXPECT_TRUE(bmpPixels(readFile(path("m.bmp"))) == rawPass(mono, false));
+    EXPECT_FALSE(rawPass(mono, false) == rawPass(mono, true));
 }
 
 TEST_F(CliSequenceTest, BayFilesKeepNamesPixelsAndCameraAndGainTheProcessingBlock)
