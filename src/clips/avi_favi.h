@@ -20,8 +20,6 @@ public:
     void Open(const QString& file_name) override;
     void Close() override;
     QString TypeName() const override { return QStringLiteral("Video"); }
-    // The source's descriptor block as stored in it; empty when it has none.
-    const std::string& SourceDescriptor() const { return source_descriptor_; }
 
 protected:
     void LoadSourceFrame(int32_t number) override;

@@ -135,10 +135,12 @@ std::string TBaseAVI::DescriptorText() const
     const SourceTiming source = readTiming(source_descriptor_);
     const double period_ms = 1000.0 / source.rate;
     // Every saved frame keeps the time it had in the source. The mark stays on its frame when
-    // that frame is saved; otherwise saved frame 0 becomes the mark.
+    // that frame is saved; otherwise saved frame 0 becomes the mark. The block counts frames
+    // from the source's first, which a numbered sequence numbers from its lowest number.
     int32_t mark = 0;
-    double time_at_mark_ms = source.time_at_mark_ms + double(first_number_ - source.mark_index) * period_ms;
-    const int64_t from_first = int64_t(source.mark_index) - first_number_;
+    const int64_t mark_number = int64_t(lowest_number_) + source.mark_index;
+    double time_at_mark_ms = source.time_at_mark_ms + double(first_number_ - mark_number) * period_ms;
+    const int64_t from_first = mark_number - first_number_;
     if (from_first >= 0 && from_first % interval_ == 0 && from_first / interval_ < frame_count_) {
         mark = int32_t(from_first / interval_);
         time_at_mark_ms = source.time_at_mark_ms;

@@ -81,6 +81,9 @@ public:
     virtual double FrameRate() const;
     // The descriptor block the saved clip carries.
     virtual std::string DescriptorText() const;
+    // The source's own descriptor block (as stored in a clip, or made from a sequence's camera
+    // block); empty when it has none.
+    const std::string& SourceDescriptor() const { return source_descriptor_; }
 
     bool GetInfo(TAVIStreamInfo& info) override;
     bool BeginFrameAccess(FrameAccess*& handle) override;

@@ -19,6 +19,7 @@ void BaySequence::Reset()
     file_names_.clear();
     size_ = {};
     zero_position_ = 0;
+    lowest_number_ = 0;
 }
 
 std::optional<QString> BaySequence::Open(const QString& path, const UnsortableNameQuestion& ask)
@@ -42,6 +43,7 @@ void BaySequence::ListFolder(const QString& path, const UnsortableNameQuestion& 
     };
     try {
         NumberedSequence listed = ListNumberedSequence(path, SequenceNumbering { false }, answer);
+        lowest_number_ = listed.names.empty() ? 0 : listed.lowest_number;
         folder_ = listed.folder;
         extension_ = listed.extension;
         file_names_ = std::move(listed.names);

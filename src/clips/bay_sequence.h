@@ -33,6 +33,8 @@ public:
     const BayFrameSize& FrameSize() const { return size_; }
     const QString& Folder() const { return folder_; } // ends with '/'
     const QString& Extension() const { return extension_; } // with its dot, or empty
+    // The smallest file number: frame numbers run from here, one per file.
+    int32_t LowestNumber() const { return lowest_number_; }
     // 1-based position of the file numbered 0; 0 when there is none.
     int32_t ZeroFramePosition() const { return zero_position_; }
     // The name of entry i, without folder and extension.
@@ -61,6 +63,7 @@ private:
     QString folder_;
     QString extension_;
     int32_t zero_position_ = 0;
+    int32_t lowest_number_ = 0;
     int32_t first_ = 0;
     int32_t step_ = 1;
     int32_t count_limit_ = -1;

@@ -85,8 +85,11 @@ QString TBayer::TryRender(int32_t index, uint8_t* dib)
     if (const std::optional<BayReadFailure> failure = sequence_.ReadFrame(index, record_))
         return failure->message;
     last_entry_ = sequence_.EntryOfFrame(index);
-    RenderBayerFrame(
-        BayerMosaic(record_.data(), Width(), Height()), pipeline_.ColorInterpolation(), pipeline_, dib);
+    const BayerMosaic mosaic(record_.data(), Width(), Height());
+    if (processing_)
+        RenderBayerFrame(mosaic, pipeline_.ColorInterpolation(), pipeline_, dib);
+    else
+        InterpolateBayerRaw(mosaic, pipeline_.ColorInterpolation(), dib);
     if (write_) {
         const QString name = sequence_.FileName(last_entry_);
         writer_.SetFrameRate(FrameRate());

@@ -47,6 +47,9 @@ public:
     const BaySequence& Sequence() const { return sequence_; }
 
     ProcessingPipeline& Pipeline() { return pipeline_; }
+    // Off: frames come out of the raw pass alone, interpolated without the pipeline.
+    void SetProcessing(bool on) { processing_ = on; }
+    bool Processing() const { return processing_; }
     // Errors are no longer reported once quiet; the frames still come out grey.
     void SetQuiet(bool quiet) { quiet_ = quiet; }
     bool Quiet() const { return quiet_; }
@@ -101,6 +104,7 @@ private:
     std::vector<uint8_t> record_; // the frame record last read
     int32_t last_entry_ = -1;
     bool quiet_ = false;
+    bool processing_ = true;
     bool write_ = false;
     BayFrameWriter writer_;
 };

@@ -175,7 +175,11 @@ void WriteImportPreviewValues(SettingsStore& store, const QString& section, cons
 
 void ApplyImportProcessing(const ImportPreviewValues& values, TBaseAVI& source)
 {
-    ProcessingPipeline& pipeline = source.Pipeline();
+    ApplyImportProcessing(values, source.Pipeline());
+}
+
+void ApplyImportProcessing(const ImportPreviewValues& values, ProcessingPipeline& pipeline)
+{
     const float brightness = values.Value(TrackTag::Brightness);
     pipeline.SetGains(brightness * values.Value(TrackTag::RedGain),
         brightness * values.Value(TrackTag::GreenGain), brightness * values.Value(TrackTag::BlueGain));

@@ -11,6 +11,7 @@
 
 namespace fw {
 
+class ProcessingPipeline;
 class SettingsStore;
 class TBaseAVI;
 
@@ -54,6 +55,7 @@ void WriteImportPreviewValues(
 
 // Sends the bars and filter to the source's pipeline (gains = brightness x channel gain).
 void ApplyImportProcessing(const ImportPreviewValues& values, TBaseAVI& source);
+void ApplyImportProcessing(const ImportPreviewValues& values, ProcessingPipeline& pipeline);
 // Sets the source's crop rectangle and output size for a save.
 void ApplyImportCropping(const ImportPreviewValues& values, TBaseAVI& source);
 

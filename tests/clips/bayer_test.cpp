@@ -108,6 +108,31 @@ TEST_F(BayerTest, MonochromeCamerasAreSpreadAsGrey)
     EXPECT_EQ(dib_, Expected(0, false));
 }
 
+// Frame numbers start at the lowest file number, also below zero; without processing the
+// frames come from the raw pass alone.
+TEST_F(BayerTest, RawFramesInTheOrderOfTheirNumbers)
+{
+    WriteFrame("F00002.bay", 3);
+    WriteFrame("F-0001.bay", 1);
+    WriteFrame("F00000.bay", 2);
+    bayer_.Open(dir_.filePath("F00000.bay"));
+    ASSERT_EQ(bayer_.FrameCount(), 3);
+    EXPECT_EQ(bayer_.Sequence().LowestNumber(), -1);
+    EXPECT_EQ(bayer_.Sequence().ZeroFramePosition(), 2);
+    bayer_.SetProcessing(false);
+    bayer_.Pipeline().SetGamma(2.0f);
+    const size_t written_as[] = { 1, 2, 0 }; // F-0001, F00000, F00002
+    for (int32_t i = 0; i < 3; ++i) {
+        std::vector<uint8_t> raw(kMosaic * 3);
+        InterpolateBayerRaw(BayerMosaic(mosaics_[written_as[i]].data(), kW, kH), true, raw.data());
+        EXPECT_EQ(bayer_.RenderFrame(i, dib_.data()), kBayFrameDone);
+        EXPECT_EQ(dib_, raw) << i;
+    }
+    bayer_.SetProcessing(true);
+    EXPECT_EQ(bayer_.RenderFrame(0, dib_.data()), kBayFrameDone);
+    EXPECT_EQ(dib_, Expected(1, true));
+}
+
 TEST_F(BayerTest, DescriptorsComeFromTheCameraRecord)
 {
     WriteFrame("F00001.bay", 1);

@@ -6,6 +6,7 @@
 #include <tiffio.h>
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -188,5 +189,39 @@ inline RawTiff GreyTiff(uint32_t width, uint32_t height, uint32_t strip_offset, 
 
 // Offset of the first byte after GreyTiff's directory.
 constexpr uint32_t kGreyDataOffset = 8 + 2 + 8 * 12 + 4;
+
+// A camera block of an HG imager (camera ID 7, session 3, exposure code 3, 2001-02-28
+// 14:05:09) recording at the rate of `rate_code`.
+inline std::vector<uint8_t> CameraBlock(uint8_t rate_code)
+{
+    std::vector<uint8_t> block(123, 0);
+    std::memcpy(block.data(), "EK ML TIF", 9);
+    block[10] = 1;
+    block[11] = 3;
+    block[12] = 7;
+    block[13] = rate_code;
+    block[15] = 3;
+    const uint8_t when[] = { 0x09, 0x05, 0x14, 0x28, 0x02, 0x01 };
+    std::memcpy(block.data() + 35, when, sizeof when);
+    return block;
+}
+
+// An 8-bit grey picture (`pixels`: top row first) in one strip behind a camera block; with a
+// negative `rate_code` the block's bytes sit under a tag no reader knows, so there is none.
+inline QByteArray GreyTiffWithCamera(
+    uint32_t width, uint32_t height, const std::vector<uint8_t>& pixels, int rate_code)
+{
+    constexpr uint32_t kBlockAt = 8 + 2 + 9 * 12 + 4;
+    const std::vector<uint8_t> block = CameraBlock(uint8_t(rate_code < 0 ? 0 : rate_code));
+    const auto block_bytes = uint32_t(block.size());
+    RawTiff raw;
+    raw.Directory(
+        { { 256, 3, 1, width }, { 257, 3, 1, height }, { 258, 3, 1, 8 }, { 259, 3, 1, 1 }, { 262, 3, 1, 1 },
+            { 273, 4, 1, kBlockAt + block_bytes }, { 277, 3, 1, 1 }, { 279, 4, 1, width * height },
+            { uint16_t(rate_code >= 0 ? 34071 : 34072), 1, block_bytes, kBlockAt } });
+    raw.Bytes(block);
+    raw.Bytes(pixels);
+    return raw.Data();
+}
 
 } // namespace fw::tif_test

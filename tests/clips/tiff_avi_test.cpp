@@ -20,23 +20,6 @@ namespace {
 
 constexpr uint32_t kWidth = 6;
 constexpr uint32_t kHeight = 4;
-constexpr uint32_t kBlockBytes = 123;
-constexpr uint32_t kBlockAt = 8 + 2 + 9 * 12 + 4;
-
-// A camera block of an HG imager recording at the rate of `rate_code`.
-std::vector<uint8_t> CameraBlock(uint8_t rate_code)
-{
-    std::vector<uint8_t> block(kBlockBytes, 0);
-    std::memcpy(block.data(), "EK ML TIF", 9);
-    block[10] = 1;
-    block[11] = 3;
-    block[12] = 7;
-    block[13] = rate_code;
-    block[15] = 3;
-    const uint8_t when[] = { 0x09, 0x05, 0x14, 0x28, 0x02, 0x01 };
-    std::memcpy(block.data() + 35, when, sizeof when);
-    return block;
-}
 
 class TiffSequenceTest : public ::testing::Test {
 protected:
@@ -52,14 +35,9 @@ protected:
     // An 8-bit grey frame of one value, with the camera block when a rate code is given.
     void writeGrey(const char* name, uint8_t value, int rate_code = -1)
     {
-        tif_test::RawTiff raw;
-        const uint32_t pixels_at = kBlockAt + kBlockBytes;
-        raw.Directory({ { 256, 3, 1, kWidth }, { 257, 3, 1, kHeight }, { 258, 3, 1, 8 }, { 259, 3, 1, 1 },
-            { 262, 3, 1, 1 }, { 273, 4, 1, pixels_at }, { 277, 3, 1, 1 }, { 279, 4, 1, kWidth * kHeight },
-            { uint16_t(rate_code >= 0 ? 34071 : 34072), 1, kBlockBytes, kBlockAt } });
-        raw.Bytes(CameraBlock(uint8_t(std::max(rate_code, 0))));
-        raw.Bytes(std::vector<uint8_t>(kWidth * kHeight, value));
-        writeBytes(name, raw.Data());
+        writeBytes(name,
+            tif_test::GreyTiffWithCamera(
+                kWidth, kHeight, std::vector<uint8_t>(kWidth * kHeight, value), rate_code));
     }
 
     void writeRgb(const char* name)
@@ -132,6 +110,14 @@ TEST_F(TiffSequenceTest, TheCameraBlockGivesTheDescriptorAndTheRate)
     source.SetFrameRange(1, 3, 2);
     block = source.DescriptorText();
     EXPECT_EQ(cameraValue(block, "Timing", "Frame Rate"), "250");
+    EXPECT_EQ(cameraValue(block, "Timing", "Time at Mark Frame"), "0");
+
+    // The first file is time zero, whatever number it carries; a save from a later file keeps
+    // that file's time.
+    source.SetFrameRange(2, 3, 1);
+    block = source.DescriptorText();
+    EXPECT_EQ(cameraValue(block, "Timing", "Mark Frame"), "0");
+    EXPECT_EQ(cameraValue(block, "Timing", "Time at Mark Frame"), "2");
     EXPECT_TRUE(prompt_.questions().empty());
 }
 
@@ -205,8 +191,10 @@ TEST_F(TiffSequenceTest, AnUnsortableNameCanCancelTheOpening)
         EXPECT_EQ(e.message(), QStringLiteral("Preview Canceled"));
     }
     ASSERT_EQ(prompt_.questions().size(), 1u);
-    EXPECT_EQ(prompt_.questions().front().text, QStringLiteral("File name \"notes\" cannot be numerically sorted."));
-    EXPECT_EQ(prompt_.questions().front().buttons, PromptButton::Abort | PromptButton::Ignore | PromptButton::All);
+    EXPECT_EQ(prompt_.questions().front().text,
+        QStringLiteral("File name \"notes\" cannot be numerically sorted."));
+    EXPECT_EQ(
+        prompt_.questions().front().buttons, PromptButton::Abort | PromptButton::Ignore | PromptButton::All);
     EXPECT_FALSE(source.IsOpen());
 
     prompt_.clear();

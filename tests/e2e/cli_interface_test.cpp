@@ -121,8 +121,8 @@ TEST_F(CliInterfaceTest, EveryCommandHasItsOwnHelp)
         const char* usage;
         const char* mentions;
     } cases[] = {
-        { { "info", "--help" }, "Usage: framewright-cli info FILE", "--verbose" },
-        { { "frame", "-h" }, "Usage: framewright-cli frame FILE INDEX OUT", "--verbose" },
+        { { "info", "--help" }, "Usage: framewright-cli info PATH", "--verbose" },
+        { { "frame", "-h" }, "Usage: framewright-cli frame PATH INDEX OUT", "--verbose" },
         { { "descriptor", "--help" }, "Usage: framewright-cli descriptor get FILE", "set" },
         { { "convert", "--help" }, "Usage: framewright-cli convert SRC DST", "exactly as read" },
         { { "convert", clip_, "--help" }, "Usage: framewright-cli convert SRC DST", "--settings" },

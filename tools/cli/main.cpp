@@ -1,4 +1,5 @@
-// framewright-cli: batch access to clip files (facts, frames, descriptor block, conversion).
+// framewright-cli: batch access to clips and TIFF/BAY sequences (facts, frames, descriptor block,
+// conversion).
 #include <cstdio>
 #include <exception>
 
@@ -10,6 +11,8 @@ extern "C" {
 }
 
 #include "cli_common.h"
+#include "support/user_prompt.h"
+#include "tool_prompt.h"
 
 namespace {
 
@@ -97,6 +100,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnwell"));
     QCoreApplication::setApplicationName(QStringLiteral("Framewright"));
     fw::cli::InstallToolLogging(false);
+    fw::installPrompt(&fw::cli::toolPrompt());
     // The tool reports failures in its own words; the decoder's chatter would bury them.
     av_log_set_level(AV_LOG_QUIET);
     const CliCommand* command = nullptr;
