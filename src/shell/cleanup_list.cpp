@@ -55,7 +55,9 @@ void CleanupList::Add(const QString& path)
 bool CleanupList::IsFrameDirectoryEntry(const QString& path)
 {
     const QString extension = ExtensionOf(path).toUpper();
-    return extension == QLatin1String(".TIF") || extension == QLatin1String(".BAY");
+    // TIFF sequences open under either spelling of the extension; their folders clean up alike.
+    return extension == QLatin1String(".TIF") || extension == QLatin1String(".TIFF")
+        || extension == QLatin1String(".BAY");
 }
 
 bool CleanupList::DeleteEntry(qsizetype index)

@@ -22,7 +22,7 @@ public:
     // Entries by index, the highest first so earlier indexes stay valid.
     void DeleteEntries(QList<qsizetype> indexes);
 
-    // Whether an entry stands for its frame directory: extension ".tif" or ".bay".
+    // Whether an entry stands for its frame directory: extension ".tif", ".tiff" or ".bay".
     static bool IsFrameDirectoryEntry(const QString& path);
 
 private:

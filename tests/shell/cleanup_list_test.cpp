@@ -113,6 +113,7 @@ TEST_F(CleanupListTest, OnlyWholeTifOrBayExtensionsStandForADirectory)
 {
     EXPECT_TRUE(CleanupList::IsFrameDirectoryEntry(QStringLiteral("/a/F1.TIF")));
     EXPECT_TRUE(CleanupList::IsFrameDirectoryEntry(QStringLiteral("/a/F1.bay")));
+    EXPECT_TRUE(CleanupList::IsFrameDirectoryEntry(QStringLiteral("/a/F1.tiff")));
     // A part of ".TIF.BAY", or no extension at all, must never sweep a directory.
     EXPECT_FALSE(CleanupList::IsFrameDirectoryEntry(QStringLiteral("/a/F1.t")));
     EXPECT_FALSE(CleanupList::IsFrameDirectoryEntry(QStringLiteral("/a/F1.F.BA")));
