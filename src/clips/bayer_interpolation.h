@@ -96,6 +96,9 @@ Rgb LastColumn(const BayerMosaic& m, int32_t y);
 // Row H - 1: B G B G ... B G.
 Rgb BottomRow(const BayerMosaic& m, int32_t x);
 
+// The raw colour pass without vector instructions; InterpolateBayerRaw uses them where it can.
+void InterpolateColourScalar(const BayerMosaic& m, uint8_t* dib);
+
 template <typename Sink> void Emit(const BayerMosaic& m, int32_t y, int32_t x, Rgb rgb, Sink& sink)
 {
     sink(m.DibOffset(y, x), uint8_t(rgb.r), uint8_t(rgb.g), uint8_t(rgb.b));
