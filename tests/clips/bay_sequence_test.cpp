@@ -23,7 +23,8 @@ std::vector<uint8_t> FrameBytes(
     int64_t bytes, int64_t mosaic_bytes, uint8_t fill = 9, const char* signature = "EK BAY 2")
 {
     std::vector<uint8_t> data(size_t(bytes), 0);
-    std::memset(data.data(), fill, size_t(std::min(bytes, mosaic_bytes)));
+    if (!data.empty())
+        std::memset(data.data(), fill, size_t(std::min(bytes, mosaic_bytes)));
     if (bytes >= mosaic_bytes + 8)
         std::memcpy(data.data() + mosaic_bytes, signature, 8);
     return data;

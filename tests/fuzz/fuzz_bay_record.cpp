@@ -47,7 +47,8 @@ void ReadRecord(const uint8_t* data, size_t size)
 void CheckFrameSize(const uint8_t* data, size_t size)
 {
     int64_t file_bytes = 0;
-    std::memcpy(&file_bytes, data, std::min(size, sizeof file_bytes));
+    if (size > 0)
+        std::memcpy(&file_bytes, data, std::min(size, sizeof file_bytes));
     const std::optional<fw::BayFrameSize> frame = fw::BayFrameSizeForFile(file_bytes);
     if (frame)
         Check(
