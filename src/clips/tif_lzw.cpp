@@ -81,8 +81,11 @@ inline void TIFLzwDecoder::Emit(uint16_t code, uint8_t* output, size_t capacity,
         FailOverflow();
     const uint8_t* from = output + entry.offset;
     uint8_t* to = output + written;
-    // Most strings are a few bytes, shorter than a call to memcpy is worth.
-    if (entry.offset + entry.length <= written && entry.length > 16) {
+    // Most strings are a few bytes: with room behind them they go as one fixed 16-byte copy, whose
+    // bytes past the string are written again by the strings that follow (or cut off at the end).
+    if (entry.length <= 16 && entry.offset + 16 <= written && capacity - written >= 16) {
+        std::memcpy(to, from, 16);
+    } else if (entry.offset + entry.length <= written && entry.length > 16) {
         std::memcpy(to, from, entry.length);
     } else {
         // Byte by byte: short strings, and the string just defined, whose last byte is its own
