@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <emmintrin.h>
+
 #include <QString>
 
 #include "support/fw_error.h"
@@ -12,6 +14,18 @@ namespace {
 
 constexpr uint16_t kClearCode = 256;
 constexpr uint16_t kEndCode = 257;
+constexpr size_t kShortCopy_bytes = 16;
+
+// The 256 single-byte strings, with room for a whole short copy behind the last one.
+struct LiteralBytes {
+    constexpr LiteralBytes()
+    {
+        for (int i = 0; i < 256; ++i)
+            bytes[i] = uint8_t(i);
+    }
+    uint8_t bytes[256 + kShortCopy_bytes] {};
+};
+constexpr LiteralBytes kLiterals;
 
 // Reads codes most-significant bit first.
 class CodeReader {
@@ -35,7 +49,17 @@ public:
 private:
     bool Refill(int width)
     {
-        // Whole bytes while they fit, so most codes need no refill of their own.
+        if (size_ - position_ >= 8) {
+            // As many whole bytes as fit behind the bits still held, in one load.
+            uint64_t next;
+            std::memcpy(&next, input_ + position_, sizeof next);
+            next = __builtin_bswap64(next);
+            const int taken_bytes = (63 - bits_) >> 3;
+            buffer_ = buffer_ << (taken_bytes * 8) | next >> (64 - taken_bytes * 8);
+            bits_ += taken_bytes * 8;
+            position_ += size_t(taken_bytes);
+            return true;
+        }
         while (bits_ <= 56 && position_ < size_) {
             buffer_ = buffer_ << 8 | input_[position_++];
             bits_ += 8;
@@ -62,36 +86,39 @@ private:
 
 } // namespace
 
+TIFLzwDecoder::TIFLzwDecoder()
+{
+    for (int i = 0; i < 256; ++i)
+        table_[size_t(i)] = Entry { &kLiterals.bytes[i], 1 };
+}
+
 void TIFLzwDecoder::ResetTable()
 {
     next_code_ = 258;
     width_ = 9;
 }
 
-inline void TIFLzwDecoder::Emit(uint16_t code, uint8_t* output, size_t capacity, size_t& written) const
+inline void TIFLzwDecoder::Emit(
+    uint16_t code, bool self_referencing, uint8_t* output, size_t capacity, size_t& written) const
 {
-    if (code < 256) {
-        if (written == capacity)
-            FailOverflow();
-        output[written++] = uint8_t(code);
-        return;
-    }
     const Entry& entry = table_[code];
-    if (entry.length > capacity - written)
+    const size_t room = capacity - written;
+    if (entry.length > room)
         FailOverflow();
-    const uint8_t* from = output + entry.offset;
     uint8_t* to = output + written;
-    // Most strings are a few bytes: with room behind them they go as one fixed 16-byte copy, whose
-    // bytes past the string are written again by the strings that follow (or cut off at the end).
-    if (entry.length <= 16 && entry.offset + 16 <= written && capacity - written >= 16) {
-        std::memcpy(to, from, 16);
-    } else if (entry.offset + entry.length <= written && entry.length > 16) {
-        std::memcpy(to, from, entry.length);
+    if (entry.length <= kShortCopy_bytes && room >= kShortCopy_bytes && !self_referencing) {
+        // Most strings are a few bytes: one 16-byte load and store. The string ends before `to`,
+        // so its bytes are loaded before the store; the bytes past it are written again by the
+        // strings that follow (or lie beyond the end). The load stays inside the output, which
+        // has 16 bytes of room behind `to`, or inside the literal table.
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(entry.from));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
+    } else if (!self_referencing) {
+        std::memmove(to, entry.from, entry.length);
     } else {
-        // Byte by byte: short strings, and the string just defined, whose last byte is its own
-        // first one, written by this very copy.
-        for (uint32_t i = 0; i < entry.length; ++i)
-            to[i] = from[i];
+        // The string just defined: the previous string, then its own first byte.
+        std::memmove(to, entry.from, entry.length - 1);
+        to[entry.length - 1] = entry.from[0];
     }
     written += entry.length;
 }
@@ -113,14 +140,15 @@ size_t TIFLzwDecoder::Decode(const uint8_t* input, size_t input_size, uint8_t* o
         }
         if (previous_length == 0 ? code > 255 : code > next_code_)
             FailCode(code);
+        const bool self_referencing = code == next_code_;
         if (previous_length > 0 && next_code_ < kTableSize) {
-            table_[size_t(next_code_)] = Entry { uint32_t(previous_at), previous_length + 1 };
+            table_[size_t(next_code_)] = Entry { output + previous_at, previous_length + 1 };
             ++next_code_;
             if (next_code_ == 511 || next_code_ == 1023 || next_code_ == 2047)
                 ++width_;
         }
         previous_at = written;
-        Emit(code, output, capacity, written);
+        Emit(code, self_referencing, output, capacity, written);
         previous_length = uint32_t(written - previous_at);
     }
     return written;
