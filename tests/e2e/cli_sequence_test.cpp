@@ -255,6 +255,13 @@ TEST_F(CliSequenceTest, BaySequenceRunsFromBeforeTheTrigger)
         "0", "--settings", path("bright.ips") });
     ASSERT_EQ(run.exit_code, 0) << run.err.constData();
     EXPECT_TRUE(ffmpegAllBgr(path("p.avi")) == topDown(processed));
+
+    // The light source of the file is the preview's too: another light, other colours.
+    ASSERT_TRUE(writeFile(path("daylight.ips"),
+        "[Scaling]\r\nTrackMax=500\r\n[TrackBars]\r\nBrightness=400\r\n[ComboBoxes]\r\nColorTemp=None\r\n"));
+    run = runCli({ "frame", path("F00000.bay"), "1", path("d.bmp"), "--settings", path("daylight.ips") });
+    ASSERT_EQ(run.exit_code, 0) << run.err.constData();
+    EXPECT_FALSE(bmpPixels(readFile(path("d.bmp"))) == processed);
 }
 
 // A colour TIFF frame comes as stored, 24-bit; a monochrome imager's BAY mosaic spread as grey.

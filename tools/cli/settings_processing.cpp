@@ -1,6 +1,7 @@
 #include "settings_processing.h"
 
 #include "bayer_clip.h"
+#include "clips/bayer_preview_values.h"
 #include "clips/import_preview_values.h"
 #include "clips/ips_file.h"
 #include "clips/processing_settings.h"
@@ -51,8 +52,12 @@ void applyProcessing(BayerClip& bayer, const QString& settings_path)
         bayer.SetProcessing(false);
         return;
     }
-    const ImportPreviewValues values = loadedValues(settings_path, bayer.Width(), bayer.Height(), false);
-    ApplyImportProcessing(values, bayer.Pipeline());
+    // The Bayer preview's values: bars, filter, light source and tone curve.
+    BayerPreviewValues values;
+    ProcessingSettings settings = HandOverBayerValues(values);
+    LoadIpsFile(settings_path, settings);
+    TakeBackBayerValues(settings, values);
+    ApplyBayerProcessing(values, bayer);
     bayer.SetProcessing(true);
 }
 

@@ -7,7 +7,7 @@
 
 #include "clips/frame_image.h"
 #include "shell/bayer_frame_range.h"
-#include "shell/bayer_preview_values.h"
+#include "clips/bayer_preview_values.h"
 #include "shell/forms/preview_form.h"
 
 class QCheckBox;

@@ -13,7 +13,7 @@
 
 #include "clips/avi_encoders.h"
 #include "clips/bayer.h"
-#include "shell/bayer_preview_values.h"
+#include "clips/bayer_preview_values.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/display_saver.h"
 #include "shell/forms/image_preview.h"
