@@ -97,6 +97,7 @@ ProcessingSettings HandOverBayerValues(const BayerPreviewValues& values)
         lights << QString::fromLatin1(light.name);
     settings.HandOverChoice(SettingsChoice::ColorTemp, lights, values.color_temperature);
     settings.HandOverCheck(SettingsCheck::ToneCurve, values.tone_curve);
+    settings.HandOverCheck(SettingsCheck::SettingsLock, values.settings_locked);
     settings.HandOverCrop(CropState {});
     if (!values.settings_file.isEmpty())
         settings.Connect(values.settings_file);
@@ -112,6 +113,7 @@ void TakeBackBayerValues(const ProcessingSettings& settings, BayerPreviewValues&
     if (settings.ChoiceIndex(SettingsChoice::ColorTemp) >= 0)
         values.color_temperature = settings.ChoiceIndex(SettingsChoice::ColorTemp);
     values.tone_curve = settings.Checked(SettingsCheck::ToneCurve);
+    values.settings_locked = settings.Checked(SettingsCheck::SettingsLock);
     values.settings_file = settings.ConnectedPath();
 }
 

@@ -26,6 +26,8 @@ struct BayerPreviewValues {
     int color_temperature = 2; // "Tungsten"
     bool tone_curve = false;
     bool save_bayer_files = false;
+    // Kept in the connected settings file, not in the section.
+    bool settings_locked = false;
     QString settings_file;
 
     BayerPreviewValues();

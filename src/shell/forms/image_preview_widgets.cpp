@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QStackedLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -118,19 +117,7 @@ QWidget* TImagePreview::BuildProcessingGroup()
         track_bars_[size_t(tag)]->setVisible(source_->IsColour());
         track_labels_[size_t(tag)]->setVisible(source_->IsColour());
     }
-    locked_panel_ = new QLabel(QStringLiteral("Settings Locked"), group);
-    locked_panel_->setObjectName(QStringLiteral("LockedPanel"));
-    locked_panel_->setAlignment(Qt::AlignCenter);
-    locked_panel_->setStyleSheet(
-        QStringLiteral("background-color: rgba(200, 0, 0, 200); color: white; font-weight: bold;"));
-    locked_panel_->setToolTip(QStringLiteral("Double-click to open the settings"));
-    locked_panel_->installEventFilter(this);
-    auto* stack_host = new QWidget(group);
-    auto* stack = new QStackedLayout(stack_host);
-    stack->setStackingMode(QStackedLayout::StackAll);
-    stack->addWidget(locked_panel_);
-    stack->addWidget(bars);
-    outer->addWidget(stack_host);
+    outer->addWidget(StackUnderLockedPanel(group, bars, this, locked_panel_));
 
     auto* filter_row = new QHBoxLayout;
     filter_row->addWidget(new QLabel(QStringLiteral("Filter"), group));

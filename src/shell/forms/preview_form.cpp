@@ -1,7 +1,9 @@
 #include "shell/forms/preview_form.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QSlider>
+#include <QStackedLayout>
 
 #include "clips/processing_controls.h"
 
@@ -29,6 +31,24 @@ QSlider* MakeProcessingTrackBar(QWidget* parent, const char* name)
     bar->setTickInterval(kTrackMax / 4);
     bar->setTickPosition(QSlider::TicksBelow);
     return bar;
+}
+
+QWidget* StackUnderLockedPanel(QWidget* group, QWidget* bars, QObject* double_click_watcher, QLabel*& panel)
+{
+    panel = new QLabel(QStringLiteral("Settings Locked"), group);
+    panel->setObjectName(QStringLiteral("LockedPanel"));
+    panel->setAlignment(Qt::AlignCenter);
+    panel->setStyleSheet(
+        QStringLiteral("background-color: rgba(200, 0, 0, 200); color: white; font-weight: bold;"));
+    panel->setToolTip(QStringLiteral("Double-click to open the settings"));
+    panel->installEventFilter(double_click_watcher);
+    panel->hide();
+    auto* host = new QWidget(group);
+    auto* stack = new QStackedLayout(host);
+    stack->setStackingMode(QStackedLayout::StackAll);
+    stack->addWidget(panel);
+    stack->addWidget(bars);
+    return host;
 }
 
 TPreviewForm::TPreviewForm(const ChildContext& context, QString file_name, QString title, QWidget* parent)

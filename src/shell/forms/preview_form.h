@@ -4,6 +4,7 @@
 
 #include <QTimer>
 
+class QLabel;
 class QSlider;
 
 #include "shell/forms/child_form.h"
@@ -15,6 +16,10 @@ struct DisplayOwnerHooks;
 
 // A processing track bar of the previews: 0 to the track maximum in steps of 1, ticks at quarters.
 QSlider* MakeProcessingTrackBar(QWidget* parent, const char* name);
+
+// The track bars of a preview under the red "Settings Locked" panel, which shows while the
+// settings are locked; `double_click_watcher` gets the panel's events. Returns the host of both.
+QWidget* StackUnderLockedPanel(QWidget* group, QWidget* bars, QObject* double_click_watcher, QLabel*& panel);
 
 // The base of the preview windows: a window of controls beside a clip window that shows the
 // previewed frame and saves the source. The preview owns the clip window; the clip window owns

@@ -3,13 +3,19 @@
 #include <algorithm>
 
 #include <QComboBox>
+#include <QEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
 
 #include "clips/bayer.h"
+#include "clips/forms/custom_color_form.h"
 #include "clips/forms/processing_settings_form.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/display_saver.h"
@@ -65,6 +71,7 @@ TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> sour
     hooks.save_finished = [this](bool success, bool clip_file, const QString& name) {
         SaveFinished(success, clip_file, name);
     };
+    hooks.color_transform = [this] { TransformColor(); };
     MakeDisplay(std::move(source), hooks);
     display_->SetFrameSize(source_->Width(), source_->Height());
     display_->resize(source_->Width(), source_->Height());
@@ -144,8 +151,80 @@ void TROPreview::TrackBarMoved(TrackTag tag, int position)
     ProcessingChanged();
 }
 
+void TROPreview::ShowFilterMask(bool on)
+{
+    source_->Pipeline().SetShowFilterMask(on);
+    filter_button_->setToolTip(on ? QStringLiteral("Show Color Image") : QStringLiteral("Show Filter Mask"));
+    shown_entry_ = -1;
+    IdleTick();
+}
+
+void TROPreview::SetSettingsLocked(bool locked)
+{
+    if (!updating_widgets_ && values_.settings_locked != locked) {
+        values_.settings_locked = locked;
+        settings_changed_ = true;
+    }
+    for (QSlider* bar : track_bars_)
+        bar->setEnabled(!locked);
+    const std::array<QWidget*, 4> controls { filter_box_, color_temp_box_, tone_curve_box_, undo_button_ };
+    for (QWidget* control : controls)
+        control->setEnabled(!locked);
+    locked_panel_->setVisible(locked);
+    locked_panel_->raise();
+}
+
+void TROPreview::TransformColor()
+{
+    if (values_.settings_locked || range_.Count() == 0 || !context_.settings
+        || !source_->Pipeline().ColorInterpolation())
+        return;
+    const QPointF reticle = display_->Reticle();
+    const int x = std::clamp(int(reticle.x()), 0, source_->Width() - 1);
+    const int y = std::clamp(source_->Height() - 1 - int(reticle.y()), 0, source_->Height() - 1);
+    // The pixel as the interpolation gives it, before the pipeline.
+    FrameImage raw(source_->Width(), source_->Height(), 24);
+    source_->SetProcessing(false);
+    const bool read = source_->RenderFrame(range_.PreviewFrame(), raw.pixels()) == kBayFrameDone;
+    source_->SetProcessing(true);
+    if (!read)
+        return;
+    const uint8_t* raw_bytes = raw.topDownRow(y) + size_t(x) * 3;
+    const uint8_t* shown = preview_frame_.topDownRow(y) + size_t(x) * 3;
+    ColorPickRequest request;
+    request.pixel = PixelColor { raw_bytes[2], raw_bytes[1], raw_bytes[0] };
+    request.shown = PixelColor { shown[2], shown[1], shown[0] };
+    request.levels = source_->Pipeline().Levels();
+    request.gamma = source_->Pipeline().Gamma();
+    request.brightness = values_.Value(TrackTag::Brightness);
+    request.tone_curve = values_.tone_curve;
+    TCustomColorForm form(*context_.settings, this);
+    form.PlaceOver(display_->frameGeometry());
+    form.Run(request, [this](const ColorTransformResult& result) { TakeColorTransform(result); });
+}
+
+void TROPreview::TakeColorTransform(const ColorTransformResult& result)
+{
+    values_.SetPosition(TrackTag::Brightness, TrackPosition(TrackTag::Brightness, result.split.brightness));
+    const TrackTag gains[] = { TrackTag::RedGain, TrackTag::GreenGain, TrackTag::BlueGain };
+    for (size_t channel = 0; channel < 3; ++channel)
+        values_.SetPosition(gains[channel], TrackPosition(gains[channel], result.split.channel_gains[channel]));
+    ShowValues();
+    ProcessingChanged();
+}
+
+bool TROPreview::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == locked_panel_ && event->type() == QEvent::MouseButtonDblClick) {
+        OpenSettings();
+        return true;
+    }
+    return TPreviewForm::eventFilter(watched, event);
+}
+
 void TROPreview::ProcessingChanged()
 {
+    settings_changed_ = true;
     ApplyBayerProcessing(values_, *source_);
     shown_entry_ = -1;
     IdleTick();
@@ -153,7 +232,10 @@ void TROPreview::ProcessingChanged()
 
 void TROPreview::RestoreOriginal()
 {
-    values_ = original_values_;
+    values_.positions = original_values_.positions;
+    values_.filter_index = original_values_.filter_index;
+    values_.color_temperature = original_values_.color_temperature;
+    values_.tone_curve = original_values_.tone_curve;
     ShowValues();
     ProcessingChanged();
 }
@@ -237,6 +319,10 @@ void TROPreview::WriteSettings()
     values_.first_frame = range_.Label(range_.First());
     values_.end_frame = range_.Label(range_.Last());
     values_.interval = range_.Interval();
+    if (settings_changed_ && !values_.settings_locked && !values_.settings_file.isEmpty()) {
+        ProcessingSettings settings = HandOverBayerValues(values_);
+        TProcessingSettings::Run(settings, SettingsRun::SaveOnly, this);
+    }
     if (context_.settings)
         WriteBayerPreviewValues(*context_.settings, values_);
 }

@@ -17,10 +17,12 @@ class QLabel;
 class QPushButton;
 class QSlider;
 class QSpinBox;
+class QToolButton;
 
 namespace fw {
 
 class TBayer;
+struct ColorTransformResult;
 
 // The Bayer preview (form "ROPreview") over a BAY sequence: picks the frame range and interval,
 // shows one frame through the colour pipeline, sets the processing values and saves the range
@@ -49,9 +51,16 @@ public:
     void RestoreOriginal();
     // "Settings": the processing values as numbers, loaded from and saved to settings files.
     void OpenSettings();
+    // "Mask": the filter mask in grey instead of the picture.
+    void ShowFilterMask(bool on);
+    // "Lock Settings": the processing controls stay as they are until unlocked.
+    void SetSettingsLocked(bool locked);
+    // Double-click on the picture: the gains that give the pixel under the reticle a chosen colour.
+    void TransformColor();
 
 protected:
     void WriteSettings() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Widgets (ro_preview_widgets.cpp).
@@ -61,6 +70,7 @@ private:
     QGroupBox* BuildImagerGroup();
     QWidget* BuildButtons();
     QSlider* MakeTrackBar(TrackTag tag, const char* name);
+    QWidget* BuildFilterRow(QWidget* group);
     void FillFrameLists();
     void ShowValues();
 
@@ -73,6 +83,7 @@ private:
     void LoadConnectedSettings();
     void TrackBarMoved(TrackTag tag, int position);
     void ProcessingChanged();
+    void TakeColorTransform(const ColorTransformResult& result);
     void ShowPreview();
     void PaintPicture(QPainter& painter, const QRect& picture);
     void SaveFinished(bool success, bool clip_file, const QString& final_name);
@@ -86,6 +97,7 @@ private:
     int32_t shown_entry_ = -1;
     int32_t event_entry_ = -1; // the entry at time zero, or none
     bool updating_widgets_ = false;
+    bool settings_changed_ = false;
 
     QComboBox* first_box_ = nullptr;
     QComboBox* last_box_ = nullptr;
@@ -95,6 +107,10 @@ private:
     QComboBox* filter_box_ = nullptr;
     QComboBox* color_temp_box_ = nullptr;
     QCheckBox* tone_curve_box_ = nullptr;
+    QToolButton* filter_button_ = nullptr;
+    QCheckBox* settings_locked_box_ = nullptr;
+    QLabel* locked_panel_ = nullptr;
+    QPushButton* undo_button_ = nullptr;
     QCheckBox* scatter_box_ = nullptr;
     QGroupBox* imager_group_ = nullptr;
     QLabel* count_label_ = nullptr;

@@ -10,12 +10,14 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "clips/bayer.h"
 #include "clips/processing_tone.h"
 #include "clips/sharpen.h"
 #include "shell/forms/named_widget.h"
+#include "shell/forms/preview_form.h"
 
 namespace fw {
 
@@ -70,7 +72,10 @@ QGroupBox* TROPreview::BuildProcessingGroup()
 {
     auto* group = new QGroupBox(QStringLiteral("Image Processing Settings"), this);
     group->setObjectName(QStringLiteral("ProcessingGB"));
-    auto* grid = new QGridLayout(group);
+    auto* outer = new QVBoxLayout(group);
+    auto* bars = new QWidget(group);
+    auto* grid = new QGridLayout(bars);
+    grid->setContentsMargins(0, 0, 0, 0);
     const struct {
         TrackTag tag;
         const char* name;
@@ -85,29 +90,46 @@ QGroupBox* TROPreview::BuildProcessingGroup()
     };
     int row = 0;
     for (const auto& bar : rows) {
-        grid->addWidget(new QLabel(QString::fromLatin1(bar.caption), group), row, 0);
-        grid->addWidget(MakeTrackBar(bar.tag, bar.name), row++, 1, 1, 3);
+        grid->addWidget(new QLabel(QString::fromLatin1(bar.caption), bars), row, 0);
+        grid->addWidget(MakeTrackBar(bar.tag, bar.name), row++, 1);
     }
-    filter_box_ = MakeNamed<QComboBox>(group, "FilterCB");
+    outer->addWidget(StackUnderLockedPanel(group, bars, this, locked_panel_));
+    outer->addWidget(BuildFilterRow(group));
+    return group;
+}
+
+QWidget* TROPreview::BuildFilterRow(QWidget* group)
+{
+    auto* row = new QWidget(group);
+    auto* grid = new QGridLayout(row);
+    grid->setContentsMargins(0, 0, 0, 0);
+    filter_box_ = MakeNamed<QComboBox>(row, "FilterCB");
     filter_box_->setToolTip(QStringLiteral("Sharpening Filter"));
     for (const char* name : kSharpenFilterNames)
         filter_box_->addItem(QString::fromLatin1(name));
-    color_temp_box_ = MakeNamed<QComboBox>(group, "ColorTempCB");
+    filter_button_ = MakeNamed<QToolButton>(row, "FilterBtn", QStringLiteral("Mask"));
+    filter_button_->setCheckable(true);
+    filter_button_->setToolTip(QStringLiteral("Show Filter Mask"));
+    color_temp_box_ = MakeNamed<QComboBox>(row, "ColorTempCB");
     color_temp_box_->setToolTip(QStringLiteral("Temperature of Light Source"));
     for (const ColorTemperature& light : kColorTemperatures)
         color_temp_box_->addItem(QString::fromLatin1(light.name));
-    tone_curve_box_ = MakeNamed<QCheckBox>(group, "ToneCurveCB", QStringLiteral("Tone Curve"));
-    grid->addWidget(new QLabel(QStringLiteral("Filter"), group), row, 0);
-    grid->addWidget(filter_box_, row, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Light"), group), row, 2);
-    grid->addWidget(color_temp_box_, row++, 3);
-    grid->addWidget(tone_curve_box_, row, 1);
+    tone_curve_box_ = MakeNamed<QCheckBox>(row, "ToneCurveCB", QStringLiteral("Tone Curve"));
+    settings_locked_box_ = MakeNamed<QCheckBox>(row, "SettingsLocked", QStringLiteral("Lock Settings"));
+    grid->addWidget(new QLabel(QStringLiteral("Filter"), row), 0, 0);
+    grid->addWidget(filter_box_, 0, 1);
+    grid->addWidget(filter_button_, 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Light"), row), 0, 3);
+    grid->addWidget(color_temp_box_, 0, 4);
+    grid->addWidget(tone_curve_box_, 1, 1);
+    grid->addWidget(settings_locked_box_, 1, 3, 1, 2);
     connect(filter_box_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (updating_widgets_ || index < 0)
             return;
         values_.filter_index = index;
         ProcessingChanged();
     });
+    connect(filter_button_, &QToolButton::toggled, this, &TROPreview::ShowFilterMask);
     connect(color_temp_box_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (updating_widgets_ || index < 0)
             return;
@@ -120,7 +142,8 @@ QGroupBox* TROPreview::BuildProcessingGroup()
         values_.tone_curve = on;
         ProcessingChanged();
     });
-    return group;
+    connect(settings_locked_box_, &QCheckBox::toggled, this, &TROPreview::SetSettingsLocked);
+    return row;
 }
 
 QGroupBox* TROPreview::BuildImagerGroup()
@@ -149,11 +172,12 @@ QWidget* TROPreview::BuildButtons()
         const char* caption;
         const char* hint;
         std::function<void()> action;
+        bool action_is_undo = false;
     } buttons[] = {
         { "SettingsBtn", "Settings...", "Processing Settings as Numbers, Loaded from or Saved to a File",
             [this] { OpenSettings(); } },
         { "EventBtn", "Event Frame", "Designate Current Frame as Event Time Zero", [this] { EventFrame(); } },
-        { "UndoBtn", "Original", "Revert to Original", [this] { RestoreOriginal(); } },
+        { "UndoBtn", "Original", "Revert to Original", [this] { RestoreOriginal(); }, true },
         { "DescriptorsBtn", "Descriptors", "Descriptors", [this] { EditDescriptors(); } },
         { "CompressionOptionsBtn", "Compression Options", "Compression Options",
             [this] { ChooseCompression(); } },
@@ -164,6 +188,8 @@ QWidget* TROPreview::BuildButtons()
     for (const auto& made : buttons) {
         auto* pushed = MakeNamed<QPushButton>(panel, made.name, QString::fromLatin1(made.caption));
         pushed->setToolTip(QString::fromLatin1(made.hint));
+        if (made.action_is_undo)
+            undo_button_ = pushed;
         grid->addWidget(pushed, place / 2, place % 2);
         connect(pushed, &QPushButton::clicked, this, made.action);
         ++place;
@@ -197,7 +223,9 @@ void TROPreview::ShowValues()
     color_temp_box_->setCurrentIndex(values_.color_temperature);
     tone_curve_box_->setChecked(values_.tone_curve);
     scatter_box_->setChecked(values_.save_bayer_files);
+    settings_locked_box_->setChecked(values_.settings_locked);
     updating_widgets_ = false;
+    SetSettingsLocked(values_.settings_locked);
 }
 
 } // namespace fw

@@ -1,6 +1,10 @@
 #include <algorithm>
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QSlider>
+#include <QToolButton>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -14,6 +18,7 @@
 #include "clips/avi_encoders.h"
 #include "clips/bayer.h"
 #include "clips/bayer_preview_values.h"
+#include "clips/forms/custom_color_form.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/display_saver.h"
 #include "shell/forms/image_preview.h"
@@ -85,6 +90,7 @@ private slots:
     void unsortableNamesAreAskedAbout();
     void aFrameThatCannotBeReadIsAskedAboutAndShownGrey();
     void bayFramesAndEventFrameSetTheClipTiming();
+    void bayPreviewShowsTheMaskLocksAndTransformsColours();
 
 private:
     // Ticks the main window until the condition holds.
@@ -324,6 +330,59 @@ void SequencePreviewTest::bayFramesAndEventFrameSetTheClipTiming()
     preview->findChild<QPushButton*>("EventBtn")->click();
     QCOMPARE(preview->Display()->FirstFrameTimeMs(), -6.0F);
     QCOMPARE(preview->Display()->TimeBase().FrameTime(1), 0.0);
+}
+
+void SequencePreviewTest::bayPreviewShowsTheMaskLocksAndTransformsColours()
+{
+    TROPreview* preview = OpenBay(3);
+    QVERIFY(preview);
+    const FrameImage& picture = preview->PreviewPicture();
+    const auto greyEverywhere = [&picture] {
+        for (int y = 0; y < picture.height(); ++y) {
+            const uint8_t* row = picture.topDownRow(y);
+            for (int x = 0; x < picture.width(); ++x)
+                if (row[3 * x] != row[3 * x + 1] || row[3 * x + 1] != row[3 * x + 2])
+                    return false;
+        }
+        return true;
+    };
+    QVERIFY(!greyEverywhere());
+
+    // The filter mask shows in grey around 128 until the button is released.
+    auto* mask_button = preview->findChild<QToolButton*>("FilterBtn");
+    mask_button->setChecked(true);
+    QTRY_VERIFY(greyEverywhere());
+    QCOMPARE(mask_button->toolTip(), QString("Show Color Image"));
+    mask_button->setChecked(false);
+    QTRY_VERIFY(!greyEverywhere());
+
+    // Locked settings cannot be moved, nor transformed.
+    auto* lock = preview->findChild<QCheckBox*>("SettingsLocked");
+    auto* red = preview->findChild<QSlider*>("RedTrackBar");
+    lock->setChecked(true);
+    QVERIFY(!red->isEnabled());
+    QVERIFY(!preview->findChild<QPushButton*>("UndoBtn")->isEnabled());
+    QVERIFY(preview->findChild<QLabel*>("LockedPanel")->isVisibleTo(preview));
+    QVERIFY(preview->Values().settings_locked);
+    lock->setChecked(false);
+    QVERIFY(red->isEnabled());
+
+    // Choosing grey for the pixel under the reticle sets the gains that make it grey.
+    const QPointF reticle = preview->Display()->Reticle();
+    const int x = std::clamp(int(reticle.x()), 0, picture.width() - 1);
+    const int y = std::clamp(picture.height() - 1 - int(reticle.y()), 0, picture.height() - 1);
+    const int red_before = red->value();
+    QTimer::singleShot(0, [] {
+        auto* form = qobject_cast<TCustomColorForm*>(QApplication::activeModalWidget());
+        if (form)
+            form->ChooseTarget(PixelColor { 120, 120, 120 });
+    });
+    preview->TransformColor();
+    QVERIFY(red->value() != red_before);
+    QTRY_VERIFY([&] {
+        const uint8_t* pixel = picture.topDownRow(y) + size_t(x) * 3;
+        return std::abs(pixel[0] - 120) <= 3 && std::abs(pixel[1] - 120) <= 3 && std::abs(pixel[2] - 120) <= 3;
+    }());
 }
 
 QTEST_MAIN(SequencePreviewTest)
