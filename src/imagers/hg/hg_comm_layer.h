@@ -180,6 +180,10 @@ protected:
     virtual void Transact(const QByteArray& frame) = 0;
     // Records the imager that sent the reply just received (identify-all).
     virtual void NoteIdentifyReply(int result);
+    // A serial line delivers a listing one reply line at a time: the worker then waits for the
+    // next line with ReceiveNext (which hands it to ReplyReceived or throws on time-out).
+    virtual bool RepliesByLine() const { return false; }
+    virtual void ReceiveNext() { }
     void AddFound(const QString& entry);
 
     // For the links: where a reply goes, and the receive time-out of the current command.
@@ -199,9 +203,26 @@ protected:
 private:
     // The state machine lives in hg_comm_layer_states.cpp.
     void WorkerLoop();
+    // One pass of the loop: reports an error reply, then runs the state's handler.
+    void Step();
     void RunState(CommState state);
+    void RunIdle();
+    void RunStatusReply(bool clock_call);
+    void RunPreviewState(CommState state);
+    void RunDownloadState(CommState state);
+    void RunMoreDown();
+    void RunDirectory();
     void Send(CommState next, int command, const QByteArray& argument = {});
+    void SendRawText(const QByteArray& text);
+    void RunBroadcasts();
+    void BroadcastCommand(int command, const QByteArray& argument, int collect_ms);
     void ReportError();
+    void ParseImagerState();
+    uint32_t PayloadValue(int digits) const;
+    QByteArray Reply() const;
+    void RestoreOwnBuffer();
+    void TakeLock();
+    void ReleaseLock();
     void RunOnUi(const std::function<void()>& report);
     bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds sleep, int extra_ms);
     std::chrono::steady_clock::time_point Now() const;
@@ -250,13 +271,20 @@ private:
     int step_ = 0;
     QStringList directory_;
     QStringList found_;
-    bool collecting_identify_ = false;
+    std::atomic<bool> collecting_identify_ { false };
     bool holds_lock_ = false;
     std::function<void()> frame_done_;
     std::function<void(int)> state_changed_;
     std::function<void(int)> temperature_changed_;
     std::function<void(int, const QString&)> comm_error_;
     std::function<void(bool)> attached_changed_;
+    std::mutex found_mutex_;
+    std::mutex wake_mutex_;
+    std::condition_variable wake_;
+    bool error_reported_ = false;
+    bool raw_request_ = false; // the pending argument is a whole raw command text
+    QByteArray raw_reply_;
+    bool raw_reply_came_ = false;
     std::atomic<bool> terminate_ { false };
     std::atomic<bool> finished_ { false };
     std::thread worker_;
