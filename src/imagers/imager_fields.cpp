@@ -103,6 +103,13 @@ QString IPAdjustedWarning(const QString& imager_name)
         + QStringLiteral(" was invalid and has been adjusted.");
 }
 
+QString FieldsValue(const TImagerFieldTexts& fields)
+{
+    const QChar separator(QLatin1Char(';'));
+    return ImagerKindName(fields.kind) + separator + fields.port_name + separator + fields.ip_text + separator
+        + fields.identifier_text + separator + fields.baud_text;
+}
+
 TImagerFieldEdit ApplyFieldTexts(
     TAttacher& entry, const TImagerFieldTexts& fields, bool ip_enabled, const TPortList& ports)
 {
@@ -115,10 +122,10 @@ TImagerFieldEdit ApplyFieldTexts(
         if (edit.ip_adjusted)
             edit.ip_text = check.address;
     }
-    const QChar separator(QLatin1Char(';'));
-    entry.ParseValue(ImagerKindName(fields.kind) + separator + fields.port_name + separator + edit.ip_text
-            + separator + edit.identifier_text + separator + fields.baud_text,
-        ports);
+    TImagerFieldTexts checked = fields;
+    checked.identifier_text = edit.identifier_text;
+    checked.ip_text = edit.ip_text;
+    entry.ParseValue(FieldsValue(checked), ports);
     return edit;
 }
 

@@ -38,6 +38,9 @@ struct TImagerFieldTexts {
     QString baud_text;
 };
 
+// The stored value the fields make.
+QString FieldsValue(const TImagerFieldTexts& fields);
+
 // An edit after its rules ran: the texts to put back into the fields.
 struct TImagerFieldEdit {
     QString identifier_text;
