@@ -273,7 +273,10 @@ TImagerFieldTexts TAttachForm::ShownTexts() const
     TImagerFieldTexts texts;
     texts.kind = type_combo_->currentData().isValid() ? type_combo_->currentData().toInt() : ikUnknown;
     texts.port_name = interface_combo_->currentText();
+    // An address field left empty still holds the mask's dots.
     texts.ip_text = ip_edit_->text();
+    if (texts.ip_text.count(QLatin1Char('.')) == texts.ip_text.size())
+        texts.ip_text.clear();
     texts.identifier_text = id_edit_->text();
     texts.baud_text = baud_combo_->currentText();
     return texts;
