@@ -64,9 +64,10 @@ void LogOpenedFiles(fw::TWrightViewer& viewer)
 }
 
 // The imager attach window over this machine's ports. The serial ports are listed by name only
-// until the RS-485 line driver is plugged in (TPortList::Sources::make_serial_driver), and the
-// imagers are found and attached once the links are (TImagerAttach::SetLinks with
-// HGImagerLinks over HGLinkFactory).
+// until the RS-485 line driver is plugged in (TPortList::Sources::make_serial_driver), the
+// frame-grabber interfaces come with the capture library (Sources::imaq_interfaces), and HG/RO
+// imagers are found and attached once the links are (TImagerAttach::SetLinks with HGImagerLinks
+// over HGLinkFactory).
 std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& settings)
 {
     fw::TPortList::Sources ports;

@@ -100,7 +100,7 @@ std::vector<TSharedDriver*> TPortList::SearchPorts() const
 {
     std::vector<TSharedDriver*> ports;
     for (const auto& driver : drivers_) {
-        if (driver->Kinds() == kHGFamilyKinds)
+        if ((driver->Kinds() & kHGFamilyKinds) != 0)
             ports.push_back(driver.get());
     }
     return ports;

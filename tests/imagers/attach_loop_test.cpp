@@ -114,16 +114,5 @@ TEST_F(AttachLoopTest, WithoutLinksHGEntriesAreRefusedPlainly)
     EXPECT_EQ(events_.filter("download").size(), 0);
 }
 
-TEST(AttachRoutes, KindsMapToTheirWindows)
-{
-    EXPECT_EQ(AttachRouteOf(ikEM1012), AttachRoute::EMDownload);
-    EXPECT_EQ(AttachRouteOf(ikHS4540), AttachRoute::HSDownload);
-    EXPECT_EQ(AttachRouteOf(ikIMAQ), AttachRoute::Capture);
-    for (int kind : { ikRO, ikHG2000, ikCR2000, ikHG2000TX })
-        EXPECT_EQ(AttachRouteOf(kind), AttachRoute::HGDownload) << kind;
-    for (int kind : { int(ikHRC), int(ikUnknown), 9, 200 })
-        EXPECT_EQ(AttachRouteOf(kind), AttachRoute::Unsupported) << kind;
-}
-
 } // namespace
 } // namespace fw

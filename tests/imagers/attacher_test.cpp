@@ -128,8 +128,6 @@ TEST(ImagerKinds, TableNamesAndFamily)
     EXPECT_EQ(ImagerKindName(42), "Unknown");
     EXPECT_EQ(ImagerKindOfName("Roper HG 2000-TX"), ikHG2000TX);
     EXPECT_EQ(ImagerKindOfName("Unknown"), ikUnknown);
-    for (int kind = 0; kind < kImagerKindCount; ++kind)
-        EXPECT_EQ(IsHGFamily(kind), kind == 2 || kind == 3 || kind == 6 || kind == 7) << kind;
     EXPECT_EQ(ImagerBaudTextAt(3), "115200");
     EXPECT_EQ(ImagerBaudTextAt(4), "");
     EXPECT_EQ(ImagerBaudTextAt(-1), "");
