@@ -43,6 +43,8 @@ struct ScriptedImager {
                     .replace("%7", "0000").replace("%8", "000C").replace("%9", "0000"));
         if (code == "19")
             return Reply(code, {});
+        if (code == "0C" && argument.isEmpty())
+            return Reply(code, "05"); // session 5
         if (code == "40")
             return Reply(code, Hex(state, 2), state_errors-- > 0 ? "16" : "01");
         if (code == "50")
@@ -298,4 +300,39 @@ TEST_F(CommLayerTest, RawCommandsShowTheReplyAndItsResult)
     EXPECT_TRUE(link.SendRaw("40", [&shown](const QString& line) { shown = line; }));
     EXPECT_EQ(shown, "#01014005 - Success");
     EXPECT_EQ(link.LastRawReply(), "#01014005");
+}
+
+TEST_F(CommLayerTest, PreviewLoopRecordsAndDownloadsUntilStoppedThenRestoresTheRegisters)
+{
+    ScriptedLink link(imager_);
+    ASSERT_TRUE(link.Identify(false));
+    link.ClearSent();
+    std::vector<uint8_t> frame(size_t(link.FrameBytes(false)));
+    int frames_done = 0;
+    link.SetFrameDoneHandler([&frames_done] { ++frames_done; });
+    link.StartPreviewLoop(frame.data(), int64_t(frame.size()), false);
+    for (int i = 0; i < 2000 && frames_done < 2; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+    ASSERT_GE(frames_done, 2);
+    link.StopPreviewLoop();
+    ASSERT_TRUE(link.WaitIdle());
+
+    const QList<QByteArray> sent = Codes(link.Sent());
+    // Saved: session, auto save, record delay, post-trigger frames, frame sync; then set for the loop.
+    const QList<QByteArray> start { "#015F", "#010C", "#0114", "#015D", "#010402", "#0166", "#010C00",
+        "#011400", "#015D0000", "#0104020002", "#016600", "#0153C000", "#011B01", "#011BFF", "#0140",
+        "#01DLF 1 U B" };
+    ASSERT_GE(sent.size(), start.size());
+    EXPECT_EQ(sent.mid(0, start.size()), start);
+    // Between frames: the temperature, then a new recording.
+    const qsizetype second = sent.indexOf("#01DLF 1 U B", start.size());
+    ASSERT_GT(second, 0);
+    EXPECT_TRUE(sent.mid(start.size(), second - start.size()).contains("#0150"));
+    // Stopped: the saved values go back, the session one lower than read.
+    const QList<QByteArray> restore { "#010C04", "#011400", "#015D0000", "#0104020000", "#016600" };
+    const qsizetype restored_from = sent.indexOf(restore.front());
+    ASSERT_GT(restored_from, 0) << sent.mid(sent.size() - 12).join(" ").constData();
+    EXPECT_EQ(sent.mid(restored_from, restore.size()), restore);
 }

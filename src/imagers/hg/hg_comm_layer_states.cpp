@@ -231,8 +231,9 @@ void THGCommLayer::RunState(CommState state)
             if (temperature_changed_)
                 temperature_changed_(celsius);
         });
+        // A loop stopped between frames still owes the imager its saved registers.
         if (!preview_loop_)
-            state_ = csExit;
+            state_ = registers_saved_ ? csPLFinish : csExit;
         else if (celsius >= kHotTemperature)
             state_ = csPLFinish;
         else
