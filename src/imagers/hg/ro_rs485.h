@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "imagers/hg/hg_comm_layer.h"
+#include "imagers/hg/serial_inbox.h"
 
 namespace fw {
 
@@ -10,6 +11,11 @@ class TSharedSerialDriver;
 
 // The RS-485 link: several imagers share one serial line through its driver; each answers only
 // frames carrying its identifier. The driver hands every reply line to every link on the line.
+//
+// The worker never touches the port: it hands each frame to the user-interface thread, which
+// arms the link's timer and writes the frame, and then waits until the driver has delivered a
+// line for this link or the timer has fired. The line is copied into the receive buffer and
+// checked on the worker.
 class TRORS485 : public THGCommLayer {
 public:
     // Attaches to the driver first: throws fw::Error "Baud Rate Conflicts with Open Imagers" or
@@ -17,16 +23,37 @@ public:
     TRORS485(TSharedSerialDriver& driver, uint8_t identifier, int baud_rate);
     ~TRORS485() override;
 
+    // Returns 1 when the rate would change and other imagers share the port, 2 when the port
+    // refuses the rate or the index is outside 0..3. Otherwise writes the imager's "Baud Rate"
+    // register without waiting for its answer, reopens the port at the new rate and identifies
+    // the imager again (without setting its clock).
     int SetBaudIndex(int index) override;
     TSharedSerialDriver& Driver() const { return driver_; }
+
+    // ---- The driver's side (user-interface thread) ----
+    // A line is this link's when it is a reply carrying the link's identifier or answering an
+    // identify-all, or when it is no framed reply at all (a line of a listing).
+    bool TakesLine(const QByteArray& line) const;
+    void DeliverLine(const QByteArray& line);
+    void LineTimedOut();
 
 protected:
     void FlushInput() override;
     void Broadcast(const QByteArray& frame) override;
     void Transact(const QByteArray& frame) override;
+    bool RepliesByLine() const override { return true; }
+    void ReceiveNext() override;
 
 private:
+    void PostFrame(const QByteArray& frame, bool arm_timer);
+    void SendOnLine(const QByteArray& frame, int timeout_ms, bool arm_timer);
+    void TakeReply(const QByteArray& line);
+    [[noreturn]] void FailTimedOut();
+    bool WaitFrameSent(int frames_sent_before);
+
     TSharedSerialDriver& driver_;
+    TSerialInbox inbox_;
+    int frames_sent_ = 0; // user-interface thread only
 };
 
 } // namespace fw
