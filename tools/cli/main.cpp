@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include "cli_common.h"
+#include "imager_link.h"
 #include "support/user_prompt.h"
 #include "tool_prompt.h"
 
@@ -24,6 +25,7 @@ const CliCommand* const kCommands[] = {
     &fw::cli::kDescriptorCommand,
     &fw::cli::kConvertCommand,
     &fw::cli::kCompressorsCommand,
+    &fw::cli::kImagerCommand,
 };
 
 QString toolHelp()

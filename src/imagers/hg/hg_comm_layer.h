@@ -123,6 +123,8 @@ public:
     // Sends "#" + identifier + text + CR outside the state machine (the advanced window) and
     // hands each reply line to `reply` as the window shows it. Answers whether a reply came.
     bool SendRaw(const QString& text, const std::function<void(const QString& line)>& reply);
+    // The reply to the last raw command as it came, without its carriage return.
+    QByteArray LastRawReply() const { return raw_reply_; }
 
     // ---- Facts ----
     uint8_t Identifier() const { return identifier_; }

@@ -166,7 +166,8 @@ struct HGReplyCheck {
 };
 
 // Checks a received buffer: raw data when the context says so or when 2048 bytes or more came;
-// otherwise the "#", identifier, result code and echo rules. Never reads past `length`.
+// otherwise the "#", identifier, result code and echo rules; identifier and echo are compared
+// regardless of letter case. Never reads past `length`; a null `data` counts as nothing received.
 HGReplyCheck CheckHGReply(const uint8_t* data, size_t length, const HGReplyContext& context);
 
 // Payload offset of a reply: 7, or 9 for commands 28..47 (after the echoed sub-code).
@@ -188,7 +189,8 @@ struct HGAttachReply {
     int last_word = 0;
 };
 // The attach payload: type, version, state, colour flag, one byte (2 digits each), three
-// 16-bit words (4 digits each), two bytes. nullopt when it is short or not hexadecimal.
+// 16-bit words (4 digits each), two bytes. nullopt when it is short or not hexadecimal. A state
+// outside 0..10 reads as 10.
 std::optional<HGAttachReply> ParseHGAttachReply(const QByteArray& reply, size_t offset);
 
 // ---- Clock --------------------------------------------------------------------------------
@@ -202,7 +204,8 @@ uint32_t HGTimeRegister(const QTime& time);
 // A UDP listing datagram: "{START}" CR, lines separated by CR, ending with "{END}" or "<MORE>".
 // Takes the lines into `list` by the listing rules; answers whether "<MORE>" was present.
 bool TakeHGListingDatagram(const QByteArray& datagram, QStringList& list);
-// One line of a serial listing. Answers true when the line ends the listing (" free").
+// One line of a serial listing, with or without its carriage return. Answers true when the line
+// ends the listing (" free").
 bool TakeHGListingLine(const QByteArray& line, QStringList& list);
 
 // ---- Frames of a recording ----------------------------------------------------------------

@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <deque>
+#include <mutex>
+
+#include "imagers/hg/hg_comm_layer.h"
+
+using namespace fw;
+
+namespace {
+
+// An imager as the protocol describes its side, answering each frame at once: a colour HG 2000
+// (or an old RO), Standby with a recording, a frame range, and raw download datagrams.
+struct ScriptedImager {
+    int type = 4;
+    int state = 5;
+    int temperature = 31;
+    uint32_t frame_range = 0xFFFB0006; // frames -5 .. 6
+    int splits = 0;
+    int datagram_bytes = 49152;
+    int64_t frame_bytes = HGFrameBytes(false, false);
+    int64_t sent_of_frame = 0;
+    int state_errors = 0; // state reads answered "Invalid Imager State" before the good ones
+    bool silent_on_download_continue = false;
+    int continues_before_silence = 0;
+
+    static QByteArray Reply(const QByteArray& code, const QByteArray& payload, const char* result = "01")
+    {
+        return "#01" + QByteArray(result) + code + payload + '\r';
+    }
+
+    // nullopt: no answer (the link times out).
+    std::optional<QByteArray> Answer(const QByteArray& frame)
+    {
+        const QByteArray code = frame.mid(3, 2);
+        const QByteArray argument = frame.mid(5, frame.size() - 6);
+        if (code == "01")
+            return Reply(code, QByteArray("%1%2%3%4%5%6%7%8%9").replace("%1", Hex(type, 2)).replace("%2", "21")
+                    .replace("%3", Hex(state, 2)).replace("%4", "01").replace("%5", "00").replace("%6", "0000")
+                    .replace("%7", "0000").replace("%8", "000C").replace("%9", "0000"));
+        if (code == "19")
+            return Reply(code, {});
+        if (code == "40")
+            return Reply(code, Hex(state, 2), state_errors-- > 0 ? "16" : "01");
+        if (code == "50")
+            return Reply(code, Hex(temperature, 2));
+        if (code == "65")
+            return Reply(code, Hex(splits, 2));
+        if (code == "45")
+            return Reply(code, Hex(frame_range, 8));
+        if (code == "53") {
+            datagram_bytes = argument.toInt(nullptr, 16);
+            return Reply(code, {});
+        }
+        if (code == "WB" || code == "12")
+            return Reply("12", {});
+        if (code == "DL" || code == "28")
+            return Download(argument);
+        return Reply(code, argument);
+    }
+
+    std::optional<QByteArray> Download(const QByteArray& argument)
+    {
+        const bool first = argument.startsWith("F ") && argument != "F U";
+        if (first) {
+            sent_of_frame = 0;
+        } else if (silent_on_download_continue && continues_before_silence-- <= 0) {
+            return std::nullopt;
+        }
+        const int64_t size = std::min<int64_t>(datagram_bytes, frame_bytes - sent_of_frame);
+        QByteArray data(qsizetype(size), '\0');
+        for (qsizetype i = 0; i < data.size(); ++i)
+            data[i] = char((sent_of_frame + i) % 251);
+        sent_of_frame += size;
+        return data;
+    }
+
+    static QByteArray Hex(uint32_t value, int digits)
+    {
+        return QByteArray::number(value, 16).toUpper().rightJustified(digits, '0').right(digits);
+    }
+};
+
+// A link that hands every frame to the scripted imager and records what was sent.
+class ScriptedLink : public THGCommLayer {
+public:
+    explicit ScriptedLink(ScriptedImager& imager)
+        : THGCommLayer(1, 3000)
+        , imager_(imager)
+    {
+    }
+    ~ScriptedLink() override { EndWorker(); }
+
+    QList<QByteArray> Sent() const
+    {
+        const std::lock_guard lock(mutex_);
+        return sent_;
+    }
+    void ClearSent()
+    {
+        const std::lock_guard lock(mutex_);
+        sent_.clear();
+    }
+
+protected:
+    void FlushInput() override { }
+    void Broadcast(const QByteArray& frame) override { Transact(frame); }
+    void Transact(const QByteArray& frame) override
+    {
+        std::optional<QByteArray> reply;
+        {
+            const std::lock_guard lock(mutex_);
+            sent_ << frame;
+            reply = imager_.Answer(frame);
+        }
+        if (!reply) {
+            SetResultCode(hgresult::kNotResponding);
+            throw Error("Socket I/O Timed Out");
+        }
+        const size_t length = std::min(size_t(reply->size()), ReceiveCapacity());
+        std::memcpy(ReceiveBuffer(), reply->constData(), length);
+        ReplyReceived(length);
+    }
+
+private:
+    ScriptedImager& imager_;
+    mutable std::mutex mutex_;
+    QList<QByteArray> sent_;
+};
+
+QList<QByteArray> Codes(const QList<QByteArray>& frames)
+{
+    QList<QByteArray> codes;
+    for (const QByteArray& frame : frames)
+        codes << frame.left(frame.size() - 1); // without the carriage return
+    return codes;
+}
+
+class CommLayerTest : public testing::Test {
+protected:
+    void TearDown() override { THGCommLayer::SetTimeSource(nullptr); }
+    ScriptedImager imager_;
+};
+
+} // namespace
+
+TEST_F(CommLayerTest, IdentifyAttachesStopsReadsStateAndTemperature)
+{
+    ScriptedLink link(imager_);
+    bool attached = false;
+    std::vector<int> states;
+    link.SetAttachedHandler([&attached](bool now) { attached = now; });
+    link.SetStateChangedHandler([&states](int state) { states.push_back(state); });
+    ASSERT_TRUE(link.Identify(false));
+    EXPECT_EQ(Codes(link.Sent()), (QList<QByteArray> { "#010102", "#0119", "#0140", "#0150", "#0165" }));
+    EXPECT_TRUE(attached);
+    EXPECT_EQ(link.KindName(), "HG 2000 Color");
+    EXPECT_EQ(link.FirmwareText(), "2.1");
+    EXPECT_EQ(link.Temperature(), 31);
+    EXPECT_FALSE(link.SplitFrames());
+    EXPECT_EQ(states, (std::vector<int> { 5, 5 }));
+}
+
+TEST_F(CommLayerTest, RecordedRangeIsSignedAndCapped)
+{
+    ScriptedLink link(imager_);
+    ASSERT_TRUE(link.Identify(false));
+    HGRecordedRange range = link.GetRecordedRange();
+    EXPECT_EQ(range.first, -5);
+    EXPECT_EQ(range.count, 12);
+    imager_.frame_range = 0x00011400; // 1 .. 5120
+    range = link.GetRecordedRange();
+    EXPECT_EQ(range.first, 1);
+    EXPECT_EQ(range.count, 4096);
+}
+
+TEST_F(CommLayerTest, RegistersReadAndWriteWithTheirWidths)
+{
+    ScriptedLink link(imager_);
+    imager_.frame_range = 0x12345678;
+    EXPECT_EQ(uint32_t(link.ReadRegister(hgcmd::kFrameRange)), 0x12345678u);
+    link.WriteRegister(hgcmd::kDate, 0x120926);
+    link.WriteRegister(hgcmd::kPostTrigFrames, 0x1FFFF);
+    link.StartCommand(csIntReg, hgcmd::kWhiteBalance);
+    EXPECT_TRUE(link.WaitIdle());
+    const QList<QByteArray> sent = Codes(link.Sent());
+    EXPECT_TRUE(sent.contains("#0109120926"));
+    EXPECT_TRUE(sent.contains("#010402FFFF")); // sub-code, then the last four digits
+    EXPECT_TRUE(sent.contains("#01WBL")); // white balance read: "L", echo "12" accepted
+    EXPECT_EQ(link.GetLastResult(), hgresult::kSuccess);
+}
+
+TEST_F(CommLayerTest, DownloadTakesTheWholeFrameInDatagrams)
+{
+    ScriptedLink link(imager_);
+    ASSERT_TRUE(link.Identify(false));
+    link.ClearSent();
+    std::vector<uint8_t> frame(size_t(link.FrameBytes(false)));
+    int64_t bytes = 0;
+    int done = 0;
+    link.SetFrameDoneHandler([&done] { ++done; });
+    link.DownloadFrame(frame.data(), int64_t(frame.size()), false, 3, &bytes);
+    ASSERT_TRUE(link.WaitDownload());
+    EXPECT_EQ(bytes, int64_t(frame.size()));
+    EXPECT_EQ(done, 1);
+    for (size_t i = 0; i < frame.size(); i += 997)
+        ASSERT_EQ(frame[i], uint8_t(i % 251)) << i;
+    const QList<QByteArray> sent = Codes(link.Sent());
+    ASSERT_GE(sent.size(), 4);
+    EXPECT_EQ(sent[0], "#0140");
+    EXPECT_EQ(sent[1], "#0153C000"); // 49152-byte datagrams
+    EXPECT_EQ(sent[2], "#01DLF 3 U B");
+    EXPECT_EQ(sent.count("#01DLF U"), 4); // 197632 bytes = 4 x 49152 + 1024
+    // The size written is remembered: the next frame goes without writing it again.
+    link.ClearSent();
+    link.DownloadFrame(frame.data(), int64_t(frame.size()), false, 4, &bytes);
+    ASSERT_TRUE(link.WaitDownload());
+    EXPECT_EQ(Codes(link.Sent()).at(1), "#01DLF 4 U B");
+}
+
+TEST_F(CommLayerTest, AFailedDownloadStepsTheDatagramSizeDown)
+{
+    ScriptedLink link(imager_);
+    ASSERT_TRUE(link.Identify(false));
+    std::vector<uint8_t> frame(size_t(link.FrameBytes(false)));
+    imager_.silent_on_download_continue = true;
+    imager_.continues_before_silence = 1;
+    std::vector<int> errors;
+    link.SetCommErrorHandler([&errors](int code, const QString&) { errors.push_back(code); });
+    link.DownloadFrame(frame.data(), int64_t(frame.size()), false, 1);
+    EXPECT_FALSE(link.WaitDownload());
+    EXPECT_TRUE(link.WaitIdle());
+    EXPECT_EQ(link.DatagramIndexWanted(), 1);
+    EXPECT_NE(std::find(errors.begin(), errors.end(), hgresult::kNotResponding), errors.end());
+
+    imager_.silent_on_download_continue = false;
+    link.ClearSent();
+    link.DownloadFrame(frame.data(), int64_t(frame.size()), false, 1);
+    ASSERT_TRUE(link.WaitDownload());
+    EXPECT_TRUE(Codes(link.Sent()).contains("#01538000")); // 32768-byte datagrams now
+}
+
+TEST_F(CommLayerTest, ADownloadIntoTooSmallABufferSendsNothing)
+{
+    ScriptedLink link(imager_);
+    ASSERT_TRUE(link.Identify(false));
+    link.ClearSent();
+    std::vector<uint8_t> frame(size_t(link.FrameBytes(false)) - 1);
+    link.DownloadFrame(frame.data(), int64_t(frame.size()), false, 1);
+    EXPECT_FALSE(link.WaitDownload());
+    EXPECT_EQ(link.LastErrorText(), "Internal Program Error");
+    EXPECT_TRUE(link.Sent().isEmpty());
+}
+
+TEST_F(CommLayerTest, IdleLayerPollsStatusAfterTwoSeconds)
+{
+    auto now = std::chrono::steady_clock::now();
+    std::mutex clock_mutex;
+    THGCommLayer::SetTimeSource([&] {
+        const std::lock_guard lock(clock_mutex);
+        return now;
+    });
+    ScriptedLink link(imager_);
+    ASSERT_TRUE(link.Identify(false));
+    link.ClearSent();
+    {
+        const std::lock_guard lock(clock_mutex);
+        now += std::chrono::milliseconds(1000 + 2000 + 1); // past the last command's poll time
+    }
+    for (int i = 0; i < 1000 && !Codes(link.Sent()).contains("#0140"); ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(2);
+    }
+    EXPECT_TRUE(Codes(link.Sent()).contains("#0140"));
+}
+
+TEST_F(CommLayerTest, ErrorsDuringAPollReattach)
+{
+    ScriptedLink link(imager_);
+    ASSERT_TRUE(link.Identify(false));
+    imager_.state_errors = 1;
+    link.ClearSent();
+    std::vector<int> errors;
+    link.SetCommErrorHandler([&errors](int code, const QString&) { errors.push_back(code); });
+    link.StartCommand(csStatusResp, hgcmd::kState);
+    EXPECT_TRUE(link.WaitIdle());
+    EXPECT_EQ(errors.front(), 8);
+    EXPECT_TRUE(Codes(link.Sent()).contains("#010102")) << "an error during a status read attaches again";
+}
+
+TEST_F(CommLayerTest, RawCommandsShowTheReplyAndItsResult)
+{
+    ScriptedLink link(imager_);
+    QString shown;
+    EXPECT_TRUE(link.SendRaw("40", [&shown](const QString& line) { shown = line; }));
+    EXPECT_EQ(shown, "#01014005 - Success");
+    EXPECT_EQ(link.LastRawReply(), "#01014005");
+}
