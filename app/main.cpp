@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include "imagers/forms/imager_attach.h"
 #include "measure/forms/qm_form.h"
 #include "shell/forms/wright_viewer.h"
 #include "shell/single_instance.h"
@@ -62,6 +63,37 @@ void LogOpenedFiles(fw::TWrightViewer& viewer)
     });
 }
 
+// The imager attach window over this machine's ports. The serial ports are listed by name only
+// until the RS-485 line driver is plugged in (TPortList::Sources::make_serial_driver), the
+// frame-grabber interfaces come with the capture library (Sources::imaq_interfaces), and HG/RO
+// imagers are found and attached once the links are (TImagerAttach::SetLinks with HGImagerLinks
+// over HGLinkFactory).
+std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& settings)
+{
+    fw::TPortList::Sources ports;
+    ports.serial_ports = fw::TPortList::SystemSerialPorts();
+    auto attach = std::make_unique<fw::TImagerAttach>(std::move(ports));
+    attach->Load(settings);
+    return attach;
+}
+
+// An attached HG/RO imager's download window; until it exists the link is let go at once, which
+// detaches the imager.
+void OpenHGDownload(const fw::TAttacher& entry, std::unique_ptr<fw::THGCommLayer> link)
+{
+    fw::showInformation(QStringLiteral("This version cannot open the download window of ")
+        + entry.DownloadTitle() + QStringLiteral(" yet."));
+    link.reset();
+}
+
+void InstallImagerAttach(fw::TWrightViewer& viewer, fw::TImagerAttach& attach)
+{
+    fw::ImagerAttachCommand command;
+    command.attach = [&attach](const fw::ChildContext&) { attach.Run(&OpenHGDownload); };
+    command.write_settings = [&attach](fw::SettingsStore& store) { attach.Save(store); };
+    viewer.SetImagerAttachCommand(std::move(command));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -100,7 +132,10 @@ int main(int argc, char* argv[])
         auto settings = options.settings_file.isEmpty()
             ? std::make_unique<fw::SettingsStore>()
             : std::make_unique<fw::SettingsStore>(options.settings_file);
+        // The attach window outlives the main window, which stores its list when it closes.
+        const std::unique_ptr<fw::TImagerAttach> imager_attach = MakeImagerAttach(*settings);
         fw::TWrightViewer viewer(*settings);
+        InstallImagerAttach(viewer, *imager_attach);
         LogOpenedFiles(viewer);
         QObject::connect(
             &instance, &fw::SingleInstance::fileReceived, &viewer, &fw::TWrightViewer::QueueFile);

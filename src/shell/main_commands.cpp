@@ -2,15 +2,6 @@
 
 namespace fw {
 
-namespace {
-
-// Commands whose features this version does not have yet; they stay visible and disabled.
-constexpr const char* kUnavailableCommands[] = {
-    "OpenImager1",
-};
-
-} // namespace
-
 bool SaveAsAllowed(const MainCommandFacts& facts)
 {
     return facts.current && facts.current_timed_clip && !facts.current_saving;
@@ -33,8 +24,7 @@ MainCommandStates MainCommandStatesFor(const MainCommandFacts& facts)
     set("SaveAs", SaveAsAllowed(facts));
     set("QMeasureItem", facts.current && facts.quick_measure_allowed && facts.measurement_available);
     set("DeleteSourceFiles", facts.source_files);
-    for (const char* name : kUnavailableCommands)
-        set(name, false);
+    set("OpenImager1", facts.imager_attach_available);
     set("SGraphItem", ChildSignalGraph(facts) || facts.main_graph);
     states.time_panel = facts.children;
     states.record_enabled = facts.idle_imager || facts.armed_imager;

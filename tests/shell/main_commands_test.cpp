@@ -88,6 +88,17 @@ TEST(MainCommands, ToolsNeedBothTheChildsLeaveAndTheirWindows)
     }
 }
 
+TEST(MainCommands, AttachImagerNeedsTheProgramsAttachCommandOnly)
+{
+    MainCommandFacts facts;
+    facts.imager_attach_available = true;
+    EXPECT_TRUE(Enabled(facts).at("OpenImager1"));
+    facts = IdleClipWindow();
+    facts.current_saving = true;
+    facts.imager_attach_available = true;
+    EXPECT_TRUE(Enabled(facts).at("OpenImager1"));
+}
+
 TEST(MainCommands, RecordFollowsTheImagerWindows)
 {
     MainCommandFacts facts = IdleClipWindow();

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QMetaObject>
 #include <QThread>
+#include <QTimer>
 
 #include "imagers/hg/hg_process_lock.h"
 #include "support/log.h"
@@ -28,12 +29,6 @@ int64_t MsOf(std::chrono::steady_clock::time_point time)
     return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
 }
 
-// Lets the user-interface thread's events run while it waits.
-void RunEventsAndSleep(std::chrono::milliseconds sleep)
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents, int(sleep.count()));
-    std::this_thread::sleep_for(sleep);
-}
 
 // Four decimal octets packed first octet highest; nullopt when the text is not four octets.
 std::optional<uint32_t> PackDotted(const QString& dotted)
@@ -96,7 +91,7 @@ void THGCommLayer::EndWorker()
         return;
     // Reports the worker is waiting on run here (as no-ops) until it has ended.
     while (!finished_)
-        RunEventsAndSleep(std::chrono::milliseconds(1));
+        WaitSlice(std::chrono::milliseconds(10));
     worker_.join();
 }
 
@@ -109,12 +104,37 @@ QString THGCommLayer::IdentifierText() const
 
 // ---- Waiting (user-interface thread) ---------------------------------------------------------
 
-bool THGCommLayer::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds sleep, int extra_ms)
+// Runs the user-interface thread's events for at most `slice`, or until the worker wakes it.
+void THGCommLayer::WaitSlice(std::chrono::milliseconds slice)
+{
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(slice);
+    QEventLoop* const outer = ui_loop_;
+    ui_loop_ = &loop;
+    loop.exec();
+    ui_loop_ = outer;
+}
+
+void THGCommLayer::WakeUi()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (ui_loop_)
+                ui_loop_->quit();
+        },
+        Qt::QueuedConnection);
+}
+
+bool THGCommLayer::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds slice, int extra_ms)
 {
     while (!done()) {
         if (finished_ || MsOf(Now()) > deadline_ms_.load() + extra_ms)
             return done();
-        RunEventsAndSleep(sleep);
+        WaitSlice(slice);
     }
     return true;
 }
@@ -136,13 +156,15 @@ void THGCommLayer::StartCommand(CommState next, int command, const QByteArray& a
     last_error_ = hgresult::kSuccess;
     pending_command_ = command;
     pending_argument_ = argument;
+    // The worker sets the deadline again when it sends; waits until then use this one.
+    deadline_ms_ = MsOf(Now()) + (command >= 0 ? HGCommandTimeoutMs(command) : 15000);
     pending_next_.store(next == csIdle ? int(csExit) : int(next));
     if (!worker_.joinable())
         worker_ = std::thread([this] { WorkerLoop(); });
     // Resume the worker until it has taken the request.
     while (pending_next_.load() != 0 && !finished_) {
         wake_.notify_all();
-        RunEventsAndSleep(std::chrono::milliseconds(15));
+        WaitSlice(std::chrono::milliseconds(15));
     }
 }
 
@@ -310,7 +332,7 @@ void THGCommLayer::DownloadFrame(uint8_t* buffer, int64_t size_bytes, bool tiff,
 bool THGCommLayer::WaitDownload()
 {
     while (downloading_ && !finished_)
-        RunEventsAndSleep(std::chrono::milliseconds(10));
+        WaitSlice(std::chrono::milliseconds(10));
     const bool done = !download_failed_;
     download_failed_ = false;
     return done;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QEventLoop>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -226,6 +227,9 @@ private:
     void TakeLock();
     void ReleaseLock();
     void RunOnUi(const std::function<void()>& report);
+    void WaitSlice(std::chrono::milliseconds slice);
+    // Ends the user-interface thread's current wait slice: the worker changed what it waits for.
+    void WakeUi();
     bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds sleep, int extra_ms);
     std::chrono::steady_clock::time_point Now() const;
 
@@ -289,6 +293,7 @@ private:
     bool raw_reply_came_ = false;
     std::atomic<bool> terminate_ { false };
     std::atomic<bool> finished_ { false };
+    QEventLoop* ui_loop_ = nullptr; // the wait slice running, user-interface thread only
     std::thread worker_;
 };
 

@@ -69,6 +69,7 @@ void THGCommLayer::RunPreviewState(CommState state)
             Send(csPLStop, hgcmd::kState);
         } else {
             downloading_ = false;
+            WakeUi();
             state_ = csPLFinish;
         }
         break;
@@ -147,6 +148,7 @@ void THGCommLayer::RunMoreDown()
                 frame_done_();
         });
     downloading_ = false;
+    WakeUi();
     RestoreOwnBuffer();
     if (preview_loop_) {
         if (datagram_in_use_ == datagram_wanted_) {

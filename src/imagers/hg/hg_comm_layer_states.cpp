@@ -48,6 +48,7 @@ void THGCommLayer::WorkerLoop()
         Step();
     ReleaseLock();
     finished_ = true;
+    WakeUi();
 }
 
 void THGCommLayer::Step()
@@ -92,6 +93,7 @@ void THGCommLayer::ReportError()
     }
     download_failed_ = downloading_.load();
     downloading_ = false;
+    WakeUi();
     preview_loop_ = false;
     try {
         FlushInput();
@@ -210,6 +212,7 @@ void THGCommLayer::RunState(CommState state)
         next_poll_ = Now() + std::chrono::milliseconds(kPollIdleMs);
         state_ = csIdle;
         ReleaseLock();
+        WakeUi();
         break;
     case csStop:
         Send(csStatus, hgcmd::kStop);
@@ -280,8 +283,9 @@ void THGCommLayer::RunState(CommState state)
         if (datagram_wanted_ < 4)
             ++datagram_wanted_;
         if (!preview_loop_) {
-            downloading_ = false;
             download_failed_ = true;
+            downloading_ = false;
+            WakeUi();
         }
         RestoreOwnBuffer();
         state_ = csStop;
@@ -313,7 +317,10 @@ void THGCommLayer::RunIdle()
         const int command = pending_command_;
         const QByteArray argument = pending_argument_;
         const bool raw = raw_request_;
+        // Busy before the request counts as taken, so no wait sees idle in between.
+        state_ = raw ? int(csChat) : next;
         pending_next_ = 0;
+        WakeUi();
         if (raw)
             SendRawText(argument);
         else

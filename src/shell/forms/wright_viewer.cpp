@@ -199,6 +199,8 @@ void TWrightViewer::WriteSettings()
     settings_.writeString(kOpen, QStringLiteral("Filename"), last_file_name_);
     settings_.writeString(kPresentation, QStringLiteral("Filename"), presentation_file_name_);
     databases_.Store(settings_);
+    if (imager_attach_.write_settings)
+        imager_attach_.write_settings(settings_);
     WritePlacement(settings_, objectName(), WindowPlacement { y(), x(), width(), height(), 0 }, false);
     // Written when the program closes: a failure now would lose every setting of the session.
     if (!settings_.sync())
@@ -342,6 +344,7 @@ void TWrightViewer::UpdateCommands()
     facts.children = !links_.empty();
     facts.measurement_available = bool(MeasurementFactory());
     facts.signal_graph_available = SignalGraphAvailable();
+    facts.imager_attach_available = bool(imager_attach_.attach);
     facts.main_graph = MainSignalGraph() != nullptr;
     facts.source_files = !cleanup_.Empty();
     // Kind 1: an imager window whose recorder is idle; kind 2: one armed or recording.
@@ -505,6 +508,26 @@ void TWrightViewer::Open1Click()
     const QStringList names = QFileDialog::getOpenFileNames(
         this, QStringLiteral("Open"), open_queue_.LastDirectory(), OpenFilter());
     QueueFiles(names);
+}
+
+void TWrightViewer::SetImagerAttachCommand(ImagerAttachCommand command)
+{
+    imager_attach_ = std::move(command);
+    UpdateCommands();
+}
+
+void TWrightViewer::OpenImager1Click()
+{
+    if (!imager_attach_.attach)
+        return;
+    try {
+        imager_attach_.attach(MakeChildContext());
+    } catch (const Error& error) {
+        showError(error.message());
+    }
+    // The attached imagers' windows join the master range.
+    clock_.MarkRangeStale();
+    UpdateCommands();
 }
 
 void TWrightViewer::CloseItemClick()

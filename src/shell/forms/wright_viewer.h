@@ -30,6 +30,15 @@ class TimeBarSlider;
 class THelpBrowser;
 class TTitlesForm;
 
+// The imager attach command. The program installs it, the imager windows being built above the
+// shell; "Attach Imager" is enabled once it is.
+struct ImagerAttachCommand {
+    // The attach window, then the attach loop; the windows it opens register through `context`.
+    std::function<void(const ChildContext& context)> attach;
+    // Writes the attach window's list and preferences when the main window closes.
+    std::function<void(SettingsStore& store)> write_settings;
+};
+
 // The program's main window: a small tool-bar window that owns every child window, opens the
 // queued files, and drives all timed children from one master clock with one set of
 // transport controls.
@@ -64,6 +73,7 @@ public:
     bool HintsShown() const { return show_hints_; }
     // The main signal graph window (signal files opened here, or no clip window), or null.
     SignalGraphWindow* MainSignalGraph() const;
+    void SetImagerAttachCommand(ImagerAttachCommand command);
 
 signals:
     // A queued clip opened in a window; carries the file name as queued.
@@ -105,6 +115,7 @@ private:
 
     // Command handlers, named after their components.
     void Open1Click();
+    void OpenImager1Click();
     void CloseItemClick();
     void CloseAllItemClick();
     // Copy Frame, Descriptors, Video Save Options, Quick Measure: the current child's own.
@@ -144,6 +155,7 @@ private:
     QPointer<THelpBrowser> help_browser_;
     QPointer<QWidget> main_graph_window_;
     SignalGraphWindow* main_graph_ = nullptr;
+    ImagerAttachCommand imager_attach_;
 
     std::map<QString, QAction*> actions_;
     QWidget* tool_panel_ = nullptr;

@@ -63,7 +63,7 @@ void TWrightViewer::BuildCommands()
     auto current
         = [this](void (TChildForm::*command)()) { return [this, command] { CurrentChildCommand(command); }; };
     MakeAction("Open1", QStringLiteral("&Open..."), own(&TWrightViewer::Open1Click));
-    MakeAction("OpenImager1", QStringLiteral("&Attach Imager..."), nullptr);
+    MakeAction("OpenImager1", QStringLiteral("&Attach Imager..."), own(&TWrightViewer::OpenImager1Click));
     MakeAction("CloseItem", QStringLiteral("&Close"), own(&TWrightViewer::CloseItemClick));
     MakeAction("CloseAllItem", QStringLiteral("C&lose All"), own(&TWrightViewer::CloseAllItemClick));
     MakeAction("SaveAs", QStringLiteral("&Save As..."), own(&TWrightViewer::SaveAsClick));

@@ -15,6 +15,7 @@
 #include "shell/forms/child_form.h"
 #include "shell/forms/wright_viewer.h"
 #include "shell/manual_clock.h"
+#include "support/fw_error.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
@@ -42,6 +43,7 @@ private slots:
     void cleanup();
     void commandsCarryTheirCaptionsAndHints();
     void unavailableFeaturesAreDisabled();
+    void attachImagerRunsTheInstalledCommand();
     void queuedClipOpensATimedChild();
     void playAdvancesTheChildAndStopHolds();
     void unrecognizedAndMissingFilesAreReported();
@@ -208,6 +210,46 @@ void WrightViewerTest::unavailableFeaturesAreDisabled()
     QVERIFY(viewer_->findChild<QToolButton*>(QStringLiteral("OpenBtn"))->isEnabled());
     QVERIFY(viewer_->findChild<QToolButton*>(QStringLiteral("PresentationBtn"))->isHidden());
     QVERIFY(viewer_->findChild<QWidget*>(QStringLiteral("TimePanel"))->isHidden());
+}
+
+void WrightViewerTest::attachImagerRunsTheInstalledCommand()
+{
+    int runs = 0;
+    int writes = 0;
+    ImagerAttachCommand command;
+    command.attach = [&](const ChildContext& context) {
+        ++runs;
+        QCOMPARE(context.main_window, viewer_.get());
+        QCOMPARE(context.settings, settings_.get());
+        QVERIFY(bool(context.register_child));
+    };
+    const auto write_settings = [&](SettingsStore& store) {
+        ++writes;
+        store.writeString(
+            QStringLiteral("Imagers"), QStringLiteral("Bench"), QStringLiteral("Kodak RO;Ethernet"));
+    };
+    command.write_settings = write_settings;
+    viewer_->SetImagerAttachCommand(command);
+    auto* item = viewer_->findChild<QAction*>(QStringLiteral("OpenImager1"));
+    QVERIFY(item->isEnabled());
+    QVERIFY(viewer_->findChild<QToolButton*>(QStringLiteral("AttachBtn"))->isEnabled());
+    item->trigger();
+    viewer_->findChild<QToolButton*>(QStringLiteral("AttachBtn"))->click();
+    QCOMPARE(runs, 2);
+
+    // A failure of the command is shown, and the command stays.
+    viewer_->SetImagerAttachCommand({ [](const ChildContext&) { throw Error("No imagers today."); }, {} });
+    item->trigger();
+    QCOMPARE(prompt_->texts(), QStringList({ "No imagers today." }));
+    QVERIFY(item->isEnabled());
+
+    viewer_->SetImagerAttachCommand({ {}, write_settings });
+    QVERIFY(!item->isEnabled());
+    QVERIFY(viewer_->close());
+    QCOMPARE(writes, 1);
+    SettingsStore reread(temp_.filePath(QStringLiteral("settings.ini")));
+    QCOMPARE(reread.readString(QStringLiteral("Imagers"), QStringLiteral("Bench")),
+        QStringLiteral("Kodak RO;Ethernet"));
 }
 
 void WrightViewerTest::queuedClipOpensATimedChild()

@@ -1,0 +1,46 @@
+#include "imagers/forms/imager_attach.h"
+
+#include "imagers/forms/attach_form.h"
+#include "imagers/forms/attaching_form.h"
+
+namespace fw {
+
+TImagerAttach::TImagerAttach(TPortList::Sources port_sources)
+    : ports_(std::move(port_sources))
+    , list_(ports_)
+    , form_(std::make_unique<TAttachForm>(list_))
+    , waiting_form_(std::make_unique<TAttachingForm>())
+{
+}
+
+TImagerAttach::~TImagerAttach() = default;
+
+void TImagerAttach::SetLinks(TImagerLinks links)
+{
+    links_ = std::move(links);
+    form_->SetSearch(links_.find);
+}
+
+void TImagerAttach::Load(const SettingsStore& store)
+{
+    form_->Load(store);
+}
+
+void TImagerAttach::Save(SettingsStore& store)
+{
+    form_->Save(store);
+}
+
+void TImagerAttach::Run(const HGDownloadOpener& open_hg_download)
+{
+    if (!form_->Select())
+        return;
+    TAttachActions actions;
+    actions.begin = [this](const TAttacher& entry) { waiting_form_->Begin(entry.CheckingText()); };
+    actions.end = [this] { waiting_form_->End(); };
+    actions.links = links_;
+    actions.open_hg_download = open_hg_download;
+    AttachFlagged(list_, actions);
+}
+
+} // namespace fw

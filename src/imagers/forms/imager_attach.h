@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "imagers/attach_loop.h"
+#include "imagers/imager_list.h"
+#include "imagers/port_list.h"
+
+namespace fw {
+
+class SettingsStore;
+class TAttachForm;
+class TAttachingForm;
+
+// The main window's "Attach Imager": the port list, the imager list and its window, made once
+// per program run, and the attach loop over the entries the user chose.
+class TImagerAttach {
+public:
+    using HGDownloadOpener = std::function<void(const TAttacher& entry, std::unique_ptr<THGCommLayer> link)>;
+
+    explicit TImagerAttach(TPortList::Sources port_sources);
+    ~TImagerAttach();
+    TImagerAttach(const TImagerAttach&) = delete;
+    TImagerAttach& operator=(const TImagerAttach&) = delete;
+
+    // The links finding and attaching use; none by default.
+    void SetLinks(TImagerLinks links);
+
+    void Load(const SettingsStore& store);
+    void Save(SettingsStore& store);
+
+    // The attach window, then each entry chosen in list order: HG/RO entries get their link
+    // and go to `open_hg_download`; the others are told apart as AttachRefusalText says.
+    void Run(const HGDownloadOpener& open_hg_download);
+
+    TImagerList& List() { return list_; }
+    const TPortList& Ports() const { return ports_; }
+    TAttachForm& Form() const { return *form_; }
+    TAttachingForm& WaitingForm() const { return *waiting_form_; }
+
+private:
+    TPortList ports_;
+    TImagerList list_;
+    TImagerLinks links_;
+    std::unique_ptr<TAttachForm> form_;
+    std::unique_ptr<TAttachingForm> waiting_form_;
+};
+
+} // namespace fw
