@@ -8,6 +8,8 @@
 #include <QTextStream>
 
 #include "imagers/forms/imager_attach.h"
+#include "imagers/hg/hg_comm_layer.h"
+#include "imagers/imager_links.h"
 #include "measure/forms/qm_form.h"
 #include "shell/forms/wright_viewer.h"
 #include "shell/single_instance.h"
@@ -63,17 +65,18 @@ void LogOpenedFiles(fw::TWrightViewer& viewer)
     });
 }
 
-// The imager attach window over this machine's ports. The serial ports are listed by name only
-// until the RS-485 line driver is plugged in (TPortList::Sources::make_serial_driver), the
-// frame-grabber interfaces come with the capture library (Sources::imaq_interfaces), and HG/RO
-// imagers are found and attached once the links are (TImagerAttach::SetLinks with HGImagerLinks
-// over HGLinkFactory).
+// The imager attach window over this machine's ports. The frame-grabber interfaces come with
+// the capture library (Sources::imaq_interfaces).
 std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& settings)
 {
     fw::TPortList::Sources ports;
     ports.serial_ports = fw::TPortList::SystemSerialPorts();
     auto attach = std::make_unique<fw::TImagerAttach>(std::move(ports));
     attach->Load(settings);
+    const auto serial_link = [](fw::TSharedDriver&, uint8_t, int) -> std::unique_ptr<fw::THGCommLayer> {
+        throw fw::Error(QStringLiteral("This version cannot reach imagers on serial lines yet."));
+    };
+    attach->SetLinks(fw::HGImagerLinks(fw::HGLinkFactory(attach->List().Preferences(), serial_link)));
     return attach;
 }
 
