@@ -132,16 +132,18 @@ TEST(SerialLine, ReplyLinesLoseLineFeedsAndControlCharactersAndEndInOneCarriageR
             return {};
         // Empty lines, then a reply split over two writes with line feeds and control
         // characters inside; characters above 13 stay.
-        return { "\r\r\n#01", "\x01"
-                              "01\n40\x7f\x0e"
-                              "05\r\n" };
+        return { "\r\r\n#01",
+            "\x01"
+            "01\n40\x7f\x0e"
+            "05\r\n" };
     });
     TSharedSerialDriver driver(line.DevicePath());
     TRORS485 link(driver, 1, 9600);
     QString shown;
     ASSERT_TRUE(link.SendRaw("40", [&shown](const QString& text) { shown = text; }));
-    EXPECT_EQ(link.LastRawReply(), QByteArray("#010140\x7f\x0e"
-                                              "05"));
+    EXPECT_EQ(link.LastRawReply(),
+        QByteArray("#010140\x7f\x0e"
+                   "05"));
     EXPECT_TRUE(shown.endsWith(" - Success")) << shown.toStdString();
     EXPECT_EQ(line.Frames().value(0), "#0140\r");
 }
@@ -263,7 +265,8 @@ TEST(SerialPortSharing, AnImagerAtAnotherRateCannotJoinAnOpenPort)
     PtyImagerLine line(ImagersOnLine({}));
     TSharedSerialDriver driver(line.DevicePath());
     TRORS485 first(driver, 1, 9600);
-    EXPECT_EQ(ErrorOf([&driver] { TRORS485 second(driver, 2, 19200); }), "Baud Rate Conflicts with Open Imagers");
+    EXPECT_EQ(
+        ErrorOf([&driver] { TRORS485 second(driver, 2, 19200); }), "Baud Rate Conflicts with Open Imagers");
     EXPECT_EQ(driver.Links().size(), 1u);
     EXPECT_EQ(driver.BaudRate(), 9600);
     EXPECT_EQ(line.LineSpeed(), speed_t(B9600));

@@ -51,9 +51,17 @@ bool TRORS485::TakesLine(const QByteArray& line) const
     return line.mid(1, 2).toUpper() == IdentifierText().toLatin1();
 }
 
-void TRORS485::DeliverLine(const QByteArray& line) { inbox_.Put(line); }
+// The inbox gets a copy of its own, never shared with the driver's line buffer: the worker frees
+// it.
+void TRORS485::DeliverLine(const QByteArray& line)
+{
+    inbox_.Put(QByteArray(line.constData(), line.size()));
+}
 
-void TRORS485::LineTimedOut() { inbox_.Expire(); }
+void TRORS485::LineTimedOut()
+{
+    inbox_.Expire();
+}
 
 // ---- Transport (worker thread) --------------------------------------------------------------
 
@@ -92,7 +100,10 @@ void TRORS485::ReceiveNext()
     TakeReply(line);
 }
 
-void TRORS485::FlushInput() { inbox_.DropLines(); }
+void TRORS485::FlushInput()
+{
+    inbox_.DropLines();
+}
 
 void TRORS485::PostFrame(const QByteArray& frame, bool arm_timer)
 {
@@ -101,18 +112,31 @@ void TRORS485::PostFrame(const QByteArray& frame, bool arm_timer)
         SetResultCode(hgresult::kInternalError);
         throw Error("Serial link used from the user-interface thread");
     }
-    const int timeout_ms = ReceiveTimeoutMs();
-    QMetaObject::invokeMethod(
-        this, [this, frame, timeout_ms, arm_timer] { SendOnLine(frame, timeout_ms, arm_timer); },
-        Qt::QueuedConnection);
+    {
+        // A copy of its own, shared with nothing on this thread.
+        const std::lock_guard lock(outbox_mutex_);
+        outbox_.push_back({ QByteArray(frame.constData(), frame.size()), ReceiveTimeoutMs(), arm_timer });
+    }
+    QMetaObject::invokeMethod(this, "SendPostedFrames", Qt::QueuedConnection);
 }
 
-void TRORS485::SendOnLine(const QByteArray& frame, int timeout_ms, bool arm_timer)
+void TRORS485::SendPostedFrames()
 {
-    if (arm_timer)
-        driver_.ArmTimer(*this, timeout_ms);
+    std::deque<OutgoingFrame> posted;
+    {
+        const std::lock_guard lock(outbox_mutex_);
+        posted.swap(outbox_);
+    }
+    for (const OutgoingFrame& outgoing : posted)
+        SendOnLine(outgoing);
+}
+
+void TRORS485::SendOnLine(const OutgoingFrame& outgoing)
+{
+    if (outgoing.arm_timer)
+        driver_.ArmTimer(*this, outgoing.timeout_ms);
     ++frames_sent_;
-    if (driver_.Write(frame))
+    if (driver_.Write(outgoing.frame))
         return;
     qCWarning(lcImagers) << "frame for imager" << IdentifierText() << "not written to" << driver_.PortName();
     driver_.DisarmTimer(*this);

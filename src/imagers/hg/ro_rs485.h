@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <mutex>
 
 #include "imagers/hg/hg_comm_layer.h"
 #include "imagers/hg/serial_inbox.h"
@@ -15,18 +17,21 @@ class TSharedSerialDriver;
 // The worker never touches the port: it hands each frame to the user-interface thread, which
 // arms the link's timer and writes the frame, and then waits until the driver has delivered a
 // line for this link or the timer has fired. The line is copied into the receive buffer and
-// checked on the worker.
+// checked on the worker. A broadcast arms no timer: it takes every line until its receive
+// time-out ends. Lines that came before a frame was handed over are dropped, so a late reply is
+// never taken for the next one. The driver must outlive its links.
 class TRORS485 : public THGCommLayer {
+    Q_OBJECT
 public:
-    // Attaches to the driver first: throws fw::Error "Baud Rate Conflicts with Open Imagers" or
-    // "Baud Rate Beyond Hardware Capabilities".
+    // Attaches to the driver first: throws fw::Error "Baud Rate Conflicts with Open Imagers",
+    // "Baud Rate Beyond Hardware Capabilities", or why the port cannot be opened.
     TRORS485(TSharedSerialDriver& driver, uint8_t identifier, int baud_rate);
     ~TRORS485() override;
 
     // Returns 1 when the rate would change and other imagers share the port, 2 when the port
     // refuses the rate or the index is outside 0..3. Otherwise writes the imager's "Baud Rate"
-    // register without waiting for its answer, reopens the port at the new rate and identifies
-    // the imager again (without setting its clock).
+    // register without waiting for its answer, reopens the port at the new rate (unless it is
+    // the rate already) and identifies the imager again (without setting its clock).
     int SetBaudIndex(int index) override;
     TSharedSerialDriver& Driver() const { return driver_; }
 
@@ -45,14 +50,23 @@ protected:
     void ReceiveNext() override;
 
 private:
+    struct OutgoingFrame {
+        QByteArray frame;
+        int timeout_ms = 0;
+        bool arm_timer = false;
+    };
+
     void PostFrame(const QByteArray& frame, bool arm_timer);
-    void SendOnLine(const QByteArray& frame, int timeout_ms, bool arm_timer);
+    Q_INVOKABLE void SendPostedFrames();
+    void SendOnLine(const OutgoingFrame& outgoing);
     void TakeReply(const QByteArray& line);
     [[noreturn]] void FailTimedOut();
     bool WaitFrameSent(int frames_sent_before);
 
     TSharedSerialDriver& driver_;
     TSerialInbox inbox_;
+    std::mutex outbox_mutex_;
+    std::deque<OutgoingFrame> outbox_; // frames from the worker, not yet written
     int frames_sent_ = 0; // user-interface thread only
 };
 

@@ -2,40 +2,33 @@
 
 namespace fw {
 
-void TSerialInbox::Put(QByteArray line)
+template <typename Change> void TSerialInbox::Apply(Change change)
 {
     {
         const std::lock_guard lock(mutex_);
-        lines_.push_back(std::move(line));
+        change();
     }
     changed_.notify_all();
+}
+
+void TSerialInbox::Put(QByteArray line)
+{
+    Apply([this, &line] { lines_.push_back(std::move(line)); });
 }
 
 void TSerialInbox::Expire()
 {
-    {
-        const std::lock_guard lock(mutex_);
-        expired_ = true;
-    }
-    changed_.notify_all();
+    Apply([this] { expired_ = true; });
 }
 
 void TSerialInbox::Release()
 {
-    {
-        const std::lock_guard lock(mutex_);
-        released_ = true;
-    }
-    changed_.notify_all();
+    Apply([this] { released_ = true; });
 }
 
 void TSerialInbox::Close()
 {
-    {
-        const std::lock_guard lock(mutex_);
-        closed_ = true;
-    }
-    changed_.notify_all();
+    Apply([this] { closed_ = true; });
 }
 
 void TSerialInbox::StartExchange()
@@ -52,9 +45,13 @@ void TSerialInbox::DropLines()
     lines_.clear();
 }
 
-bool TSerialInbox::Ended() const { return closed_ || !lines_.empty() || expired_ || released_; }
+bool TSerialInbox::Ended() const
+{
+    return closed_ || !lines_.empty() || expired_ || released_;
+}
 
-TSerialInbox::Outcome TSerialInbox::Wait(QByteArray& line, std::optional<std::chrono::steady_clock::time_point> until)
+TSerialInbox::Outcome TSerialInbox::Wait(
+    QByteArray& line, std::optional<std::chrono::steady_clock::time_point> until)
 {
     std::unique_lock lock(mutex_);
     if (until) {

@@ -39,6 +39,8 @@ public:
     Outcome Wait(QByteArray& line, std::optional<std::chrono::steady_clock::time_point> until = std::nullopt);
 
 private:
+    // Changes the state under the lock and wakes the waiter.
+    template <typename Change> void Apply(Change change);
     bool Ended() const;
 
     std::mutex mutex_;

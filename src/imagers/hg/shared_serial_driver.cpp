@@ -1,5 +1,7 @@
 #include "imagers/hg/shared_serial_driver.h"
 
+#include <termios.h>
+
 #include <algorithm>
 
 #include <QCoreApplication>
@@ -117,9 +119,11 @@ bool TSharedSerialDriver::RateAccepted(int baud_rate)
 bool TSharedSerialDriver::Reopen(int baud_rate)
 {
     if (port_.isOpen()) {
+        // What was written goes out at the old rate: clearing the output would drop it.
         if (port_.bytesToWrite() > 0)
             port_.waitForBytesWritten(kDrainMs);
-        port_.clear();
+        ::tcdrain(int(port_.handle()));
+        port_.clear(QSerialPort::Input);
         port_.close();
     }
     try {
