@@ -242,24 +242,6 @@ TEST(SerialLine, FindingImagersTakesEveryAnswerToIdentifyAll)
 
 // ---- Sharing the port -----------------------------------------------------------------------
 
-TEST(SerialPortSharing, TheDriverIsASerialPortOfTheImagerFamilyClosedUntilALinkAttaches)
-{
-    PtyImagerLine line(ImagersOnLine({}));
-    TSharedSerialDriver driver(line.DevicePath(), "Direct to pts");
-    EXPECT_EQ(driver.PortName(), "Direct to pts");
-    EXPECT_TRUE(driver.IsSerial());
-    EXPECT_FALSE(driver.IsNetwork());
-    EXPECT_EQ(driver.Kinds(), kHGFamilyKinds);
-    EXPECT_FALSE(driver.IsOpen());
-    EXPECT_EQ(driver.BaudRate(), 9600);
-    {
-        TRORS485 link(driver, 1, 19200);
-        EXPECT_TRUE(driver.IsOpen());
-        EXPECT_EQ(line.LineSpeed(), speed_t(B19200));
-    }
-    EXPECT_FALSE(driver.IsOpen());
-}
-
 TEST(SerialPortSharing, AnImagerAtAnotherRateCannotJoinAnOpenPort)
 {
     PtyImagerLine line(ImagersOnLine({}));
@@ -297,7 +279,11 @@ TEST(SerialPortSharing, AMissingPortFailsWithTheSystemsReason)
 TEST(SerialPortSharing, TheLastImagerOutClosesThePortAndAnotherRateMayComeIn)
 {
     PtyImagerLine line(ImagersOnLine({}));
-    TSharedSerialDriver driver(line.DevicePath());
+    TSharedSerialDriver driver(line.DevicePath(), "Direct to pts");
+    EXPECT_EQ(driver.PortName(), "Direct to pts");
+    EXPECT_TRUE(driver.IsSerial());
+    EXPECT_EQ(driver.Kinds(), kHGFamilyKinds);
+    EXPECT_FALSE(driver.IsOpen());
     auto first = std::make_unique<TRORS485>(driver, 1, 9600);
     auto second = std::make_unique<TRORS485>(driver, 2, 9600);
     second.reset();
