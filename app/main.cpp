@@ -9,6 +9,8 @@
 
 #include "imagers/forms/imager_attach.h"
 #include "imagers/hg/hg_comm_layer.h"
+#include "imagers/hg/ro_rs485.h"
+#include "imagers/hg/shared_serial_driver.h"
 #include "imagers/imager_links.h"
 #include "measure/forms/qm_form.h"
 #include "shell/forms/wright_viewer.h"
@@ -71,10 +73,17 @@ std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& set
 {
     fw::TPortList::Sources ports;
     ports.serial_ports = fw::TPortList::SystemSerialPorts();
+    ports.make_serial_driver = [](const QString& port_name, const QString& system_port_name) {
+        return std::make_unique<fw::TSharedSerialDriver>(system_port_name, port_name);
+    };
     auto attach = std::make_unique<fw::TImagerAttach>(std::move(ports));
     attach->Load(settings);
-    const auto serial_link = [](fw::TSharedDriver&, uint8_t, int) -> std::unique_ptr<fw::THGCommLayer> {
-        throw fw::Error(QStringLiteral("This version cannot reach imagers on serial lines yet."));
+    const auto serial_link
+        = [](fw::TSharedDriver& port, uint8_t identifier, int baud_rate) -> std::unique_ptr<fw::THGCommLayer> {
+        auto* line = dynamic_cast<fw::TSharedSerialDriver*>(&port);
+        if (!line)
+            throw fw::Error(port.PortName() + QStringLiteral(" is not a serial line."));
+        return std::make_unique<fw::TRORS485>(*line, identifier, baud_rate);
     };
     attach->SetLinks(fw::HGImagerLinks(fw::HGLinkFactory(attach->List().Preferences(), serial_link)));
     return attach;

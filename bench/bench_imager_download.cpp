@@ -59,7 +59,8 @@ private:
 void ReportRates(benchmark::State& state, double cpu_start_s, int64_t frames)
 {
     state.counters["frames_per_s"] = benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
-    state.counters["cpu_ms_per_frame"] = (fw::bench::CpuSeconds(RUSAGE_SELF) - cpu_start_s) * 1000.0 / double(frames);
+    state.counters["cpu_ms_per_frame"]
+        = (fw::bench::CpuSeconds(RUSAGE_SELF) - cpu_start_s) * 1000.0 / double(frames);
 }
 
 void CommLayerDownload(benchmark::State& state)

@@ -140,8 +140,34 @@ TEST_F(CliImagerTest, WrongLinkChoicesAreUsageErrors)
 {
     Start({ "--udp", "127.0.0.29:4:1" });
     EXPECT_EQ(Imager({ "status" }).exit_code, 2);
-    EXPECT_EQ(Imager({ "status", "--ip", "127.0.0.29", "--serial", "/dev/null", "--baud", "9600" }).exit_code, 2);
+    EXPECT_EQ(
+        Imager({ "status", "--ip", "127.0.0.29", "--serial", "/dev/null", "--baud", "9600" }).exit_code, 2);
     EXPECT_EQ(Imager({ "find", "--serial", "/dev/null" }).exit_code, 2);
     EXPECT_EQ(Imager({ "status", "--ip", "127.0.0.29", "--id", "300" }).exit_code, 2);
     EXPECT_EQ(Imager({ "nonsense" }).exit_code, 2);
+}
+
+TEST_F(CliImagerTest, ASerialLineWithTwoImagersIsFoundAndReached)
+{
+    Start({ "--serial", "4:1", "--serial", "6:2" });
+    const QString line = sim_.lineAfter(QStringLiteral("serial "));
+    ASSERT_FALSE(line.isEmpty());
+    RunResult run = Imager({ "find", "--serial", line, "--baud", "9600" });
+    ASSERT_EQ(run.exit_code, 0) << run.err.constData();
+    QList<QJsonObject> found = Objects(run.out);
+    ASSERT_EQ(found.size(), 2) << run.out.constData();
+    std::sort(found.begin(), found.end(),
+        [](const QJsonObject& a, const QJsonObject& b) { return a["id"].toInt() < b["id"].toInt(); });
+    EXPECT_EQ(found[0]["name"].toString(), "Kodak HG 2000 #1");
+    EXPECT_EQ(found[1]["name"].toString(), "Roper HG 2000-TX #2");
+    EXPECT_EQ(found[1]["ip"].toString(), "0.0.0.0");
+
+    run = Imager({ "status", "--serial", line, "--id", "2", "--baud", "9600", "--no-clock" });
+    ASSERT_EQ(run.exit_code, 0) << run.err.constData();
+    EXPECT_EQ(parseJson(run.out)["type"].toString(), "HG 2000-TX");
+    run = Imager({ "status", "--serial", line, "--id", "5", "--baud", "9600" });
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_TRUE(lastLine(run.err).contains(
+        QStringLiteral("Imager %1 #5 could not be attached (Direct to ").arg(line).toUtf8()))
+        << run.err.constData();
 }

@@ -38,9 +38,17 @@ struct ScriptedImager {
         const QByteArray code = frame.mid(3, 2);
         const QByteArray argument = frame.mid(5, frame.size() - 6);
         if (code == "01")
-            return Reply(code, QByteArray("%1%2%3%4%5%6%7%8%9").replace("%1", Hex(type, 2)).replace("%2", "21")
-                    .replace("%3", Hex(state, 2)).replace("%4", "01").replace("%5", "00").replace("%6", "0000")
-                    .replace("%7", "0000").replace("%8", "000C").replace("%9", "0000"));
+            return Reply(code,
+                QByteArray("%1%2%3%4%5%6%7%8%9")
+                    .replace("%1", Hex(type, 2))
+                    .replace("%2", "21")
+                    .replace("%3", Hex(state, 2))
+                    .replace("%4", "01")
+                    .replace("%5", "00")
+                    .replace("%6", "0000")
+                    .replace("%7", "0000")
+                    .replace("%8", "000C")
+                    .replace("%9", "0000"));
         if (code == "19")
             return Reply(code, {});
         if (code == "0C" && argument.isEmpty())

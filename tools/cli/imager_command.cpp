@@ -33,7 +33,8 @@ QString UsageText()
 }
 
 // Parses the words after the sub-command; nullopt when only --help was asked for.
-std::optional<LinkTarget> ParseLink(CommandLine& command, const QStringList& words, LinkUse use, qsizetype values)
+std::optional<LinkTarget> ParseLink(
+    CommandLine& command, const QStringList& words, LinkUse use, qsizetype values)
 {
     AddLinkOptions(command, use);
     if (!command.parse(words.mid(1)))
@@ -45,20 +46,21 @@ std::optional<LinkTarget> ParseLink(CommandLine& command, const QStringList& wor
 int RunFind(const QStringList& words)
 {
     CommandLine command(kImagerCommand,
-        QStringLiteral("Finds the imagers of a link as the \"Find Imagers\" window does: one JSON object per\n"
-                       "imager on its own line (name, kind, id, ip, baud)."));
+        QStringLiteral(
+            "Finds the imagers of a link as the \"Find Imagers\" window does: one JSON object per\n"
+            "imager on its own line (name, kind, id, ip, baud)."));
     const std::optional<LinkTarget> parsed = ParseLink(command, words, LinkUse::Find, 0);
     if (!parsed)
         return kExitOk;
     const LinkTarget& target = *parsed;
     std::unique_ptr<THGCommLayer> link = MakeLink(target);
     const int count = link->FindImagers([&target](const HGFoundImager& imager) {
-        writeJson(QJsonObject { { QStringLiteral("name"),
-                                    imager.kind_name + QStringLiteral(" #") + QString::number(imager.identifier) },
-                      { QStringLiteral("kind"), imager.kind_name },
-                      { QStringLiteral("id"), imager.identifier },
-                      { QStringLiteral("ip"), target.serial ? QStringLiteral("0.0.0.0") : imager.ip_text },
-                      { QStringLiteral("baud"), BaudOfIndex(imager.baud_index) } },
+        writeJson(
+            QJsonObject { { QStringLiteral("name"),
+                              imager.kind_name + QStringLiteral(" #") + QString::number(imager.identifier) },
+                { QStringLiteral("kind"), imager.kind_name }, { QStringLiteral("id"), imager.identifier },
+                { QStringLiteral("ip"), target.serial ? QStringLiteral("0.0.0.0") : imager.ip_text },
+                { QStringLiteral("baud"), BaudOfIndex(imager.baud_index) } },
             true);
     });
     if (count == 0)
@@ -80,8 +82,9 @@ std::unique_ptr<THGCommLayer> Attach(const LinkTarget& target, bool set_clock)
 int RunStatus(const QStringList& words)
 {
     CommandLine command(kImagerCommand,
-        QStringLiteral("Attaches to one imager (setting its clock unless --no-clock), prints its state as one\n"
-                       "JSON object and detaches."));
+        QStringLiteral(
+            "Attaches to one imager (setting its clock unless --no-clock), prints its state as one\n"
+            "JSON object and detaches."));
     const std::optional<LinkTarget> parsed = ParseLink(command, words, LinkUse::Attach, 0);
     if (!parsed)
         return kExitOk;
@@ -100,8 +103,7 @@ int RunStatus(const QStringList& words)
         { QStringLiteral("first_frame"), recorded ? range.first : 0 },
         { QStringLiteral("frame_count"), recorded ? range.count : 0 },
         { QStringLiteral("frame_rate"), HGFramesPerSecond(link->IsNewModel(), rate_index) },
-        { QStringLiteral("session_id"), session },
-        { QStringLiteral("split_frames"), link->SplitFrames() } });
+        { QStringLiteral("session_id"), session }, { QStringLiteral("split_frames"), link->SplitFrames() } });
     link->Detach();
     return kExitOk;
 }
@@ -109,8 +111,9 @@ int RunStatus(const QStringList& words)
 int RunCommand(const QStringList& words)
 {
     CommandLine command(kImagerCommand,
-        QStringLiteral("Attaches as the \"Advanced Imager Communications\" window does, sends TEXT, prints each\n"
-                       "reply as received on its own line and detaches. Exit 0 when a reply came."));
+        QStringLiteral(
+            "Attaches as the \"Advanced Imager Communications\" window does, sends TEXT, prints each\n"
+            "reply as received on its own line and detaches. Exit 0 when a reply came."));
     command.addPositional(QStringLiteral("TEXT"), QStringLiteral("The command text, e.g. 40 or STP."));
     const std::optional<LinkTarget> parsed = ParseLink(command, words, LinkUse::Attach, 1);
     if (!parsed)

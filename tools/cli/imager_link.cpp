@@ -2,7 +2,9 @@
 
 #include <array>
 
+#include "imagers/hg/ro_rs485.h"
 #include "imagers/hg/ro_tcpip.h"
+#include "imagers/hg/shared_serial_driver.h"
 #include "support/fw_error.h"
 
 namespace fw::cli {
@@ -49,17 +51,18 @@ void AddLinkOptions(CommandLine& command, LinkUse use)
 {
     if (use == LinkUse::Find) {
         command.addOption(QCommandLineOption(QStringLiteral("udp"),
-            QStringLiteral("Broadcast on the Ethernet link to this address."), QStringLiteral("BROADCAST_ADDRESS")));
+            QStringLiteral("Broadcast on the Ethernet link to this address."),
+            QStringLiteral("BROADCAST_ADDRESS")));
     } else {
+        command.addOption(QCommandLineOption(QStringLiteral("ip"),
+            QStringLiteral("The imager's address on the Ethernet link."), QStringLiteral("ADDRESS")));
+        command.addOption(QCommandLineOption(QStringLiteral("id"),
+            QStringLiteral("The imager's identifier (default 1)."), QStringLiteral("N")));
         command.addOption(QCommandLineOption(
-            QStringLiteral("ip"), QStringLiteral("The imager's address on the Ethernet link."), QStringLiteral("ADDRESS")));
-        command.addOption(QCommandLineOption(
-            QStringLiteral("id"), QStringLiteral("The imager's identifier (default 1)."), QStringLiteral("N")));
-        command.addOption(
-            QCommandLineOption(QStringLiteral("no-clock"), QStringLiteral("Leave the imager's clock as it is.")));
+            QStringLiteral("no-clock"), QStringLiteral("Leave the imager's clock as it is.")));
     }
-    command.addOption(QCommandLineOption(
-        QStringLiteral("serial"), QStringLiteral("The serial line (RS-485) of the imagers."), QStringLiteral("DEVICE")));
+    command.addOption(QCommandLineOption(QStringLiteral("serial"),
+        QStringLiteral("The serial line (RS-485) of the imagers."), QStringLiteral("DEVICE")));
     command.addOption(QCommandLineOption(QStringLiteral("baud"),
         QStringLiteral("The line's rate: 9600, 19200, 38400 or 115200."), QStringLiteral("RATE")));
 }
@@ -94,10 +97,31 @@ LinkTarget ReadLinkTarget(const CommandLine& command, LinkUse use)
     return target;
 }
 
+namespace {
+
+// Made before the link and gone after it, so the link detaches from a line that still is.
+struct LineHolder {
+    std::unique_ptr<TSharedSerialDriver> line;
+};
+
+// A serial link that owns the line it is on: the tool talks to one imager at a time.
+class OwnLineLink : private LineHolder, public TRORS485 {
+public:
+    OwnLineLink(std::unique_ptr<TSharedSerialDriver> own_line, uint8_t identifier, int baud_rate)
+        : LineHolder { std::move(own_line) }
+        , TRORS485(*line, identifier, baud_rate)
+    {
+    }
+};
+
+} // namespace
+
 std::unique_ptr<THGCommLayer> MakeLink(const LinkTarget& target)
 {
-    if (target.serial)
-        throw Error(QStringLiteral("Serial links are not available in this build."));
+    if (target.serial) {
+        auto line = std::make_unique<TSharedSerialDriver>(target.device, target.PortText());
+        return std::make_unique<OwnLineLink>(std::move(line), uint8_t(target.identifier), target.baud);
+    }
     // Find broadcasts to the address given; an attach talks to it.
     const QString broadcast = target.address;
     return std::make_unique<TROTCPIP>(uint8_t(target.identifier), target.address, broadcast);

@@ -60,6 +60,9 @@ void TAdvancedForm::Send()
     }
 }
 
-void TAdvancedForm::ClearResponses() { responses_->clear(); }
+void TAdvancedForm::ClearResponses()
+{
+    responses_->clear();
+}
 
 } // namespace fw

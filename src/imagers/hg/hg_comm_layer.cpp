@@ -29,7 +29,6 @@ int64_t MsOf(std::chrono::steady_clock::time_point time)
     return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
 }
 
-
 // Four decimal octets packed first octet highest; nullopt when the text is not four octets.
 std::optional<uint32_t> PackDotted(const QString& dotted)
 {
@@ -63,9 +62,15 @@ void THGCommLayer::SetTimeSource(Clock clock)
     TimeSource() = clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); });
 }
 
-std::chrono::steady_clock::time_point THGCommLayer::Now() const { return TimeSource()(); }
+std::chrono::steady_clock::time_point THGCommLayer::Now() const
+{
+    return TimeSource()();
+}
 
-int THGCommLayer::DatagramBytes(int index) { return kDatagramBytes.at(size_t(std::clamp(index, 0, 4))); }
+int THGCommLayer::DatagramBytes(int index)
+{
+    return kDatagramBytes.at(size_t(std::clamp(index, 0, 4)));
+}
 
 THGCommLayer::THGCommLayer(uint8_t identifier, int identify_window_ms)
     : identifier_(identifier)
@@ -95,11 +100,14 @@ void THGCommLayer::EndWorker()
     worker_.join();
 }
 
-void THGCommLayer::SetIdentifier(uint8_t identifier) { identifier_ = identifier; }
+void THGCommLayer::SetIdentifier(uint8_t identifier)
+{
+    identifier_ = identifier;
+}
 
 QString THGCommLayer::IdentifierText() const
 {
-    return QStringLiteral("%1").arg(identifier_, 2, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("%1").arg(int(identifier_.load()), 2, 16, QLatin1Char('0')).toUpper();
 }
 
 // ---- Waiting (user-interface thread) ---------------------------------------------------------
@@ -269,7 +277,10 @@ void THGCommLayer::Stop()
     StartCommand(csStatus, hgcmd::kStop);
 }
 
-void THGCommLayer::Trigger() { StartCommand(csStatus, hgcmd::kRecordTrigger); }
+void THGCommLayer::Trigger()
+{
+    StartCommand(csStatus, hgcmd::kRecordTrigger);
+}
 
 void THGCommLayer::ArmRecord()
 {
@@ -303,8 +314,8 @@ void THGCommLayer::StopPreviewLoop()
         Stop();
 }
 
-void THGCommLayer::DownloadFrame(uint8_t* buffer, int64_t size_bytes, bool tiff, int32_t frame_number,
-    int64_t* byte_count)
+void THGCommLayer::DownloadFrame(
+    uint8_t* buffer, int64_t size_bytes, bool tiff, int32_t frame_number, int64_t* byte_count)
 {
     if (downloading_ || !buffer || size_bytes < FrameBytes(tiff)) {
         last_error_ = hgresult::kInternalError;
@@ -348,7 +359,10 @@ int THGCommLayer::GetLastResult(bool* idle)
 
 // ---- Texts ----------------------------------------------------------------------------------
 
-QString THGCommLayer::TypeName() const { return HGTypeName(attach_.type_code); }
+QString THGCommLayer::TypeName() const
+{
+    return HGTypeName(attach_.type_code);
+}
 
 QString THGCommLayer::KindName() const
 {
@@ -369,11 +383,17 @@ QString THGCommLayer::FirmwareText() const
     return QStringLiteral("%1.%2").arg(attach_.version >> 4 & 0xF).arg(attach_.version & 0xF);
 }
 
-QString THGCommLayer::LastErrorText() const { return HGResultName(last_error_.load()); }
+QString THGCommLayer::LastErrorText() const
+{
+    return HGResultName(last_error_.load());
+}
 
 // ---- Transport operations with a behaviour of their own --------------------------------------
 
-QString THGCommLayer::GetIPText() { return DottedOf(uint32_t(ReadRegister(hgcmd::kIP))); }
+QString THGCommLayer::GetIPText()
+{
+    return DottedOf(uint32_t(ReadRegister(hgcmd::kIP)));
+}
 
 void THGCommLayer::SetIPText(const QString& dotted)
 {
@@ -381,7 +401,10 @@ void THGCommLayer::SetIPText(const QString& dotted)
         WriteRegister(hgcmd::kIP, *packed);
 }
 
-QString THGCommLayer::GetNetMaskText() { return DottedOf(uint32_t(ReadRegister(hgcmd::kSNMask))); }
+QString THGCommLayer::GetNetMaskText()
+{
+    return DottedOf(uint32_t(ReadRegister(hgcmd::kSNMask)));
+}
 
 void THGCommLayer::SetNetMaskText(const QString& dotted)
 {
@@ -422,7 +445,10 @@ void THGCommLayer::AddFound(const QString& entry)
 
 // ---- Reports --------------------------------------------------------------------------------
 
-void THGCommLayer::SetFrameDoneHandler(std::function<void()> handler) { frame_done_ = std::move(handler); }
+void THGCommLayer::SetFrameDoneHandler(std::function<void()> handler)
+{
+    frame_done_ = std::move(handler);
+}
 
 void THGCommLayer::SetStateChangedHandler(std::function<void(int)> handler)
 {

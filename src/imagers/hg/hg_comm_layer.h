@@ -113,8 +113,8 @@ public:
     void StartPreviewLoop(uint8_t* buffer, int64_t size_bytes, bool tiff);
     void StopPreviewLoop();
     // `byte_count` (may be null) receives the bytes of the frame when it is done.
-    void DownloadFrame(uint8_t* buffer, int64_t size_bytes, bool tiff, int32_t frame_number,
-        int64_t* byte_count = nullptr);
+    void DownloadFrame(
+        uint8_t* buffer, int64_t size_bytes, bool tiff, int32_t frame_number, int64_t* byte_count = nullptr);
     bool WaitDownload();
     // Waits for idle; the result code of the last reply.
     int GetLastResult(bool* idle = nullptr);
@@ -233,7 +233,7 @@ private:
     bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds sleep, int extra_ms);
     std::chrono::steady_clock::time_point Now() const;
 
-    uint8_t identifier_ = 0;
+    std::atomic<uint8_t> identifier_ { 0 };
     std::atomic<int> state_ { csIdle };
     // Pending request, handed over through pending_next_.
     std::atomic<int> pending_next_ { 0 };

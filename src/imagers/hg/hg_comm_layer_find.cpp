@@ -126,8 +126,9 @@ bool THGCommLayer::SendRaw(const QString& text, const std::function<void(const Q
     if (!reply)
         return raw_reply_came_;
     const qsizetype length = raw_reply_.size();
-    QString line = length >= 1 && length <= kShortReplyBytes ? QString::fromLatin1(raw_reply_)
-                                                            : QStringLiteral("%1 bytes received").arg(length);
+    QString line = length >= 1 && length <= kShortReplyBytes
+        ? QString::fromLatin1(raw_reply_)
+        : QStringLiteral("%1 bytes received").arg(length);
     line += QStringLiteral(" - ") + HGResultName(result_.load());
     reply(line);
     return raw_reply_came_;

@@ -251,7 +251,8 @@ void THGCommLayer::RunState(CommState state)
         state_ = csExit;
         break;
     case csAttach: {
-        const std::optional<HGAttachReply> reply = ParseHGAttachReply(Reply(), HGPayloadOffset(last_command_));
+        const std::optional<HGAttachReply> reply
+            = ParseHGAttachReply(Reply(), HGPayloadOffset(last_command_));
         attach_ = reply.value_or(HGAttachReply {});
         const int imager_state = ClampImagerState(attach_.state);
         imager_state_ = imager_state;

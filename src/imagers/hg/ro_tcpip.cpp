@@ -176,8 +176,8 @@ void TROTCPIP::Transact(const QByteArray& frame)
 {
     SetReceiveTimeout(ReceiveTimeoutMs());
     const sockaddr_in imager = SocketAddress(imager_address_, port_);
-    if (::sendto(socket_, frame.constData(), size_t(frame.size()), 0, reinterpret_cast<const sockaddr*>(&imager),
-            sizeof imager)
+    if (::sendto(socket_, frame.constData(), size_t(frame.size()), 0,
+            reinterpret_cast<const sockaddr*>(&imager), sizeof imager)
         < 0)
         Fail("sendto");
     const int received = ReceiveOne(true);
@@ -231,7 +231,10 @@ void TROTCPIP::NoteIdentifyReply(int result)
         AddFound(QString::fromLatin1(identifier) + DottedOf(last_source_address_));
 }
 
-QString TROTCPIP::GetIPText() { return DottedOf(last_source_address_); }
+QString TROTCPIP::GetIPText()
+{
+    return DottedOf(last_source_address_);
+}
 
 void TROTCPIP::SetIPText(const QString& dotted)
 {
