@@ -22,13 +22,15 @@ protected:
         return runProgram(binPath("framewright-cli"), QStringList { "imager" } + args, 60000, environment);
     }
 
-    // The JSON objects of a find, one per line.
+    // The JSON objects of a find, one per line, in the order of their ids.
     static QList<QJsonObject> Objects(const QByteArray& out)
     {
         QList<QJsonObject> objects;
         for (const QByteArray& line : out.split('\n'))
             if (!line.trimmed().isEmpty())
                 objects << parseJson(line);
+        std::sort(objects.begin(), objects.end(),
+            [](const QJsonObject& a, const QJsonObject& b) { return a["id"].toInt() < b["id"].toInt(); });
         return objects;
     }
 
@@ -43,10 +45,8 @@ TEST_F(CliImagerTest, FindListsEveryImagerOnceEachTime)
     for (int round = 0; round < 2; ++round) {
         const RunResult run = Imager({ "find", "--udp", "127.255.255.255" });
         ASSERT_EQ(run.exit_code, 0) << run.err.constData();
-        QList<QJsonObject> found = Objects(run.out);
+        const QList<QJsonObject> found = Objects(run.out);
         ASSERT_EQ(found.size(), 2) << run.out.constData();
-        std::sort(found.begin(), found.end(),
-            [](const QJsonObject& a, const QJsonObject& b) { return a["id"].toInt() < b["id"].toInt(); });
         EXPECT_EQ(found[0]["name"].toString(), "Kodak HG 2000 #1");
         EXPECT_EQ(found[0]["kind"].toString(), "Kodak HG 2000");
         EXPECT_EQ(found[0]["ip"].toString(), "127.0.0.21");
@@ -154,10 +154,8 @@ TEST_F(CliImagerTest, ASerialLineWithTwoImagersIsFoundAndReached)
     ASSERT_FALSE(line.isEmpty());
     RunResult run = Imager({ "find", "--serial", line, "--baud", "9600" });
     ASSERT_EQ(run.exit_code, 0) << run.err.constData();
-    QList<QJsonObject> found = Objects(run.out);
+    const QList<QJsonObject> found = Objects(run.out);
     ASSERT_EQ(found.size(), 2) << run.out.constData();
-    std::sort(found.begin(), found.end(),
-        [](const QJsonObject& a, const QJsonObject& b) { return a["id"].toInt() < b["id"].toInt(); });
     EXPECT_EQ(found[0]["name"].toString(), "Kodak HG 2000 #1");
     EXPECT_EQ(found[1]["name"].toString(), "Roper HG 2000-TX #2");
     EXPECT_EQ(found[1]["ip"].toString(), "0.0.0.0");
