@@ -17,6 +17,7 @@
 
 #include "imagers/forms/find_form.h"
 #include "imagers/forms/imager_name_form.h"
+#include "imagers/forms/named_controls.h"
 #include "imagers/imager_list.h"
 #include "shell/forms/new_window_place.h"
 #include "shell/window_placement.h"
@@ -25,22 +26,6 @@
 namespace fw {
 
 namespace {
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint = {})
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(hint);
-    return button;
-}
-
-QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, const QString& hint)
-{
-    auto* check = new QCheckBox(caption, parent);
-    check->setObjectName(QLatin1String(name));
-    check->setToolTip(hint);
-    return check;
-}
 
 QRect ScreenArea(const QWidget& widget)
 {
@@ -68,20 +53,20 @@ void TAttachForm::BuildControls()
     imager_list_->setMinimumSize(220, 220);
     auto* list_label = new QLabel(QStringLiteral("Imagers"), this);
     list_label->setBuddy(imager_list_);
-    new_button_ = MakeButton(this, "NewBtn", QStringLiteral("New"));
-    delete_button_ = MakeButton(this, "DeleteBtn", QStringLiteral("Delete"));
-    rename_button_ = MakeButton(this, "RenameBtn", QStringLiteral("Rename"));
-    attach_button_ = MakeButton(this, "AttachBtn", QStringLiteral("Attach"));
+    new_button_ = MakeNamedButton(this, "NewBtn", QStringLiteral("New"));
+    delete_button_ = MakeNamedButton(this, "DeleteBtn", QStringLiteral("Delete"));
+    rename_button_ = MakeNamedButton(this, "RenameBtn", QStringLiteral("Rename"));
+    attach_button_ = MakeNamedButton(this, "AttachBtn", QStringLiteral("Attach"));
     attach_button_->setDefault(true);
-    auto* cancel_button = MakeButton(this, "CancelBtn", QStringLiteral("Cancel"));
-    auto* close_button = MakeButton(this, "CloseBtn", QStringLiteral("Close"));
-    setup_button_ = MakeButton(
+    auto* cancel_button = MakeNamedButton(this, "CancelBtn", QStringLiteral("Cancel"));
+    auto* close_button = MakeNamedButton(this, "CloseBtn", QStringLiteral("Close"));
+    setup_button_ = MakeNamedButton(
         this, "SetupBtn", QStringLiteral("Setup"), QStringLiteral("Display Imager Setup Controls"));
     find_button_
-        = MakeButton(this, "FindBtn", QStringLiteral("Find"), QStringLiteral("Search Interface for Imagers"));
-    auto_detach_check_ = MakeCheck(
+        = MakeNamedButton(this, "FindBtn", QStringLiteral("Find"), QStringLiteral("Search Interface for Imagers"));
+    auto_detach_check_ = MakeNamedCheck(
         this, "AutoDetachCheck", QStringLiteral("Auto Detach"), QStringLiteral("Detach After Download"));
-    update_clock_check_ = MakeCheck(this, "UpdateClockCheck", QStringLiteral("Update Clock"),
+    update_clock_check_ = MakeNamedCheck(this, "UpdateClockCheck", QStringLiteral("Update Clock"),
         QStringLiteral("Set Imager Date/Time on Attach"));
 
     auto* list_buttons = new QHBoxLayout;
@@ -350,7 +335,16 @@ void TAttachForm::FindBtnClick()
 
 void TAttachForm::SetupBtnClick()
 {
-    showInformation(QStringLiteral("This version cannot show the imager setup controls yet."));
+    const int row = list_.SingleSelectedRow();
+    if (row < 0)
+        return;
+    if (!setup_.Available()) {
+        showInformation(QStringLiteral("This version cannot show the imager setup controls yet."));
+        return;
+    }
+    StoreFields();
+    if (RunImagerSetup(list_.Entry(row), update_clock_check_->isChecked(), setup_) == SetupOutcome::Changed)
+        RefreshFields();
 }
 
 void TAttachForm::AttachBtnClick()

@@ -4,6 +4,7 @@
 
 #include "imagers/imager_fields.h"
 #include "imagers/imager_find.h"
+#include "imagers/imager_setup.h"
 
 class QCheckBox;
 class QComboBox;
@@ -29,6 +30,8 @@ public:
 
     // Finds imagers through links; without a search, "Find" says this version cannot.
     void SetSearch(TImagerSearch search) { search_ = std::move(search); }
+    // Sets imagers up through links; without them, "Setup" says this version cannot.
+    void SetSetup(TImagerSetupActions setup) { setup_ = std::move(setup); }
 
     // The list, the check boxes and the window's place.
     void Load(const SettingsStore& store);
@@ -62,6 +65,7 @@ private:
 
     TImagerList& list_;
     TImagerSearch search_;
+    TImagerSetupActions setup_;
     bool refreshing_ = false;
     bool editing_ = false;
 

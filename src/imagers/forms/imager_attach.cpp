@@ -2,6 +2,8 @@
 
 #include "imagers/forms/attach_form.h"
 #include "imagers/forms/attaching_form.h"
+#include "imagers/forms/hg_form.h"
+#include "imagers/hg/hg_comm_layer.h"
 
 namespace fw {
 
@@ -19,6 +21,17 @@ void TImagerAttach::SetLinks(TImagerLinks links)
 {
     links_ = std::move(links);
     form_->SetSearch(links_.find);
+    TImagerSetupActions setup;
+    if (links_.open) {
+        // The setup link leaves the entry's attached flag alone: a download window may hold it.
+        setup.open_link = [open = links_.open](const TAttacher& entry) { return open(entry, nullptr); };
+        setup.show_setup = [form = form_.get()](THGCommLayer& link, TAttacher& entry) {
+            THGForm setup_form(link, form);
+            setup_form.SetEntry(&entry);
+            return setup_form.Show() == 1;
+        };
+    }
+    form_->SetSetup(std::move(setup));
 }
 
 void TImagerAttach::Load(const SettingsStore& store)

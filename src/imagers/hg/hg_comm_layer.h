@@ -129,6 +129,8 @@ public:
 
     // ---- Facts ----
     uint8_t Identifier() const { return identifier_; }
+    // Points later frames at another identifier (the setup window probes a number with it).
+    void SetIdentifier(uint8_t identifier);
     QString IdentifierText() const;
     bool Identified() const { return identified_; }
     int ImagerState() const { return imager_state_; }
@@ -141,6 +143,8 @@ public:
     QString LastErrorText() const;
     bool IsNewModel() const { return IsNewModelType(model_); }
     bool SplitFrames() const { return split_frames_; }
+    // The setup window switches split frames on the imager and tells the layer so.
+    void SetSplitFrames(bool split) { split_frames_ = split; }
     int FrameRows() const { return split_frames_ ? kHGSplitFrameRows : kHGFrameRows; }
     int FrameColumns() const { return kHGFrameColumns; }
     int64_t FrameBytes(bool tiff) const { return HGFrameBytes(split_frames_, tiff); }
@@ -196,7 +200,6 @@ protected:
     // Stores the received length and runs the reply check.
     void ReplyReceived(size_t length);
     void SetResultCode(int result) { result_ = result; }
-    void SetIdentifier(uint8_t identifier);
     void SetIdentifyWindowMs(int window_ms) { identify_window_ms_ = window_ms; }
     void SetDatagramIndexWanted(int index) { datagram_wanted_ = index; }
 

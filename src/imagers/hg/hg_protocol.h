@@ -121,6 +121,7 @@ namespace hgresult {
 inline constexpr int kSuccess = 0;
 inline constexpr int kInProgress = 1;
 inline constexpr int kUnattached = 5;
+inline constexpr int kAborted = 10;
 inline constexpr int kUndocumented = 16;
 inline constexpr int kUnexpected = 17;
 inline constexpr int kNotResponding = 18;
