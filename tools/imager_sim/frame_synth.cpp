@@ -1,5 +1,6 @@
 #include "frame_synth.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "sim_protocol.h"
@@ -125,6 +126,51 @@ QByteArray synthesiseFrame(const RecordingFacts& facts, int frame_number, int ro
     writeMosaic(frame, Scene(frame_number, rows), rows, facts.colour);
     writeCameraRecord(frame.data() + rows * kFrameColumns, facts, frame_number);
     return frame;
+}
+
+QByteArray synthesiseRgb(const RecordingFacts& facts, int frame_number, int rows, const ColourGains& gains)
+{
+    const Scene scene(frame_number, rows);
+    const auto apply = [](int value, double gain) { return char(std::clamp(int(value * gain + 0.5), 0, 255)); };
+    QByteArray rgb(qsizetype(rows) * kFrameColumns * 3, '\0');
+    char* out = rgb.data();
+    for (int y = 0; y < rows; ++y) {
+        for (int x = 0; x < kFrameColumns; ++x) {
+            Rgb pixel = scene.at(x, y);
+            if (!facts.colour)
+                pixel.r = pixel.g = pixel.b = grey(pixel);
+            *out++ = apply(pixel.r, gains.red);
+            *out++ = apply(pixel.g, gains.green);
+            *out++ = apply(pixel.b, gains.blue);
+        }
+    }
+    return rgb;
+}
+
+ColourGains sceneMean(int frame_number, int rows, int left, int top, int size)
+{
+    const Scene scene(frame_number, rows);
+    double r = 0, g = 0, b = 0;
+    int count = 0;
+    for (int y = std::max(top, 0); y < std::min(top + size, rows); ++y) {
+        for (int x = std::max(left, 0); x < std::min(left + size, kFrameColumns); ++x) {
+            const Rgb pixel = scene.at(x, y);
+            r += pixel.r;
+            g += pixel.g;
+            b += pixel.b;
+            ++count;
+        }
+    }
+    if (count == 0)
+        return {};
+    return { r / count, g / count, b / count };
+}
+
+QByteArray cameraRecord(const RecordingFacts& facts, int frame_number)
+{
+    QByteArray record(kCameraRecordBytes, '\0');
+    writeCameraRecord(record.data(), facts, frame_number);
+    return record;
 }
 
 } // namespace fw::imager_sim

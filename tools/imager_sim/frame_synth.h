@@ -32,4 +32,19 @@ int frameBytes(int rows);
 
 QByteArray synthesiseFrame(const RecordingFacts& facts, int frame_number, int rows);
 
+// Gains of the colour balance a TIFF snapshot is made with.
+struct ColourGains {
+    double red = 1.0;
+    double green = 1.0;
+    double blue = 1.0;
+};
+
+// The scene of a frame as 8-bit RGB, top row first, through the gains; grey on a monochrome
+// imager.
+QByteArray synthesiseRgb(const RecordingFacts& facts, int frame_number, int rows, const ColourGains& gains);
+// The mean colour of the scene over a square of pixels (clipped to the frame).
+ColourGains sceneMean(int frame_number, int rows, int left, int top, int size);
+// The camera record that follows a frame's pixels.
+QByteArray cameraRecord(const RecordingFacts& facts, int frame_number);
+
 } // namespace fw::imager_sim

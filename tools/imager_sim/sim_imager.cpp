@@ -79,6 +79,8 @@ SimImager::Replies SimImager::dispatch(const CommandFrame& frame)
         return { reply(stop(), code) };
     if (code == "5F")
         return { reply(erase(), code) };
+    if (code == "28" && isNewModel(config_.type_code) && frame.argument.size() == 10)
+        return handleCardDownload(frame.argument);
     if (code == "28")
         return handleOldDownload(frame.argument);
     if (code == "DL")
@@ -105,8 +107,12 @@ SimImager::Replies SimImager::handleSubCoded(const QByteArray& code, const QByte
 
 SimImager::Replies SimImager::handleStringRegister(const QByteArray& code, const QByteArray& argument)
 {
+    if (code == "47")
+        return handleIrig(argument);
+    if (code == "55")
+        return handleAutoExposure(argument);
     if (argument.isEmpty())
-        return { reply(result::kSuccess, code, string_registers_[code]) };
+        return { reply(result::kSuccess, code, code == "57" ? cardPathText() : string_registers_[code]) };
     string_registers_[code] = argument;
     return { reply(result::kSuccess, code) };
 }

@@ -15,6 +15,7 @@
 #include "command_frame.h"
 #include "download_cursor.h"
 #include "frame_synth.h"
+#include "imager_clock.h"
 #include "sim_protocol.h"
 
 namespace fw::imager_sim {
@@ -92,14 +93,31 @@ private:
     // Downloads (sim_imager_downloads.cpp).
     Replies handleOldDownload(const QByteArray& argument);
     Replies handleNewDownload(const QByteArray& argument);
-    std::string_view startDownload(int frame_number);
+    std::string_view startDownload(int frame_number, bool tiff);
     Replies nextDatagram(const QByteArray& echo);
+
+    // What the setup controls rely on (sim_imager_setup.cpp): the IRIG time of the trigger, auto
+    // exposure, the copy of a recording to the PC card, colour balance, and the registers that
+    // move with others.
+    Replies handleIrig(const QByteArray& argument);
+    Replies handleAutoExposure(const QByteArray& argument);
+    Replies handleCardDownload(const QByteArray& argument);
+    QByteArray cardPathText() const;
+    void registerWritten(RegisterId id, quint32 old_value);
+    void keepTriggerFramesInMemory(RegisterId changed);
+    int framesPerSecond() const;
+    ColourGains balanceGains() const;
+    void measureWhitePatch();
 
     ImagerConfig config_;
     int identifier_;
     bool attached_ = false;
     ImagerState state_ = ImagerState::Standby;
     std::chrono::steady_clock::time_point recording_ends_at_;
+    std::chrono::steady_clock::time_point card_copy_ends_at_;
+    ImagerClock clock_;
+    IrigStamp irig_;
+    ColourGains white_patch_gains_;
     std::map<RegisterId, quint32> registers_;
     std::optional<Recording> recording_;
     DownloadCursor download_;

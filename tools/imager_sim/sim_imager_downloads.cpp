@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include "tiff_frame.h"
+
 namespace fw::imager_sim {
 namespace {
 
@@ -24,14 +26,14 @@ SimImager::Replies SimImager::handleOldDownload(const QByteArray& argument)
     const int frame_number = int(argument.left(4).toUInt(&ok, 16));
     if (!ok)
         return { reply(result::kInvalidCommandString, kOldDownloadEcho) };
-    const std::string_view failure = startDownload(frame_number);
+    const std::string_view failure = startDownload(frame_number, false);
     if (failure != result::kSuccess)
         return { reply(failure, kOldDownloadEcho) };
     return nextDatagram(kOldDownloadEcho);
 }
 
-// "DL" + "F n U B" starts frame n (decimal, may be negative) in Bayer format; "DL" + "F U" asks
-// for its next datagram. TIFF ("T") is not built by the simulator.
+// "DL" + "F n U B" starts frame n (decimal, may be negative) in Bayer format, "F n U T" in TIFF
+// format through the colour balance; "DL" + "F U" asks for its next datagram.
 SimImager::Replies SimImager::handleNewDownload(const QByteArray& argument)
 {
     if (!isNewModel(config_.type_code) || config_.link == LinkKind::Serial)
@@ -45,15 +47,13 @@ SimImager::Replies SimImager::handleNewDownload(const QByteArray& argument)
     const int frame_number = words[1].toInt(&ok);
     if (!ok || (words[3] != "B" && words[3] != "T"))
         return { reply(result::kInvalidCommandString, kNewDownloadEcho) };
-    if (words[3] == "T")
-        return { reply(result::kUnsupportedCommand, kNewDownloadEcho) };
-    const std::string_view failure = startDownload(frame_number);
+    const std::string_view failure = startDownload(frame_number, words[3] == "T");
     if (failure != result::kSuccess)
         return { reply(failure, kNewDownloadEcho) };
     return nextDatagram(kNewDownloadEcho);
 }
 
-std::string_view SimImager::startDownload(int frame_number)
+std::string_view SimImager::startDownload(int frame_number, bool tiff)
 {
     if (!recording_)
         return result::kNoRecording;
@@ -61,7 +61,8 @@ std::string_view SimImager::startDownload(int frame_number)
         return result::kInvalidState;
     if (frame_number < recording_->first || frame_number >= recording_->first + recording_->count)
         return result::kOutOfRange;
-    download_.start(synthesiseFrame(recording_->facts, frame_number, frameRows()));
+    download_.start(tiff ? synthesiseTiffFrame(recording_->facts, frame_number, frameRows(), balanceGains())
+                         : synthesiseFrame(recording_->facts, frame_number, frameRows()));
     state_ = ImagerState::EthernetDownloading;
     return result::kSuccess;
 }

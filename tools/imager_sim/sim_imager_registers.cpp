@@ -48,8 +48,6 @@ void SimImager::initialiseRegisters()
     registers_ = {
         { R::BaudRate, 0 },
         { R::NetMask, 0xFF000000 },
-        { R::Date, 0x010124 },
-        { R::Time, 0x120000 },
         { R::FrameRate, quint32(config_.rate_index) },
         { R::SessionId, quint32(config_.session_id) },
         { R::GoToFrame, 0 },
@@ -114,6 +112,10 @@ std::optional<quint32> SimImager::readRegister(RegisterId id, std::string_view& 
         return quint32(config_.temperature_c);
     case RegisterId::Identifier:
         return quint32(identifier_);
+    case RegisterId::Date:
+        return clock_.dateRegister();
+    case RegisterId::Time:
+        return clock_.timeRegister();
     case RegisterId::SessionLength:
         return quint32(recording_ ? recording_->count : 0);
     case RegisterId::FrameRange:
@@ -168,10 +170,22 @@ std::string_view SimImager::validateWrite(RegisterId id, quint32 value) const
 
 void SimImager::writeRegister(RegisterId id, quint32 value)
 {
-    if (id == RegisterId::Identifier)
+    switch (id) {
+    case RegisterId::Identifier:
         identifier_ = int(value);
-    else
+        return;
+    case RegisterId::Date:
+        clock_.setDateRegister(value);
+        return;
+    case RegisterId::Time:
+        clock_.setTimeRegister(value);
+        return;
+    default: {
+        const quint32 old_value = registers_.at(id);
         registers_[id] = value;
+        registerWritten(id, old_value);
+    }
+    }
 }
 
 } // namespace fw::imager_sim

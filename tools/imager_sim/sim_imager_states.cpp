@@ -22,7 +22,10 @@ bool canStartOver(ImagerState state)
 
 void SimImager::advanceClock()
 {
-    if (state_ == ImagerState::Recording && std::chrono::steady_clock::now() >= recording_ends_at_)
+    const auto now = std::chrono::steady_clock::now();
+    if (state_ == ImagerState::Recording && now >= recording_ends_at_)
+        state_ = ImagerState::RecordingDone;
+    if (state_ == ImagerState::CardDownloading && now >= card_copy_ends_at_)
         state_ = ImagerState::RecordingDone;
 }
 
@@ -34,8 +37,8 @@ RecordingFacts SimImager::currentFacts() const
     facts.session_id = int(registers_.at(RegisterId::SessionId));
     facts.camera_id = identifier_;
     facts.rate_index = int(registers_.at(RegisterId::FrameRate));
-    facts.date_bcd = registers_.at(RegisterId::Date);
-    facts.time_bcd = registers_.at(RegisterId::Time);
+    facts.date_bcd = clock_.dateRegister();
+    facts.time_bcd = clock_.timeRegister();
     facts.exposure = int(registers_.at(RegisterId::NormalExposure));
     return facts;
 }
@@ -54,6 +57,7 @@ std::string_view SimImager::stop()
         break;
     case ImagerState::Recording:
     case ImagerState::PlayStop:
+    case ImagerState::CardDownloading:
     case ImagerState::EthernetDownloading:
         state_ = ImagerState::RecordingDone;
         break;
@@ -105,6 +109,7 @@ std::string_view SimImager::trigger()
     registers_[RegisterId::SessionId] = (registers_.at(RegisterId::SessionId) + 1) & 0xFF;
     recording.facts = currentFacts();
     recording_ = recording;
+    irig_ = IrigStamp::of(QDateTime::currentDateTime());
     state_ = ImagerState::Recording;
     recording_ends_at_ = std::chrono::steady_clock::now() + kRecordingTime;
     return result::kSuccess;
@@ -112,7 +117,7 @@ std::string_view SimImager::trigger()
 
 std::string_view SimImager::erase()
 {
-    if (state_ == ImagerState::Recording)
+    if (state_ == ImagerState::Recording || state_ == ImagerState::CardDownloading)
         return result::kInvalidState;
     download_.cancel();
     recording_.reset();
@@ -151,6 +156,8 @@ std::string_view SimImager::performAction(const QByteArray& code, const QByteArr
         return trigger();
     if (code == "1C" && sub_code >= "01" && sub_code <= "04")
         return play(sub_code);
+    if (code == "2C" && sub_code == "00")
+        measureWhitePatch();
     const bool accepted = (code == "13" && sub_code == "03")
         || (code == "2C" && (sub_code == "00" || sub_code == "01" || sub_code == "FF"))
         || (code == "0B" && (sub_code == "00" || sub_code == "01"));

@@ -45,13 +45,32 @@ Commands (an imager answers result 13 until it is attached with "01"):
   Registers are read without an argument and written with one (hexadecimal, at most the
   register's width: 15 when longer, 10 when not hexadecimal, 14 when out of range). State,
   Type, Temp, SessionLength and FrameRange are read-only (12); FrameRange and Splits exist on
-  new models only (11). Date and Time hold BCD MMDDYY and HHMMSS as written.
+  new models only (11). Date and Time hold BCD MMDDYY and HHMMSS and count whole seconds from
+  the moment they are written (a fresh imager starts at 01/01/24 12:00:00).
   "19" stop, "5F" erase, "1A01"/"1A02" live, "1B01" ready to record, "1BFF" trigger (about
   150 ms in Recording, then Recording Done), "1C01".."1C04" play; 16 in the wrong state, 18
   without a recording. Downloads: "28" (old models) and "DL" (new models), one datagram of the
-  Datagram register's size per request, without header; refusals echo "28" or "6D"; TIFF is
-  refused with 11. "56/X" lists the PC card ("56" alone continues after "<MORE>"); "57", "47"
-  and "55" keep the text written to them; "58", "59" and "5A" are refused (11).
+  Datagram register's size per request, without header; refusals echo "28" or "6D".
+  "DL" + "F n U T" sends a TIFF-format frame: a little-endian uncompressed RGB TIFF (pixels at
+  byte 164) followed by the 1024-byte camera record, rows x 512 x 3 + 1188 bytes, coloured by
+  the White Balance register: 0 Daylight, 1 Tungsten, 2 Fluorescent, 3 White Patch, 4 Unity.
+  "56/X" lists the PC card ("56" alone continues after "<MORE>"). "57" keeps the download
+  path written to it and reads it in brackets ("[ROOT]" for the card's root); "58", "59" and
+  "5A" are refused (11).
+Setup (new models; old models answer 11):
+  "47" reads the IRIG time of the last trigger: "000", day of the year (3 hex digits), hours,
+  minutes, seconds (2 each), microseconds (8); written with day (4), hours, minutes, seconds
+  (2 each) and tenths of a millisecond (4), only in Recording Done, Playing or Play/Stop (18).
+  "55" + "0017" + longest exposure (4 hex digits) + target brightness (2) is auto exposure:
+  the Normal Exposure becomes 4 us per step of the target, or the reply is 20 (Operation
+  Aborted) when that exceeds the longest exposure or the rate's limit.
+  "28" + first + last frame (4 hex digits each) + "01" or "03" copies the recording to the PC
+  card: state 8 (PCMCIA Downloading) for 2 ms a frame (0.3 to 5 s), then Recording Done; "19"
+  ends it early. A Frame Rate write shortens the Normal Exposure to the rate's limit (483 us
+  at 2000 fps ... 29998 us external; 0 and 1, external exposure, stay). Memory holds 4096
+  frames, split frames 8/3 as many: writing Pre- or Post-Trig Frames makes the other give way,
+  and switching Splits scales the larger of the two by 8/3 or 3/8. "2C02" sets the white patch
+  (x + y x 65536); "2C01", "2CFF", "2C00" measure it (at "2C00") for White Balance 3.
 
 Faults (every imager):
   --drop-every N sends nothing for every Nth datagram or line an imager would send (replies and

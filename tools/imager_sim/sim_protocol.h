@@ -22,6 +22,7 @@ inline constexpr std::string_view kOutOfRange = "14";
 inline constexpr std::string_view kParameterCount = "15";
 inline constexpr std::string_view kInvalidState = "16";
 inline constexpr std::string_view kNoRecording = "18";
+inline constexpr std::string_view kAborted = "20";
 } // namespace result
 
 enum class ImagerState {
@@ -33,6 +34,7 @@ enum class ImagerState {
     RecordingDone = 5,
     Playing = 6,
     PlayStop = 7,
+    CardDownloading = 8,
     EthernetDownloading = 9,
 };
 

@@ -189,10 +189,9 @@ int32_t THGCommLayer::ReadRegister(int command)
 void THGCommLayer::WriteRegister(int command, uint32_t value)
 {
     StartCommand(csNoWait, command, HGHexArgument(value, HGCommand(command).width_digits));
-    // The write itself goes to the old identifier and is answered from it; an imager that
-    // refused it keeps its number.
-    if (command == hgcmd::kIdentifier && WaitIdle() && last_error_.load() == hgresult::kSuccess)
-        identifier_ = uint8_t(value);
+    // The worker switches to the new identifier as it sends the write; callers see it after.
+    if (command == hgcmd::kIdentifier)
+        WaitIdle();
 }
 
 QString THGCommLayer::ReadStringRegister(int command)

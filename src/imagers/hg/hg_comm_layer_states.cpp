@@ -130,7 +130,11 @@ void THGCommLayer::Send(CommState next, int command, const QByteArray& argument)
     result_ = hgresult::kSuccess;
     received_length_ = 0;
     state_ = next;
-    Transact(HGUnicastFrame(identifier_, command, argument));
+    const QByteArray frame = HGUnicastFrame(identifier_, command, argument);
+    // The imager answers a new identifier from that identifier: the reply is checked against it.
+    if (command == hgcmd::kIdentifier && !argument.isEmpty())
+        identifier_ = uint8_t(argument.toUInt(nullptr, 16));
+    Transact(frame);
 }
 
 void THGCommLayer::SendRawText(const QByteArray& text)

@@ -19,7 +19,11 @@ HGIdentifierChange ChangeHGIdentifier(THGCommLayer& link, int requested)
         return HGIdentifierChange::Taken;
     }
     link.WriteRegister(hgcmd::kIdentifier, wanted);
-    return link.Identifier() == wanted ? HGIdentifierChange::Changed : HGIdentifierChange::Failed;
+    if (link.LastError() != hgresult::kSuccess) {
+        link.SetIdentifier(own);
+        return HGIdentifierChange::Failed;
+    }
+    return HGIdentifierChange::Changed;
 }
 
 QString HGIdentifierTakenText(int identifier, const QString& interface_name)
