@@ -31,11 +31,8 @@ uint32_t ToBcd(int value)
 QString BcdTriple(int32_t value, QChar separator)
 {
     const auto bytes = uint32_t(value);
-    return QStringLiteral("%1%4%2%4%3")
-        .arg(FromBcd(bytes >> 16 & 0xFF), 2, 10, QLatin1Char('0'))
-        .arg(FromBcd(bytes >> 8 & 0xFF), 2, 10, QLatin1Char('0'))
-        .arg(FromBcd(bytes & 0xFF), 2, 10, QLatin1Char('0'))
-        .arg(separator);
+    const auto two = [](uint32_t byte) { return QStringLiteral("%1").arg(FromBcd(byte), 2, 10, QLatin1Char('0')); };
+    return two(bytes >> 16 & 0xFF) + separator + two(bytes >> 8 & 0xFF) + separator + two(bytes & 0xFF);
 }
 
 QByteArray Hex(uint32_t value, int digits)
