@@ -136,7 +136,8 @@ std::string_view SimImager::play(const QByteArray& sub_code)
         state_ = ImagerState::Playing;
         return result::kSuccess;
     }
-    if (state_ != ImagerState::Playing)
+    // The playback rate may be changed while playing or paused.
+    if (state_ != ImagerState::Playing && state_ != ImagerState::PlayStop)
         return result::kInvalidState;
     quint32& rate = registers_[RegisterId::PlayRate];
     if (sub_code == "03" && rate < 6)

@@ -48,7 +48,8 @@ Commands (an imager answers result 13 until it is attached with "01"):
   new models only (11). Date and Time hold BCD MMDDYY and HHMMSS and count whole seconds from
   the moment they are written (a fresh imager starts at 01/01/24 12:00:00).
   "19" stop, "5F" erase, "1A01"/"1A02" live, "1B01" ready to record, "1BFF" trigger (about
-  150 ms in Recording, then Recording Done), "1C01".."1C04" play; 16 in the wrong state, 18
+  150 ms in Recording, then Recording Done), "1C01"/"1C02" play forward/reverse, "1C03"/"1C04"
+  play faster/slower (Playing or Play/Stop); 16 in the wrong state, 18
   without a recording. Downloads: "28" (old models) and "DL" (new models), one datagram of the
   Datagram register's size per request, without header; refusals echo "28" or "6D".
   "DL" + "F n U T" sends a TIFF-format frame: a little-endian uncompressed RGB TIFF (pixels at

@@ -106,6 +106,13 @@ void THGForm::SetCardBrowser(const THGCardBrowser& browser)
 
 int THGForm::Show()
 {
+    Begin();
+    exec();
+    return End();
+}
+
+void THGForm::Begin()
+{
     InstallHandlers();
     if (!download_page_->HasBrowser())
         download_page_->SetBrowser(MakeCardBrowser(link_, this));
@@ -118,7 +125,10 @@ int THGForm::Show()
     }
     shown_page_ = -1;
     PageChanged(kRecordingPage);
-    exec();
+}
+
+int THGForm::End()
+{
     RemoveHandlers();
     return session_->EntryChanged() ? 1 : 0;
 }

@@ -36,6 +36,11 @@ public:
     // "Recording" page and runs modally. 1 when the identifier, baud rate, address or subnet
     // mask changed, else 0. The caller installs its own handlers again afterwards.
     int Show();
+    // Show in two halves around a window shown some other way (tests show it without a modal
+    // loop): Begin installs the handlers and opens the first page, End removes the handlers and
+    // answers what Show answers.
+    void Begin();
+    int End();
 
     // The reports of the link, as the window handles them.
     void ImagerStateChanged(int state);
