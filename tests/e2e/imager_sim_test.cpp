@@ -201,7 +201,7 @@ TEST_F(ImagerSimUdpTest, DirectoryListingComesInPartsUntilTheEndMark)
     Start({ "--udp", "127.0.0.21:4:1" });
     ASSERT_EQ(resultOf(Ask("#010102")), "01");
     EXPECT_EQ(Ask("#0157/DCIM")->data, "#010157\r");
-    EXPECT_EQ(payloadOf(Ask("#0157")), "[/DCIM]") << "the path reads in brackets";
+    EXPECT_EQ(payloadOf(Ask("#0157")), "\\DCIM\\") << "the path reads between backslashes";
 
     const QByteArray first = Ask("#0156/X")->data;
     EXPECT_TRUE(first.startsWith("{START}\r[ROOT]\r"));

@@ -117,7 +117,7 @@ TEST(HGSetupValuesTest, CommandArgumentsAndPackedRegisters)
     EXPECT_EQ(HGPatchMoveValue(300, 100), 300u - 8 + (100u - 8) * 65536);
     EXPECT_EQ(HGPatchMoveValue(3, 5), 0u) << "the patch stays on the image";
     EXPECT_EQ(HGCardPathText("[ROOT]"), "\\");
-    EXPECT_EQ(HGCardPathText("[\\SESS1\\]"), "\\SESS1\\");
+    EXPECT_EQ(HGCardPathText("\\SESS1\\"), "SESS1");
 }
 
 TEST(HGSetupValuesTest, ClockRegistersAreBcd)

@@ -108,14 +108,18 @@ SimImager::Replies SimImager::handleCardDownload(const QByteArray& argument)
     return { reply(result::kSuccess, kCardDownloadEcho) };
 }
 
-// The download path reads in brackets, the card's root as "[ROOT]".
+// The download path reads back as a DOS path between backslashes ("\DCIM\" for "/DCIM" or
+// "DCIM\"), the card's root as "[ROOT]".
 QByteArray SimImager::cardPathText() const
 {
     const auto found = string_registers_.find("57");
-    const QByteArray path = found == string_registers_.end() ? QByteArray() : found->second;
-    if (path.isEmpty() || path == "/" || path == "\\")
-        return "[ROOT]";
-    return "[" + path + "]";
+    QByteArray path = found == string_registers_.end() ? QByteArray() : found->second;
+    path.replace('/', '\\');
+    while (path.startsWith('\\'))
+        path.remove(0, 1);
+    while (path.endsWith('\\'))
+        path.chop(1);
+    return path.isEmpty() ? QByteArray("[ROOT]") : "\\" + path + "\\";
 }
 
 // ---- Registers that move with others ------------------------------------------------------------

@@ -56,8 +56,8 @@ Commands (an imager answers result 13 until it is attached with "01"):
   byte 164) followed by the 1024-byte camera record, rows x 512 x 3 + 1188 bytes, coloured by
   the White Balance register: 0 Daylight, 1 Tungsten, 2 Fluorescent, 3 White Patch, 4 Unity.
   "56/X" lists the PC card ("56" alone continues after "<MORE>"). "57" keeps the download
-  path written to it and reads it in brackets ("[ROOT]" for the card's root); "58", "59" and
-  "5A" are refused (11).
+  path written to it and reads it between backslashes ("\DCIM\" for "/DCIM" or "DCIM\";
+  "[ROOT]" for the root); "58", "59" and "5A" are refused (11).
 Setup (new models; old models answer 11):
   "47" reads the IRIG time of the last trigger: "000", day of the year (3 hex digits), hours,
   minutes, seconds (2 each), microseconds (8); written with day (4), hours, minutes, seconds

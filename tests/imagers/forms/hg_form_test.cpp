@@ -254,10 +254,10 @@ void HGFormTest::downloadPageKeepsPathSavingAndRangeAndCopiesToTheCard()
     Open(kDownload);
     auto* path = Find<QLineEdit>("PathEdit");
     QCOMPARE(path->text(), QString("\\"));
-    path->setText("\\SESS1");
+    path->setText("SESS1");
     Page<THGDownloadPage>()->PathExit();
-    QCOMPARE(link_->ReadStringRegister(hgcmd::kCardPath), QString("[\\SESS1]"));
-    QCOMPARE(path->text(), QString("\\SESS1"));
+    QCOMPARE(link_->ReadStringRegister(hgcmd::kCardPath), QString("\\SESS1\\"));
+    QCOMPARE(path->text(), QString("SESS1"));
 
     auto* saving = Find<QComboBox>("AutoSaveCB");
     QCOMPARE(saving->currentText(), QString("disabled"));
