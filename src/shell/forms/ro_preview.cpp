@@ -29,8 +29,8 @@ namespace {
 // The folder of the sequence when it lies below the root; otherwise the camera it came from.
 QString proposedSaveName(const TBayer& source)
 {
-    const QDir folder(source.Sequence().Folder());
-    if (!source.Sequence().Folder().isEmpty() && !folder.isRoot())
+    const QDir folder(source.SourceFolder());
+    if (!source.SourceFolder().isEmpty() && !folder.isRoot())
         return folder.dirName();
     const BayRecord record = source.Record();
     return BayCameraTypeText(record) + QStringLiteral(" #") + QString::number(record.CameraId())
@@ -40,8 +40,8 @@ QString proposedSaveName(const TBayer& source)
 QStringList sequenceLabels(const TBayer& source)
 {
     QStringList labels;
-    for (int32_t entry = 0; entry < source.Sequence().Count(); ++entry)
-        labels << source.Sequence().Name(entry);
+    for (int32_t entry = 0; entry < source.EntryCount(); ++entry)
+        labels << source.EntryLabel(entry);
     return labels;
 }
 
@@ -53,9 +53,9 @@ TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> sour
     , source_(source.get())
 {
     setObjectName(QStringLiteral("ROPreview"));
-    if (!source_->IsOpen() || source_->Sequence().Count() == 0)
+    if (!source_->IsOpen() || source_->EntryCount() == 0)
         throw Error(QStringLiteral("Error creating Video display form."));
-    source_->Sequence().SetFrameSelection(0, 1);
+    source_->SelectEntries(0, 1);
     range_ = BayerFrameRange(sequenceLabels(*source_));
     if (context_.settings) {
         values_ = ReadBayerPreviewValues(*context_.settings);
@@ -125,7 +125,7 @@ void TROPreview::PreviewChosen(int index)
 
 void TROPreview::RangeChanged()
 {
-    source_->Sequence().SetFrameSelection(range_.First(), range_.Interval(), range_.Count());
+    source_->SelectEntries(range_.First(), range_.Interval(), range_.Count());
     display_->SetOwnerFrames(range_.Count(), source_->Descriptors());
     if (event_entry_ >= 0) {
         const double rate = std::max(source_->FrameRate(), 1);
