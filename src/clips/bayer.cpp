@@ -146,6 +146,7 @@ std::string TBayer::Descriptors() const
 {
     std::string block;
     SetBayDescriptors(block, Record(), FrameDateTime(), FrameStep());
+    AdjustDescriptors(block);
     return block;
 }
 

@@ -118,6 +118,8 @@ protected:
     virtual QString FrameFileName(int32_t index) const;
     // The file frame `index` came from, for its date when its record holds none; empty if none.
     virtual QString FramePath(int32_t index) const;
+    // Camera facts the source knows better than the camera record: it may change them here.
+    virtual void AdjustDescriptors(std::string& /*block*/) const { }
     // Asks about a frame that could not be rendered; the answer.
     virtual int Report(const QString& message);
     int64_t MosaicBytes() const { return FrameSize().MosaicBytes(); }

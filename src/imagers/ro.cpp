@@ -4,6 +4,7 @@
 
 #include "clips/bay_record.h"
 #include "clips/bayer_interpolation.h"
+#include "clips/descriptor_block.h"
 #include "imagers/hg/hg_comm_layer.h"
 #include "support/fw_error.h"
 #include "support/log.h"
@@ -186,6 +187,17 @@ void TRO::Prefetch(int32_t index)
     holds_[size_t(other)] = index;
     link_->DownloadFrame(buffer.data(), int64_t(buffer.size()), false, ImagerFrame(index));
     download_in_flight_ = true;
+}
+
+void TRO::AdjustDescriptors(std::string& block) const
+{
+    SetDescriptorValue(block, "Camera", "Camera Type", link_->KindName().toStdString());
+    std::string exposure;
+    if (!GetDescriptorValue(block, "Camera", "Exposure Setting", exposure) || exposure.empty()) {
+        const int32_t normal = link_->ReadRegister(hgcmd::kNormalExposure);
+        if (normal >= 0)
+            SetDescriptorValue(block, "Camera", "Exposure Setting", std::to_string(normal));
+    }
 }
 
 QString TRO::FrameFileName(int32_t index) const

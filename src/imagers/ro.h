@@ -61,6 +61,8 @@ protected:
     std::optional<QString> ReadFrameRecord(int32_t index, std::vector<uint8_t>& record) override;
     QString FrameFileName(int32_t index) const override;
     QString FramePath(int32_t) const override { return {}; }
+    // The imager's kind ("HG 2000 Color"), and its exposure register when the record has none.
+    void AdjustDescriptors(std::string& block) const override;
 
 private:
     static constexpr int32_t kNone = INT32_MAX;

@@ -101,7 +101,7 @@ TEST_F(CliImagerDownloadTest, AWholeRecordingIsTheSimulatorsFramesInterpolatedEa
     std::string value;
     const std::string block = info["descriptor"].toString().toStdString();
     ASSERT_TRUE(fw::GetDescriptorValue(block, "Camera", "Camera Type", value));
-    EXPECT_EQ(value, "HG Color");
+    EXPECT_EQ(value, "HG 2000 Color"); // the imager's kind, which the record does not tell
     ASSERT_TRUE(fw::GetDescriptorValue(block, "Timing", "Frame Rate", value));
     EXPECT_EQ(value, "1000");
 }
