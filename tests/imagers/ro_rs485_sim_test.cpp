@@ -6,6 +6,7 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include "imagers/hg/ro_rs485.h"
 #include "imagers/hg/shared_serial_driver.h"
@@ -91,6 +92,7 @@ TEST(SerialLineWithSimulator, TwoImagersOnTheLineIdentifyAndListTheCard)
     EXPECT_EQ(hg2000.LastError(), hgresult::kSuccess) << hg2000.LastErrorText().toStdString();
     ASSERT_FALSE(card.isEmpty());
     EXPECT_EQ(card.first(), "[ROOT]");
-    EXPECT_TRUE(card.filter("README.TXT").size() == 1) << card.join('|').toStdString();
+    // Entry lines carry the name in columns 1-8 and the extension in 11-13.
+    EXPECT_EQ(card.filter(QRegularExpression("^README +TXT ")).size(), 1) << card.join('|').toStdString();
     EXPECT_EQ(ro.GetLastResult(), hgresult::kSuccess);
 }
