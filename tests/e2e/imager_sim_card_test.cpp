@@ -12,11 +12,15 @@ class ImagerSimCardTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(sim_.start({ "--udp", QStringLiteral("%1:4:1").arg(kImager) })) << sim_.errorOutput().constData();
+        ASSERT_TRUE(sim_.start({ "--udp", QStringLiteral("%1:4:1").arg(kImager) }))
+            << sim_.errorOutput().constData();
         ASSERT_EQ(Result("#010102"), "01");
     }
 
-    std::optional<Datagram> Ask(const QByteArray& text) { return probe_.transact(text, kImager, sim_.port()); }
+    std::optional<Datagram> Ask(const QByteArray& text)
+    {
+        return probe_.transact(text, kImager, sim_.port());
+    }
     QByteArray Result(const QByteArray& text)
     {
         const std::optional<Datagram> reply = Ask(text);
@@ -45,7 +49,8 @@ protected:
     static QByteArray Entry(const QList<QByteArray>& lines, const QByteArray& name)
     {
         const qsizetype dot = name.indexOf('.');
-        const QByteArray columns = dot < 0 ? name.leftJustified(10) : name.left(dot).leftJustified(10) + name.mid(dot + 1);
+        const QByteArray columns
+            = dot < 0 ? name.leftJustified(10) : name.left(dot).leftJustified(10) + name.mid(dot + 1);
         for (const QByteArray& line : lines) {
             if (line.startsWith(columns.leftJustified(13)))
                 return line;

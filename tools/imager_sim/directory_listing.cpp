@@ -35,8 +35,8 @@ QList<QByteArray> summaryLines(const PcCard& card, const CardEntry& directory)
         bytes += entry.directory ? 0 : entry.size_bytes;
     }
     return {
-        QByteArray::number(files).rightJustified(6) + " file(s) " + QByteArray::number(bytes).rightJustified(11)
-            + " bytes",
+        QByteArray::number(files).rightJustified(6) + " file(s) "
+            + QByteArray::number(bytes).rightJustified(11) + " bytes",
         QByteArray::number(card.freeBytes()).rightJustified(12) + " bytes free",
     };
 }
@@ -54,7 +54,8 @@ QList<QByteArray> listingLines(const PcCard& card, const QByteArray& path)
         lines << "[ROOT]" << card.volumeName();
     else
         lines << PcCard::canonicalPath(path);
-    lines << "." << "..";
+    lines << "."
+          << "..";
     for (const CardEntry& entry : directory->entries)
         lines << entryLine(entry);
     return lines + summaryLines(card, *directory);

@@ -35,9 +35,8 @@ bool isValidName(const QByteArray& name)
     const QByteArray extension = dot < 0 ? QByteArray() : name.mid(dot + 1);
     static const QByteArray forbidden = "*?\\/:<>|\" ";
     return !stem.isEmpty() && stem.size() <= kLongestName && extension.size() <= kLongestExtension
-        && !extension.contains('.') && std::none_of(name.begin(), name.end(), [](char c) {
-               return forbidden.contains(c);
-           });
+        && !extension.contains('.')
+        && std::none_of(name.begin(), name.end(), [](char c) { return forbidden.contains(c); });
 }
 
 // "*" any run of characters, "?" any one character; names are upper case already.
@@ -46,7 +45,8 @@ bool wildcardMatch(std::string_view pattern, std::string_view name)
     if (pattern.empty())
         return name.empty();
     if (pattern.front() == '*')
-        return wildcardMatch(pattern.substr(1), name) || (!name.empty() && wildcardMatch(pattern, name.substr(1)));
+        return wildcardMatch(pattern.substr(1), name)
+            || (!name.empty() && wildcardMatch(pattern, name.substr(1)));
     if (name.empty() || (pattern.front() != '?' && pattern.front() != name.front()))
         return false;
     return wildcardMatch(pattern.substr(1), name.substr(1));

@@ -53,8 +53,8 @@ QByteArray SimImager::cardStamp() const
 {
     const QByteArray date = toHex(registers_.at(RegisterId::Date), 6);
     const QByteArray time = toHex(registers_.at(RegisterId::Time), 6);
-    return date.left(2) + '-' + date.mid(2, 2) + '-' + date.mid(4, 2) + "  " + time.left(2) + ':' + time.mid(2, 2)
-        + ':' + time.mid(4, 2);
+    return date.left(2) + '-' + date.mid(2, 2) + '-' + date.mid(4, 2) + "  " + time.left(2) + ':'
+        + time.mid(2, 2) + ':' + time.mid(4, 2);
 }
 
 } // namespace fw::imager_sim

@@ -100,7 +100,6 @@ void SyncItem(QTreeWidgetItem& item, const TCardNode& node)
     ExpandAsNode(item, node);
 }
 
-
 QTreeWidgetItem* FindItem(QTreeWidgetItem& item, quintptr key)
 {
     if (item.data(0, kCardNodeRole).value<quintptr>() == key)

@@ -78,7 +78,8 @@ void TROBrowserForm::BuildControls()
             selected_path_ = CardItemPath(current);
     });
     connect(dir_tree_, &QWidget::customContextMenuRequested, this, &TROBrowserForm::ShowContextMenu);
-    connect(dir_tree_->itemDelegate(), &QAbstractItemDelegate::commitData, this, &TROBrowserForm::EditCommitted);
+    connect(
+        dir_tree_->itemDelegate(), &QAbstractItemDelegate::commitData, this, &TROBrowserForm::EditCommitted);
     // The editor is still closing: the tree changes once it is gone.
     connect(dir_tree_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
         [this] { QMetaObject::invokeMethod(this, &TROBrowserForm::FinishEditing, Qt::QueuedConnection); });
@@ -122,12 +123,14 @@ void TROBrowserForm::ConnectTo(THGCommLayer& link)
         const WaitCursor hourglass;
         Fill(imager->ListDirectory(path));
     };
-    tree_->delete_path = [imager](const QString& path) { imager->WriteStringRegister(hgcmd::kCardFile5A, path); };
+    tree_->delete_path
+        = [imager](const QString& path) { imager->WriteStringRegister(hgcmd::kCardFile5A, path); };
     tree_->remove_directory = [imager](const QString& parent_path, const QString& name) {
         imager->WriteStringRegister(hgcmd::kCardPath, parent_path);
         imager->WriteStringRegister(hgcmd::kCardFile59, name);
     };
-    tree_->make_directory = [imager](const QString& path) { imager->WriteStringRegister(hgcmd::kCardFile58, path); };
+    tree_->make_directory
+        = [imager](const QString& path) { imager->WriteStringRegister(hgcmd::kCardFile58, path); };
 }
 
 void TROBrowserForm::Reset()
@@ -274,9 +277,8 @@ void TROBrowserForm::NewFolder()
         return;
     TCardNode* selected = SelectedNode();
     QString folder_path;
-    RunCardOperation("making a folder", [&] {
-        folder_path = TImagerFileTree::Path(tree_->NewFolder(selected ? *selected : tree_->Root()));
-    });
+    RunCardOperation("making a folder",
+        [&] { folder_path = TImagerFileTree::Path(tree_->NewFolder(selected ? *selected : tree_->Root())); });
     if (!folder_path.isEmpty())
         StartEditing(folder_path);
 }

@@ -17,7 +17,10 @@ QString CardEntryText(const QString& line);
 // The components of a path between its "\" characters, without empty ones.
 QStringList CardPathComponents(const QString& path);
 // A path as the card commands take it: "\" stands for the empty path of the card itself.
-inline QString CardCommandPath(const QString& path) { return path.isEmpty() ? QStringLiteral("\\") : path; }
+inline QString CardCommandPath(const QString& path)
+{
+    return path.isEmpty() ? QStringLiteral("\\") : path;
+}
 // `path` followed by `tail` with one "\" between them.
 QString JoinCardPath(const QString& path, const QString& tail);
 // A directory name as typed, made a card name: upper case, trimmed, without blanks, cut to 8.3

@@ -15,7 +15,13 @@ const QString kDirectoryMark = QStringLiteral("<DIR>");
 const QString kFolderName = QStringLiteral("FOLDER");
 const QString kAllFiles = QStringLiteral("*.*");
 
-enum ImageIndex { kClosedDirectoryImage = 0, kOpenDirectoryImage = 1, kFileImage = 2, kCardImage = 3, kBayImage = 4 };
+enum ImageIndex {
+    kClosedDirectoryImage = 0,
+    kOpenDirectoryImage = 1,
+    kFileImage = 2,
+    kCardImage = 3,
+    kBayImage = 4
+};
 
 int SortRank(const TCardNode& node)
 {
@@ -131,7 +137,8 @@ void TImagerFileTree::ReplaceChildren(TCardNode& directory, const QStringList& l
         if (name.isEmpty() || IsDotEntry(name))
             continue;
         const bool is_directory = line.contains(kDirectoryMark);
-        AddChild(directory, is_directory ? CardNodeKind::UnlistedDirectory : CardNodeKind::File, CardEntryText(line));
+        AddChild(directory, is_directory ? CardNodeKind::UnlistedDirectory : CardNodeKind::File,
+            CardEntryText(line));
     }
     SortChildren(directory);
 }
@@ -282,8 +289,8 @@ TCardNode& TImagerFileTree::NewFolder(TCardNode& selected)
     while (target->ChildNamed(kFolderName + QLatin1Char('.') + QString::number(number)))
         ++number;
     RemovePlaceholders(*target);
-    TCardNode& folder
-        = AddChild(*target, CardNodeKind::UnlistedDirectory, kFolderName + QLatin1Char('.') + QString::number(number));
+    TCardNode& folder = AddChild(
+        *target, CardNodeKind::UnlistedDirectory, kFolderName + QLatin1Char('.') + QString::number(number));
     SortChildren(*target);
     if (make_directory)
         make_directory(Path(folder));
