@@ -12,7 +12,9 @@
 #include "imagers/hg/ro_rs485.h"
 #include "imagers/hg/shared_serial_driver.h"
 #include "imagers/imager_links.h"
+#include "imagers/ro.h"
 #include "measure/forms/qm_form.h"
+#include "shell/forms/ro_preview.h"
 #include "shell/forms/wright_viewer.h"
 #include "shell/single_instance.h"
 #include "signals/forms/graph_form.h"
@@ -78,8 +80,8 @@ std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& set
     };
     auto attach = std::make_unique<fw::TImagerAttach>(std::move(ports));
     attach->Load(settings);
-    const auto serial_link
-        = [](fw::TSharedDriver& port, uint8_t identifier, int baud_rate) -> std::unique_ptr<fw::THGCommLayer> {
+    const auto serial_link = [](fw::TSharedDriver& port, uint8_t identifier,
+                                 int baud_rate) -> std::unique_ptr<fw::THGCommLayer> {
         auto* line = dynamic_cast<fw::TSharedSerialDriver*>(&port);
         if (!line)
             throw fw::Error(port.PortName() + QStringLiteral(" is not a serial line."));
@@ -89,19 +91,31 @@ std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& set
     return attach;
 }
 
-// An attached HG/RO imager's download window; until it exists the link is let go at once, which
-// detaches the imager.
-void OpenHGDownload(const fw::TAttacher& entry, std::unique_ptr<fw::THGCommLayer> link)
+// An attached HG/RO imager's download and preview window over its recording. A failure to
+// identify it is shown; the link then goes, which detaches the imager.
+void OpenHGDownload(const fw::ChildContext& context, const fw::TAttachPreferences& preferences,
+    const fw::TAttacher& entry, std::unique_ptr<fw::THGCommLayer> link)
 {
-    fw::showInformation(QStringLiteral("This version cannot open the download window of ")
-        + entry.DownloadTitle() + QStringLiteral(" yet."));
-    link.reset();
+    auto source = std::make_unique<fw::TRO>(
+        std::move(link), preferences.update_clock, entry.Description(), entry.name);
+    try {
+        source->Open(entry.LinkText());
+    } catch (const fw::Error& failure) {
+        fw::showError(failure.message());
+        return;
+    }
+    auto* preview = new fw::TROPreview(context, std::move(source), entry.LinkText(), entry.DownloadTitle());
+    preview->SetAutoDetach(preferences.auto_detach);
 }
 
 void InstallImagerAttach(fw::TWrightViewer& viewer, fw::TImagerAttach& attach)
 {
     fw::ImagerAttachCommand command;
-    command.attach = [&attach](const fw::ChildContext&) { attach.Run(&OpenHGDownload); };
+    command.attach = [&attach](const fw::ChildContext& context) {
+        attach.Run([&context, &attach](const fw::TAttacher& entry, std::unique_ptr<fw::THGCommLayer> link) {
+            OpenHGDownload(context, attach.List().Preferences(), entry, std::move(link));
+        });
+    };
     command.write_settings = [&attach](fw::SettingsStore& store) { attach.Save(store); };
     viewer.SetImagerAttachCommand(std::move(command));
 }

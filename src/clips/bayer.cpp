@@ -57,7 +57,7 @@ void TBayer::Close()
 {
     sequence_ = BaySequence();
     record_.clear();
-    last_entry_ = -1;
+    last_index_ = -1;
     stream_open_ = false;
 }
 
@@ -80,18 +80,29 @@ void TBayer::SetWord(size_t index, int16_t value)
     writer_.SetWord(index, value);
 }
 
+std::optional<QString> TBayer::ReadFrameRecord(int32_t index, std::vector<uint8_t>& record)
+{
+    if (const std::optional<BayReadFailure> failure = sequence_.ReadFrame(index, record))
+        return failure->message;
+    return std::nullopt;
+}
+
+QString TBayer::FrameFileName(int32_t index) const { return sequence_.FileName(sequence_.EntryOfFrame(index)); }
+
+QString TBayer::FramePath(int32_t index) const { return sequence_.Path(sequence_.EntryOfFrame(index)); }
+
 QString TBayer::TryRender(int32_t index, uint8_t* dib)
 {
-    if (const std::optional<BayReadFailure> failure = sequence_.ReadFrame(index, record_))
-        return failure->message;
-    last_entry_ = sequence_.EntryOfFrame(index);
+    if (const std::optional<QString> failure = ReadFrameRecord(index, record_))
+        return *failure;
+    last_index_ = index;
     const BayerMosaic mosaic(record_.data(), Width(), Height());
     if (processing_)
         RenderBayerFrame(mosaic, pipeline_.ColorInterpolation(), pipeline_, dib);
     else
         InterpolateBayerRaw(mosaic, pipeline_.ColorInterpolation(), dib);
     if (write_) {
-        const QString name = sequence_.FileName(last_entry_);
+        const QString name = FrameFileName(index);
         writer_.SetFrameRate(FrameRate());
         if (!writer_.Write(record_, MosaicBytes(), name))
             return QStringLiteral("Error Writing Bayer File ") + name;
@@ -126,7 +137,7 @@ QDateTime TBayer::FrameDateTime() const
 {
     if (const std::optional<QDateTime> recorded = BayRecordDateTime(Record()))
         return *recorded;
-    const QString path = last_entry_ >= 0 ? sequence_.Path(last_entry_) : file_name_;
+    const QString path = last_index_ >= 0 ? FramePath(last_index_) : file_name_;
     const QFileInfo info(path);
     return info.exists() ? info.lastModified() : kNoDate;
 }
@@ -134,14 +145,15 @@ QDateTime TBayer::FrameDateTime() const
 std::string TBayer::Descriptors() const
 {
     std::string block;
-    SetBayDescriptors(block, Record(), FrameDateTime(), sequence_.Step());
+    SetBayDescriptors(block, Record(), FrameDateTime(), FrameStep());
+    AdjustDescriptors(block);
     return block;
 }
 
 int32_t TBayer::SaveBayerFiles(const QString& destination, const SaveProgressHandler& progress)
 {
     writer_.SetDestination(destination);
-    writer_.SetFrameStep(sequence_.Step());
+    writer_.SetFrameStep(FrameStep());
     write_ = true;
     std::vector<uint8_t> dib(static_cast<size_t>(FrameBytes()));
     int32_t result = 0;

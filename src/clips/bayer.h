@@ -12,6 +12,7 @@
 #include "clips/bay_frame_writer.h"
 #include "clips/bay_record.h"
 #include "clips/bay_sequence.h"
+#include "clips/bayer_imager_control.h"
 #include "clips/processing_pipeline.h"
 
 namespace fw {
@@ -25,6 +26,7 @@ inline constexpr int kBayerFilesType = 7;
 // its mosaic (or spread as grey) through the colour pipeline into a 24-bit frame, and can be
 // written back out as a BAY file. Frames are rendered one at a time by the preview or by a save;
 // the source holds one frame record and takes no lock.
+
 class TBayer : public TAVISTREAM {
 public:
     TBayer();
@@ -40,11 +42,27 @@ public:
 
     // The frames of the selection the preview made (all files unless it made one).
     int32_t FrameCount() override { return sequence_.SelectedCount(); }
-    int32_t Width() const { return sequence_.FrameSize().width; }
-    int32_t Height() const { return sequence_.FrameSize().height; }
-    int64_t FrameBytes() const { return sequence_.FrameSize().DibBytes(); }
+    // The frames on offer by entry, labelled as the preview lists them (file names without their
+    // extension, or an imager's frame numbers), and the selection among them.
+    virtual int32_t EntryCount() const { return sequence_.Count(); }
+    virtual QString EntryLabel(int32_t entry) const { return sequence_.Name(entry); }
+    // Entries first, first + step, ...: `count` of them, or to the end.
+    virtual void SelectEntries(int32_t first, int32_t step, int32_t count = -1)
+    {
+        sequence_.SetFrameSelection(first, step, count);
+    }
+    virtual int32_t FrameStep() const { return sequence_.Step(); }
+    // The folder the frames came from (with its '/'); empty for frames that come from elsewhere.
+    virtual QString SourceFolder() const { return sequence_.Folder(); }
+    virtual BayFrameSize FrameSize() const { return sequence_.FrameSize(); }
+    int32_t Width() const { return FrameSize().width; }
+    int32_t Height() const { return FrameSize().height; }
+    int64_t FrameBytes() const { return FrameSize().DibBytes(); }
     BaySequence& Sequence() { return sequence_; }
     const BaySequence& Sequence() const { return sequence_; }
+
+    // An imager behind the frames: its controls, or none for frames from files.
+    virtual BayerImagerControl* ImagerControl() { return nullptr; }
 
     ProcessingPipeline& Pipeline() { return pipeline_; }
     // Off: frames come out of the raw pass alone, interpolated without the pipeline.
@@ -92,17 +110,29 @@ public:
     bool GetFrame(FrameAccess* handle, int32_t index, int32_t& size, const uint8_t*& frame) override;
     void EndFrameAccess(FrameAccess* handle) override;
 
+protected:
+    // Reads frame `index` of the selection into `record` (mosaic, then camera record); the reason
+    // when it cannot.
+    virtual std::optional<QString> ReadFrameRecord(int32_t index, std::vector<uint8_t>& record);
+    // The BAY file frame `index` is written to when frames are saved as BAY files.
+    virtual QString FrameFileName(int32_t index) const;
+    // The file frame `index` came from, for its date when its record holds none; empty if none.
+    virtual QString FramePath(int32_t index) const;
+    // Camera facts the source knows better than the camera record: it may change them here.
+    virtual void AdjustDescriptors(std::string& /*block*/) const { }
+    // Asks about a frame that could not be rendered; the answer.
+    virtual int Report(const QString& message);
+    int64_t MosaicBytes() const { return FrameSize().MosaicBytes(); }
+
 private:
     // Reads, interpolates and writes frame `index`; the failure message, or empty when done.
     QString TryRender(int32_t index, uint8_t* dib);
-    int Report(const QString& message);
-    int64_t MosaicBytes() const { return sequence_.FrameSize().MosaicBytes(); }
 
     BaySequence sequence_;
     UnsortableNameQuestion ask_ = IgnoreUnsortableName;
     ProcessingPipeline pipeline_;
     std::vector<uint8_t> record_; // the frame record last read
-    int32_t last_entry_ = -1;
+    int32_t last_index_ = -1; // the frame last rendered
     bool quiet_ = false;
     bool processing_ = true;
     bool write_ = false;

@@ -83,7 +83,13 @@ QString SimProcess::lineAfter(const QString& prefix) const
 
 QByteArray SimProcess::errorOutput()
 {
-    return process_.readAllStandardError();
+    // What the simulator wrote so far reaches the pipe at once; wait for it, not for more.
+    process_.setReadChannel(QProcess::StandardError);
+    while (process_.waitForReadyRead(kDrainQuiet_ms))
+        errors_ += process_.readAllStandardError();
+    errors_ += process_.readAllStandardError();
+    process_.setReadChannel(QProcess::StandardOutput);
+    return errors_;
 }
 
 UdpProbe::UdpProbe()

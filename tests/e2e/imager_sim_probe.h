@@ -25,12 +25,15 @@ public:
     quint16 port() const { return port_; }
     // The first line of standard output that starts with `prefix`, without the prefix.
     QString lineAfter(const QString& prefix) const;
+    // Everything the simulator wrote on standard error so far.
     QByteArray errorOutput();
 
 private:
     QProcess process_;
     quint16 port_ = 0;
     QStringList lines_;
+    QByteArray errors_;
+    static constexpr int kDrainQuiet_ms = 200;
 };
 
 struct Datagram {

@@ -17,6 +17,7 @@
 
 #include "bayer_clip.h"
 #include "cli_common.h"
+#include "convert_save.h"
 #include "clips/avi_clip_writer.h"
 #include "clips/avi_encoders.h"
 #include "clips/avi_favi.h"
@@ -27,24 +28,6 @@
 #include "tool_prompt.h"
 
 namespace fw::cli {
-
-namespace {
-
-struct ConvertRequest {
-    QString source;
-    QString target;
-    SourceKind kind = SourceKind::Clip;
-    int type = 0; // clip type 1..6, or kBayFilesType
-    uint32_t compressor = kUncompressedCode;
-    uint32_t quality = kMaxQuality;
-    std::optional<int32_t> first;
-    std::optional<int32_t> last;
-    int32_t step = 1;
-    QString settings;
-};
-
-// Clip types 1..6 as the streams number them, and BAY files, which only a BAY source writes.
-constexpr int kBayFilesType = 7;
 
 int clipTypeOf(const QString& name)
 {
@@ -79,6 +62,8 @@ uint32_t compressorOf(const QString& text)
         + codes.join(QStringLiteral(", ")))
                          .toStdString());
 }
+
+namespace {
 
 const char* const kConvertHelp
     = "Saves the frames --first to --last of SRC (both included, every --step-th) as a new\n"
@@ -235,19 +220,21 @@ void runSave(TAVISTREAM& stream, int type, const QString& path, const QString& s
         throwSaveFailure(result, path, shown_name);
 }
 
-// Writes the chosen frames of a BAY sequence as BAY files under their own names, each stamped
-// with the processing block and its frame time (from 0, advancing by step / rate).
-void saveBayFiles(BayerClip& source, const QString& folder, const QString& shown_name)
+} // namespace
+
+void saveBayFiles(TBayer& source, const QString& folder, const QString& shown_name)
 {
     toolPrompt().ClearFailure();
     source.SetWord(size_t(BayWord::Magic), kBayProcessingMagic);
-    source.Writer().SetFrameStep(source.Step());
+    source.Writer().SetFrameStep(source.FrameStep());
     source.Writer().SetFrameTime(0.0);
     ProgressPrinter progress(shown_name);
     const int32_t result = source.SaveBayerFiles(folder, std::ref(progress));
     if (result != 0)
         throwSaveFailure(result, folder, shown_name);
 }
+
+namespace {
 
 // The mode of a new file (0666) or folder (0777) under the process's file mode mask.
 std::filesystem::perms newMode(mode_t mode)
@@ -350,6 +337,8 @@ void mergeIntoFolder(const QString& from_folder, const QString& target_folder, c
 
 // Files are written into a new folder beside the target; it becomes the target, or its files
 // join an existing target folder, only when every frame was written.
+} // namespace
+
 void convertToDirectory(const ConvertRequest& request, const std::function<void(const QString&)>& save)
 {
     const QFileInfo target(request.target);
@@ -374,7 +363,6 @@ void convertToDirectory(const ConvertRequest& request, const std::function<void(
     mergeIntoFolder(temporary.path(), target.absoluteFilePath(), request.target);
 }
 
-// A clip file carrying `descriptor`, or frame files in a folder.
 void saveFrames(TAVISTREAM& stream, const std::string& descriptor, const ConvertRequest& request)
 {
     if (stream.IsClipType(request.type)) {
@@ -384,6 +372,8 @@ void saveFrames(TAVISTREAM& stream, const std::string& descriptor, const Convert
     convertToDirectory(
         request, [&](const QString& folder) { runSave(stream, request.type, folder, request.target); });
 }
+
+namespace {
 
 void convertStream(TBaseAVI& stream, const ConvertRequest& request)
 {

@@ -29,6 +29,9 @@ QString UsageText()
         "[--no-clock]\n"
         "  framewright-cli imager command (--ip ADDRESS [--id N] | --serial DEVICE --id N --baud RATE) "
         "[--no-clock] TEXT\n"
+        "  framewright-cli imager download --ip ADDRESS [--id N] DST --type avi|kfs|bmp|gif|jpeg|tif|bay\n"
+        "          [--first N] [--last N] [--step N] [--compressor FOURCC] [--settings FILE.ips | --raw] "
+        "[--no-clock]\n"
         "The imager port is 1025 unless the environment variable FRAMEWRIGHT_IMAGER_PORT names another.\n");
 }
 
@@ -139,6 +142,8 @@ int RunImager(const QStringList& words)
         return RunStatus(words);
     if (action == QLatin1String("command"))
         return RunCommand(words);
+    if (action == QLatin1String("download"))
+        return RunImagerDownload(words);
     if (action == QLatin1String("--help") || action == QLatin1String("-h")) {
         writeStdout(UsageText().toUtf8());
         return kExitOk;
@@ -149,7 +154,9 @@ int RunImager(const QStringList& words)
 
 } // namespace
 
-const CliCommand kImagerCommand { "imager", "imager find|status|command [options]",
-    "Find HG/RO imagers on a link, show one's status or send it a raw command.", RunImager };
+const CliCommand kImagerCommand { "imager", "imager find|status|command|download [options]",
+    "Find HG/RO imagers on a link, show one's status, send it a raw command or download its\n"
+    "      recording.",
+    RunImager };
 
 } // namespace fw::cli

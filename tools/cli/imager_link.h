@@ -13,6 +13,8 @@ class THGCommLayer;
 namespace fw::cli {
 
 extern const CliCommand kImagerCommand;
+// "imager download": the words from "download" on.
+int RunImagerDownload(const QStringList& words);
 
 // What a link command reaches: an imager by address over UDP, or by identifier on a serial
 // line; for find, the broadcast address or the line.

@@ -46,7 +46,7 @@ void applyProcessing(TBaseAVI& stream, const QString& settings_path)
     ApplyImportCropping(values, stream);
 }
 
-void applyProcessing(BayerClip& bayer, const QString& settings_path)
+void applyProcessing(TBayer& bayer, const QString& settings_path)
 {
     if (settings_path.isEmpty()) {
         bayer.SetProcessing(false);

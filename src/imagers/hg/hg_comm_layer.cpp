@@ -112,9 +112,16 @@ QString THGCommLayer::IdentifierText() const
 
 // ---- Waiting (user-interface thread) ---------------------------------------------------------
 
-// Runs the user-interface thread's events for at most `slice`, or until the worker wakes it.
+// Waits at most `slice`, or until the worker wakes the waiting thread. The user-interface thread
+// runs its events meanwhile; any other thread (a save's) just waits.
 void THGCommLayer::WaitSlice(std::chrono::milliseconds slice)
 {
+    if (QThread::currentThread() != thread()) {
+        std::unique_lock lock(wait_mutex_);
+        const uint64_t seen = wake_count_;
+        wait_cv_.wait_for(lock, slice, [this, seen] { return wake_count_ != seen; });
+        return;
+    }
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
@@ -128,6 +135,11 @@ void THGCommLayer::WaitSlice(std::chrono::milliseconds slice)
 
 void THGCommLayer::WakeUi()
 {
+    {
+        const std::lock_guard lock(wait_mutex_);
+        ++wake_count_;
+    }
+    wait_cv_.notify_all();
     QMetaObject::invokeMethod(
         this,
         [this] {

@@ -294,6 +294,9 @@ private:
     std::atomic<bool> terminate_ { false };
     std::atomic<bool> finished_ { false };
     QEventLoop* ui_loop_ = nullptr; // the wait slice running, user-interface thread only
+    std::mutex wait_mutex_; // waits of other threads
+    std::condition_variable wait_cv_;
+    uint64_t wake_count_ = 0;
     std::thread worker_;
 };
 

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
+#include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QCheckBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
@@ -29,8 +29,8 @@ namespace {
 // The folder of the sequence when it lies below the root; otherwise the camera it came from.
 QString proposedSaveName(const TBayer& source)
 {
-    const QDir folder(source.Sequence().Folder());
-    if (!source.Sequence().Folder().isEmpty() && !folder.isRoot())
+    const QDir folder(source.SourceFolder());
+    if (!source.SourceFolder().isEmpty() && !folder.isRoot())
         return folder.dirName();
     const BayRecord record = source.Record();
     return BayCameraTypeText(record) + QStringLiteral(" #") + QString::number(record.CameraId())
@@ -40,8 +40,8 @@ QString proposedSaveName(const TBayer& source)
 QStringList sequenceLabels(const TBayer& source)
 {
     QStringList labels;
-    for (int32_t entry = 0; entry < source.Sequence().Count(); ++entry)
-        labels << source.Sequence().Name(entry);
+    for (int32_t entry = 0; entry < source.EntryCount(); ++entry)
+        labels << source.EntryLabel(entry);
     return labels;
 }
 
@@ -53,9 +53,9 @@ TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> sour
     , source_(source.get())
 {
     setObjectName(QStringLiteral("ROPreview"));
-    if (!source_->IsOpen() || source_->Sequence().Count() == 0)
+    if (!source_->IsOpen() || source_->EntryCount() == 0)
         throw Error(QStringLiteral("Error creating Video display form."));
-    source_->Sequence().SetFrameSelection(0, 1);
+    source_->SelectEntries(0, 1);
     range_ = BayerFrameRange(sequenceLabels(*source_));
     if (context_.settings) {
         values_ = ReadBayerPreviewValues(*context_.settings);
@@ -77,6 +77,7 @@ TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> sour
     display_->resize(source_->Width(), source_->Height());
 
     BuildWidgets();
+    InstallImagerHandlers();
     ApplyBayerProcessing(values_, *source_);
     ShowValues();
     FillFrameLists();
@@ -85,7 +86,13 @@ TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> sour
     IdleTick();
 }
 
-TROPreview::~TROPreview() = default;
+TROPreview::~TROPreview()
+{
+    if (imager_) {
+        EndLive();
+        imager_->RemoveHandlers();
+    }
+}
 
 void TROPreview::FirstChosen(int entry)
 {
@@ -125,7 +132,7 @@ void TROPreview::PreviewChosen(int index)
 
 void TROPreview::RangeChanged()
 {
-    source_->Sequence().SetFrameSelection(range_.First(), range_.Interval(), range_.Count());
+    source_->SelectEntries(range_.First(), range_.Interval(), range_.Count());
     display_->SetOwnerFrames(range_.Count(), source_->Descriptors());
     if (event_entry_ >= 0) {
         const double rate = std::max(source_->FrameRate(), 1);
@@ -208,7 +215,8 @@ void TROPreview::TakeColorTransform(const ColorTransformResult& result)
     values_.SetPosition(TrackTag::Brightness, TrackPosition(TrackTag::Brightness, result.split.brightness));
     const TrackTag gains[] = { TrackTag::RedGain, TrackTag::GreenGain, TrackTag::BlueGain };
     for (size_t channel = 0; channel < 3; ++channel)
-        values_.SetPosition(gains[channel], TrackPosition(gains[channel], result.split.channel_gains[channel]));
+        values_.SetPosition(
+            gains[channel], TrackPosition(gains[channel], result.split.channel_gains[channel]));
     ShowValues();
     ProcessingChanged();
 }
@@ -262,7 +270,14 @@ void TROPreview::OpenSettings()
 
 void TROPreview::IdleTick()
 {
-    if (saving_ || IsClosing() || range_.Count() == 0 || range_.Preview() == shown_entry_)
+    if (saving_ || IsClosing() || live_)
+        return;
+    if (imager_refresh_pending_ && imager_) {
+        imager_refresh_pending_ = false;
+        if (imager_->RefreshRange())
+            ReloadFrameLists();
+    }
+    if (range_.Count() == 0 || range_.Preview() == shown_entry_)
         return;
     ShowPreview();
 }
@@ -304,10 +319,14 @@ void TROPreview::Save()
 void TROPreview::SaveFinished(bool success, bool clip_file, const QString& final_name)
 {
     saving_ = false;
-    if (success) {
-        SaveSucceeded(clip_file, final_name, true);
+    if (success && (!imager_ || auto_detach_)) {
+        SaveSucceeded(clip_file, final_name, !imager_);
         return;
     }
+    if (success && clip_file && context_.open_clip)
+        context_.open_clip(final_name);
+    // Over an imager kept attached: ready for the next download.
+    imager_refresh_pending_ = imager_ != nullptr;
     shown_entry_ = -1;
     show();
     display_->show();

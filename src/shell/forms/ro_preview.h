@@ -5,9 +5,10 @@
 
 #include <QImage>
 
+#include "clips/bayer_imager_control.h"
+#include "clips/bayer_preview_values.h"
 #include "clips/frame_image.h"
 #include "shell/bayer_frame_range.h"
-#include "clips/bayer_preview_values.h"
 #include "shell/forms/preview_form.h"
 
 class QCheckBox;
@@ -43,6 +44,18 @@ public:
     const FrameImage& PreviewPicture() const { return preview_frame_; }
 
     void IdleTick() override;
+    // Over an imager: 1 while its recorder is idle, 2 while armed or recording; 0 over files.
+    int DeviceKind() override;
+    // The main window's record button: 2 arms the imager's recorder, 1 stops or triggers it.
+    void MasterRecord(int mode) override;
+    // Over an imager: close after a save that succeeded (else download again); files always close.
+    void SetAutoDetach(bool auto_detach) { auto_detach_ = auto_detach; }
+
+    // "Imager Control" (ro_preview_imager.cpp).
+    void StopClicked();
+    void RecordToggled(bool down);
+    void LiveToggled(bool down);
+    void SetupClicked();
     // "Save": hides the window and saves the range through the clip window.
     void Save();
     // "Event Frame": the previewed frame becomes time zero of the clip.
@@ -68,6 +81,13 @@ private:
     QGroupBox* BuildRangeGroup();
     QGroupBox* BuildProcessingGroup();
     QGroupBox* BuildImagerGroup();
+    void InstallImagerHandlers();
+    void ImagerStateChanged(int state);
+    void EndLive();
+    void LiveFrameReady();
+    // Asks before recording over frames the imager holds; false when the user says No.
+    bool MayRecordOver();
+    void ReloadFrameLists();
     QWidget* BuildButtons();
     QSlider* MakeTrackBar(TrackTag tag, const char* name);
     QWidget* BuildFilterRow(QWidget* group);
@@ -113,6 +133,18 @@ private:
     QPushButton* undo_button_ = nullptr;
     QCheckBox* scatter_box_ = nullptr;
     QGroupBox* imager_group_ = nullptr;
+    BayerImagerControl* imager_ = nullptr;
+    int imager_state_ = kImagerUnknownState;
+    bool imager_refresh_pending_ = false;
+    bool live_ = false;
+    bool auto_detach_ = true;
+    QPushButton* stop_button_ = nullptr;
+    QPushButton* record_button_ = nullptr;
+    QPushButton* live_button_ = nullptr;
+    QLabel* state_panel_ = nullptr;
+    QLabel* temperature_panel_ = nullptr;
+    QLabel* error_bar_ = nullptr;
+    QPushButton* save_button_ = nullptr;
     QLabel* count_label_ = nullptr;
 };
 

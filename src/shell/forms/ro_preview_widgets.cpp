@@ -151,6 +151,32 @@ QGroupBox* TROPreview::BuildImagerGroup()
     // Stop, record, live and setup belong to an attached imager; a sequence from disk has none.
     imager_group_ = new QGroupBox(QStringLiteral("Imager Control"), this);
     imager_group_->setObjectName(QStringLiteral("ImagerGB"));
+    auto* grid = new QGridLayout(imager_group_);
+    stop_button_ = MakeNamed<QPushButton>(imager_group_, "StopBtn", QStringLiteral("Stop"));
+    stop_button_->setToolTip(QStringLiteral("Stop"));
+    record_button_
+        = MakeNamed<QPushButton>(imager_group_, "RecordBtn", QStringLiteral("Ready for Recording"));
+    record_button_->setCheckable(true);
+    live_button_ = MakeNamed<QPushButton>(imager_group_, "LiveBtn", QStringLiteral("Live"));
+    live_button_->setCheckable(true);
+    auto* setup = MakeNamed<QPushButton>(imager_group_, "SetupBtn", QStringLiteral("Imager Setup"));
+    state_panel_ = MakeNamed<QLabel>(imager_group_, "StatePanel");
+    temperature_panel_ = MakeNamed<QLabel>(imager_group_, "TemperaturePanel");
+    error_bar_ = MakeNamed<QLabel>(imager_group_, "ErrorBar");
+    error_bar_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    for (QLabel* panel : { state_panel_, temperature_panel_ })
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    grid->addWidget(stop_button_, 0, 0);
+    grid->addWidget(record_button_, 0, 1);
+    grid->addWidget(live_button_, 1, 0);
+    grid->addWidget(setup, 1, 1);
+    grid->addWidget(state_panel_, 2, 0);
+    grid->addWidget(temperature_panel_, 2, 1);
+    grid->addWidget(error_bar_, 3, 0, 1, 2);
+    connect(stop_button_, &QPushButton::clicked, this, &TROPreview::StopClicked);
+    connect(record_button_, &QPushButton::toggled, this, &TROPreview::RecordToggled);
+    connect(live_button_, &QPushButton::toggled, this, &TROPreview::LiveToggled);
+    connect(setup, &QPushButton::clicked, this, &TROPreview::SetupClicked);
     imager_group_->hide();
     return imager_group_;
 }
@@ -190,6 +216,8 @@ QWidget* TROPreview::BuildButtons()
         pushed->setToolTip(QString::fromLatin1(made.hint));
         if (made.action_is_undo)
             undo_button_ = pushed;
+        if (QLatin1String(made.name) == QLatin1String("SaveBtn"))
+            save_button_ = pushed;
         grid->addWidget(pushed, place / 2, place % 2);
         connect(pushed, &QPushButton::clicked, this, made.action);
         ++place;
