@@ -108,18 +108,13 @@ SimImager::Replies SimImager::handleCardDownload(const QByteArray& argument)
     return { reply(result::kSuccess, kCardDownloadEcho) };
 }
 
-// The download path reads back as a DOS path between backslashes ("\DCIM\" for "/DCIM" or
+// The download path reads back as a DOS path between backslashes ("\DCIM\" for "/dcim" or
 // "DCIM\"), the card's root as "[ROOT]".
 QByteArray SimImager::cardPathText() const
 {
     const auto found = string_registers_.find("57");
-    QByteArray path = found == string_registers_.end() ? QByteArray() : found->second;
-    path.replace('/', '\\');
-    while (path.startsWith('\\'))
-        path.remove(0, 1);
-    while (path.endsWith('\\'))
-        path.chop(1);
-    return path.isEmpty() ? QByteArray("[ROOT]") : "\\" + path + "\\";
+    const QByteArray path = found == string_registers_.end() ? QByteArray() : found->second;
+    return PcCard::namesRoot(path) ? QByteArray("[ROOT]") : PcCard::canonicalPath(path) + '\\';
 }
 
 // ---- Registers that move with others ------------------------------------------------------------

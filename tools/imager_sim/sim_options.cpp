@@ -55,9 +55,6 @@ Commands (an imager answers result 13 until it is attached with "01"):
   "DL" + "F n U T" sends a TIFF-format frame: a little-endian uncompressed RGB TIFF (pixels at
   byte 164) followed by the 1024-byte camera record, rows x 512 x 3 + 1188 bytes, coloured by
   the White Balance register: 0 Daylight, 1 Tungsten, 2 Fluorescent, 3 White Patch, 4 Unity.
-  "56/X" lists the PC card ("56" alone continues after "<MORE>"). "57" keeps the download
-  path written to it and reads it between backslashes ("\DCIM\" for "/DCIM" or "DCIM\";
-  "[ROOT]" for the root); "58", "59" and "5A" are refused (11).
 Setup (new models; old models answer 11):
   "47" reads the IRIG time of the last trigger: "000", day of the year (3 hex digits), hours,
   minutes, seconds (2 each), microseconds (8); written with day (4), hours, minutes, seconds
@@ -72,6 +69,28 @@ Setup (new models; old models answer 11):
   frames, split frames 8/3 as many: writing Pre- or Post-Trig Frames makes the other give way,
   and switching Splits scales the larger of the two by 8/3 or 3/8. "2C02" sets the white patch
   (x + y x 65536); "2C01", "2CFF", "2C00" measure it (at "2C00") for White Balance 3.
+
+PC card (a DOS-style card of 8.3 names; every imager has its own, changed by the commands):
+  At start the root holds SESS0001.CFG, SESS0001.DAT, F00000.BAY .. F00002.BAY, README.TXT and
+  the directory DOWNLOAD (two BAY files and the directory OLD with NOTES.TXT); the volume is
+  HGCARD. Paths run from the root, "\" or "/" separated, empty parts ignored, any letter case.
+  "57"+PATH  sets the card path (any text); it reads back as a path between backslashes in
+             upper case ("\DOWNLOAD\OLD\" for "download/old"), "[ROOT]" while it names the
+             root.
+  "56/X"     lists the directory the card path names, or the root when it names none; over
+             UDP in datagrams of 7 lines from "{START}" to "<MORE>" ("56" alone sends the next)
+             or "{END}", on the serial line one line per reply. The root listing starts with
+             "[ROOT]" and the volume name, another with its path ("\DOWNLOAD\OLD"); then ".",
+             "..", the entries and "N file(s) B bytes" and "F bytes free". Entry lines: name
+             in columns 1-8, extension 11-13, date and time (MM-DD-YY  HH:MM:SS) 14-33, from 34
+             the size or "<DIR>".
+  "58"+PATH  makes the directory PATH, dated by the Date and Time registers (28 when it exists
+             or is no 8.3 name, 29 without its parent).
+  "59"+NAME  removes the empty directory NAME of the directory the card path names (28 when it
+             is not empty, 29 when there is none).
+  "5A"+PATH  deletes a file, every file of a directory (the root too), or the files matching
+             a last part with "*" and "?" (DIR\*.*); directories stay (29 when nothing is found).
+  Without an argument "58", "59" and "5A" answer 15.
 
 Faults (every imager):
   --drop-every N sends nothing for every Nth datagram or line an imager would send (replies and

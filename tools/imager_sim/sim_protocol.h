@@ -23,6 +23,8 @@ inline constexpr std::string_view kParameterCount = "15";
 inline constexpr std::string_view kInvalidState = "16";
 inline constexpr std::string_view kNoRecording = "18";
 inline constexpr std::string_view kAborted = "20";
+inline constexpr std::string_view kDiskFileError = "28";
+inline constexpr std::string_view kFileNotFound = "29";
 } // namespace result
 
 enum class ImagerState {

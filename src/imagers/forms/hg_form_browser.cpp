@@ -1,18 +1,19 @@
 #include "imagers/forms/hg_form_browser.h"
 
-#include "support/user_prompt.h"
+#include "imagers/forms/ro_browser_form.h"
 
 namespace fw {
 
-THGCardBrowser MakeCardBrowser(THGCommLayer&, QWidget*)
+THGCardBrowser MakeCardBrowser(THGCommLayer& link, QWidget* owner)
 {
-    const auto unavailable = [] { showInformation(QStringLiteral("This version cannot browse the imager's PC card yet.")); };
+    auto* window = new TROBrowserForm(owner);
+    window->ConnectTo(link);
     THGCardBrowser browser;
-    browser.browse = [unavailable](const QString&, QString&) {
-        unavailable();
-        return false;
+    browser.browse = [window](const QString& start_path, QString& chosen_path) {
+        return window->Browse(start_path, chosen_path);
     };
-    browser.explore = unavailable;
+    browser.explore = [window] { window->Explore(); };
+    browser.refresh = [window] { window->Reset(); };
     return browser;
 }
 

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTreeWidget>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -27,6 +28,7 @@
 #include "imagers/hg/ro_tcpip.h"
 #include "imagers/forms/attach_form.h"
 #include "imagers/forms/imager_attach.h"
+#include "imagers/forms/ro_browser_form.h"
 #include "imagers/imager_links.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
@@ -281,6 +283,27 @@ void HGFormTest::downloadPageKeepsPathSavingAndRangeAndCopiesToTheCard()
     QVERIFY(Find<QPushButton>("DownloadBtn")->isChecked());
     QTRY_COMPARE_WITH_TIMEOUT(StatePanel(), QString("Recording Done"), kStatePollWait_ms);
     QVERIFY(!Find<QPushButton>("DownloadBtn")->isChecked());
+
+    // "Browse..." picks the download path in the card browser.
+    bool browsed = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&browsed, &watch] {
+        auto* browser = qobject_cast<TROBrowserForm*>(QApplication::activeModalWidget());
+        auto* tree = browser ? browser->findChild<QTreeWidget*>("DirTree") : nullptr;
+        const QList<QTreeWidgetItem*> found
+            = tree ? tree->findItems("DOWNLOAD", Qt::MatchStartsWith | Qt::MatchRecursive) : QList<QTreeWidgetItem*>();
+        if (found.isEmpty())
+            return;
+        watch.stop();
+        browsed = true;
+        tree->setCurrentItem(found.front());
+        browser->findChild<QPushButton*>("OkBtn")->click();
+    });
+    watch.start(10);
+    Find<QPushButton>("BrowseBtn")->click();
+    QVERIFY(browsed);
+    QCOMPARE(link_->ReadStringRegister(hgcmd::kCardPath), QString("\\DOWNLOAD\\"));
+    QCOMPARE(path->text(), QString("DOWNLOAD"));
 
     prompt_.clear();
     Find<QRadioButton>("TiffRadio")->click();
