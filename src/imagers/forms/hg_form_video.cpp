@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "imagers/forms/hg_form_session.h"
+#include "imagers/forms/wait_cursor.h"
 #include "imagers/forms/hg_form_snapshot.h"
 #include "imagers/hg/hg_setup_values.h"
 #include "support/user_prompt.h"
@@ -21,15 +22,6 @@ namespace {
 
 // A full-height TIFF frame; split frames fit in it.
 constexpr int64_t kSnapshot_bytes = HGFrameBytes(false, true);
-
-// The hourglass for as long as the snapshot takes.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "imagers/forms/card_tree_items.h"
+#include "imagers/forms/wait_cursor.h"
 #include "imagers/hg/card_names.h"
 #include "imagers/hg/hg_comm_layer.h"
 #include "imagers/hg/imager_file_tree.h"
@@ -21,15 +22,6 @@ namespace fw {
 namespace {
 
 const QString kRenameNotPossible = QStringLiteral("Rename not Possible");
-
-// The hourglass for as long as the object lives.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QPushButton* NewButton(const QString& text, const char* object_name, QWidget* parent)
 {
