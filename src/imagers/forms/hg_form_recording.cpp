@@ -164,15 +164,12 @@ void THGRecordingPage::Enter()
         ShowIndex(delay_list_, session_.Read(hgcmd::kRecordDelay));
         if (session_.NewModel())
             ShowChecked(split_check_, session_.Read(hgcmd::kSplits) == 1);
-        if (!session_.RecordingPresent()) {
-            ShowRate(session_.Read(hgcmd::kFrameRate));
-            if (session_.NewModel()) {
-                ShowTriggerFrames();
-                ShowChecked(frame_sync_check_, session_.Read(hgcmd::kFrameSync) == 1);
-            }
-        } else if (rate_list_->currentIndex() < 0) {
-            // The rate is still needed for the exposure limits.
-            ShowRate(session_.Read(hgcmd::kFrameRate));
+        // The rate, the trigger frames and frame sync are shown with a recording present too:
+        // the exposure limits depend on the rate, and the other controls would show nothing.
+        ShowRate(session_.Read(hgcmd::kFrameRate));
+        if (session_.NewModel()) {
+            ShowTriggerFrames();
+            ShowChecked(frame_sync_check_, session_.Read(hgcmd::kFrameSync) == 1);
         }
         ShowNormalExposure(session_.Read(hgcmd::kNormalExposure));
         ShowLowLightExposure(session_.Read(hgcmd::kLowLightExposure));

@@ -131,6 +131,10 @@ void HGFormTest::opensOnTheRecordingPageWithTheImagersState()
     QCOMPARE(Find<QLabel>("TemperaturePanel")->text(), QString("30") + QChar(0xBA) + " C");
     QCOMPARE(Find<QLineEdit>("LengthEdit")->text(), QString("20"));
     QCOMPARE(Find<QSpinBox>("SessionEdit")->value(), 1);
+    QCOMPARE(Find<QComboBox>("RateCB")->currentText(), QString("1000 fps"));
+    QCOMPARE(Find<QSlider>("NormalTrack")->maximum(), 983);
+    QCOMPARE(Find<QLabel>("NormalLabel")->text(), QString("100"));
+    QCOMPARE(Find<QSpinBox>("PostFramesEdit")->value(), 15);
     QCOMPARE(Find<QComboBox>("DelayCB")->count(), 101);
     QCOMPARE(Find<QComboBox>("FirstFrameCB")->itemText(0), QString("-5"));
     QCOMPARE(form_->End(), 0);
