@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include "imagers/forms/hg_form.h"
 #include "imagers/forms/imager_attach.h"
 #include "imagers/hg/hg_comm_layer.h"
 #include "imagers/hg/ro_rs485.h"
@@ -98,6 +99,10 @@ void OpenHGDownload(const fw::ChildContext& context, const fw::TAttachPreference
 {
     auto source = std::make_unique<fw::TRO>(
         std::move(link), preferences.update_clock, entry.Description(), entry.name);
+    source->SetSetupOpener([](fw::THGCommLayer& imager) {
+        fw::THGForm setup(imager);
+        setup.Show();
+    });
     try {
         source->Open(entry.LinkText());
     } catch (const fw::Error& failure) {
