@@ -103,7 +103,8 @@ TEST(HGSetupValuesTest, ColourBalanceNeedsAClockAndAnExposureOfItsOwn)
     EXPECT_FALSE(ColourBalancePossible(0, 0, 500)) << "external rate";
     EXPECT_FALSE(ColourBalancePossible(0, 6, 0)) << "external exposure";
     EXPECT_TRUE(ColourBalancePossible(-1, -1, -1)) << "failed reads do not stop it";
-    EXPECT_TRUE(ColourBalanceSettingsText().startsWith("Please check the following settings on the Recording page:\n"));
+    EXPECT_TRUE(ColourBalanceSettingsText().startsWith(
+        "Please check the following settings on the Recording page:\n"));
 }
 
 TEST(HGSetupValuesTest, CommandArgumentsAndPackedRegisters)

@@ -39,7 +39,8 @@ ImagerClock::ImagerClock()
 
 QDateTime ImagerClock::now() const
 {
-    const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - set_at_);
+    const auto elapsed
+        = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - set_at_);
     return set_to_.addSecs(elapsed.count());
 }
 

@@ -50,7 +50,8 @@ SimImager::Replies SimImager::handleIrig(const QByteArray& argument)
         return { reply(result::kUnsupportedCommand, echo) };
     if (argument.isEmpty())
         return { reply(result::kSuccess, echo, irig_.registerText()) };
-    if (state_ != ImagerState::RecordingDone && state_ != ImagerState::Playing && state_ != ImagerState::PlayStop)
+    if (state_ != ImagerState::RecordingDone && state_ != ImagerState::Playing
+        && state_ != ImagerState::PlayStop)
         return { reply(result::kNoRecording, echo) };
     IrigStamp stamp = irig_;
     if (!stamp.setFrom(argument))
@@ -102,7 +103,8 @@ SimImager::Replies SimImager::handleCardDownload(const QByteArray& argument)
     const int end = recording_->first + recording_->count - 1;
     if (*first < recording_->first || *last > end || *first > *last)
         return { reply(result::kOutOfRange, kCardDownloadEcho) };
-    const auto copy_time = std::clamp(kCardCopyPerFrame * (*last - *first + 1), kCardCopyShortest, kCardCopyLongest);
+    const auto copy_time
+        = std::clamp(kCardCopyPerFrame * (*last - *first + 1), kCardCopyShortest, kCardCopyLongest);
     card_copy_ends_at_ = std::chrono::steady_clock::now() + copy_time;
     state_ = ImagerState::CardDownloading;
     return { reply(result::kSuccess, kCardDownloadEcho) };
@@ -181,7 +183,8 @@ void SimImager::measureWhitePatch()
 {
     const quint32 patch = registers_.at(RegisterId::PatchMove);
     const int frame_number = recording_ ? recording_->first + recording_->count - 1 : 0;
-    const ColourGains mean = sceneMean(frame_number, frameRows(), int(patch & 0xFFFF), int(patch >> 16), kPatchSize);
+    const ColourGains mean
+        = sceneMean(frame_number, frameRows(), int(patch & 0xFFFF), int(patch >> 16), kPatchSize);
     const double brightest = std::max({ mean.red, mean.green, mean.blue, 1.0 });
     white_patch_gains_ = { brightest / std::max(mean.red, 1.0), brightest / std::max(mean.green, 1.0),
         brightest / std::max(mean.blue, 1.0) };

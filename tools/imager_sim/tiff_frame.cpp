@@ -44,7 +44,8 @@ int tiffFrameBytes(int rows)
     return rows * kFrameColumns * 3 + kTiffPixelOffset + kCameraRecordBytes;
 }
 
-QByteArray synthesiseTiffFrame(const RecordingFacts& facts, int frame_number, int rows, const ColourGains& gains)
+QByteArray synthesiseTiffFrame(
+    const RecordingFacts& facts, int frame_number, int rows, const ColourGains& gains)
 {
     const quint32 pixel_bytes = quint32(rows) * kFrameColumns * 3;
     QByteArray frame(kTiffPixelOffset, '\0');

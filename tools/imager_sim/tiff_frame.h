@@ -13,6 +13,7 @@ namespace fw::imager_sim {
 inline constexpr int kTiffPixelOffset = 164;
 
 int tiffFrameBytes(int rows);
-QByteArray synthesiseTiffFrame(const RecordingFacts& facts, int frame_number, int rows, const ColourGains& gains);
+QByteArray synthesiseTiffFrame(
+    const RecordingFacts& facts, int frame_number, int rows, const ColourGains& gains);
 
 } // namespace fw::imager_sim

@@ -23,7 +23,14 @@ namespace fw {
 
 namespace {
 
-enum PageIndex { kControlsPage, kRecordingPage, kDownloadPage, kIdentificationPage, kDateTimePage, kVideoPage };
+enum PageIndex {
+    kControlsPage,
+    kRecordingPage,
+    kDownloadPage,
+    kIdentificationPage,
+    kDateTimePage,
+    kVideoPage
+};
 
 constexpr int kRefreshRetry_ms = 100;
 
@@ -66,11 +73,12 @@ void THGForm::BuildPages()
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl"));
     download_page_ = new THGDownloadPage(*session_, pages_);
-    page_list_ = { new THGControlsPage(*session_, pages_), new THGRecordingPage(*session_, pages_), download_page_,
-        new THGIdentificationPage(*session_, pages_), new THGDateTimePage(*session_, pages_),
+    page_list_ = { new THGControlsPage(*session_, pages_), new THGRecordingPage(*session_, pages_),
+        download_page_, new THGIdentificationPage(*session_, pages_), new THGDateTimePage(*session_, pages_),
         new THGVideoPage(*session_, pages_) };
-    const QStringList captions { QStringLiteral("Controls"), QStringLiteral("Recording"), QStringLiteral("Download"),
-        QStringLiteral("Identification"), QStringLiteral("Date/Time"), QStringLiteral("Video") };
+    const QStringList captions { QStringLiteral("Controls"), QStringLiteral("Recording"),
+        QStringLiteral("Download"), QStringLiteral("Identification"), QStringLiteral("Date/Time"),
+        QStringLiteral("Video") };
     for (int i = 0; i < page_list_.size(); ++i)
         pages_->addTab(page_list_[i], captions[i]);
     const bool new_model = session_->NewModel();

@@ -22,8 +22,8 @@ bool IsPlayCommand(int command)
 
 bool AsksAboutRecording(int command)
 {
-    return command == hgcmd::kLiveLowLight || command == hgcmd::kLiveNormal || command == hgcmd::kReadyToRecord
-        || command == hgcmd::kErase;
+    return command == hgcmd::kLiveLowLight || command == hgcmd::kLiveNormal
+        || command == hgcmd::kReadyToRecord || command == hgcmd::kErase;
 }
 
 } // namespace
@@ -56,8 +56,10 @@ QGroupBox* THGControlsPage::BuildButtons()
     live_normal_button_ = add("LiveNorBtn", QStringLiteral("Live Nor"), {}, hgcmd::kLiveNormal, 0, 3, true);
     ready_button_ = add("ReadyBtn", QStringLiteral("Ready"), {}, hgcmd::kReadyToRecord, 0, 4, true);
     play_reverse_button_ = add("PlayRevBtn", QStringLiteral("Play Rev"), {}, hgcmd::kPlayReverse, 1, 0, true);
-    add("SlowerBtn", QStringLiteral("<<"), QStringLiteral("Slow Down Playback"), hgcmd::kPlaySlower, 1, 1, false);
-    add("FasterBtn", QStringLiteral(">>"), QStringLiteral("Speed Up Playback"), hgcmd::kPlayFaster, 1, 2, false);
+    add("SlowerBtn", QStringLiteral("<<"), QStringLiteral("Slow Down Playback"), hgcmd::kPlaySlower, 1, 1,
+        false);
+    add("FasterBtn", QStringLiteral(">>"), QStringLiteral("Speed Up Playback"), hgcmd::kPlayFaster, 1, 2,
+        false);
     play_forward_button_ = add("PlayFwdBtn", QStringLiteral("Play Fwd"), {}, hgcmd::kPlayForward, 1, 3, true);
     add("EraseBtn", QStringLiteral("Erase"), QStringLiteral("Reset Imager"), hgcmd::kErase, 1, 4, false);
     return group;

@@ -62,9 +62,10 @@ QGroupBox* THGDateTimePage::BuildIrig()
     irig_ms_->setObjectName(QStringLiteral("IrigMsEdit"));
     irig_ms_->setRange(0.0, 999.9);
     irig_ms_->setDecimals(1);
-    auto* set = MakeNamedButton(
-        irig_group_, "SetIrigBtn", QStringLiteral("Set IRIG Time"), QStringLiteral("Set IRIG Time from Field Entries"));
-    auto* now = MakeNamedButton(irig_group_, "IrigNowBtn", QStringLiteral("Match Computer"), QStringLiteral("Set IRIG Time to Now"));
+    auto* set = MakeNamedButton(irig_group_, "SetIrigBtn", QStringLiteral("Set IRIG Time"),
+        QStringLiteral("Set IRIG Time from Field Entries"));
+    auto* now = MakeNamedButton(
+        irig_group_, "IrigNowBtn", QStringLiteral("Match Computer"), QStringLiteral("Set IRIG Time to Now"));
     auto* grid = new QGridLayout(irig_group_);
     const QStringList captions { QStringLiteral("Day"), QStringLiteral("Hours"), QStringLiteral("Minutes"),
         QStringLiteral("Seconds"), QStringLiteral("ms") };
@@ -87,8 +88,8 @@ QGroupBox* THGDateTimePage::BuildClock()
     pc_time_label_ = MakeClockLabel(group, "PCTimeLabel");
     imager_date_edit_ = MakeClockEdit(group, "ImagerDateEdit");
     imager_time_edit_ = MakeClockEdit(group, "ImagerTimeEdit");
-    auto* now = MakeNamedButton(
-        group, "ClockNowBtn", QStringLiteral("Match Computer"), QStringLiteral("Set Imager Date and Time to Now"));
+    auto* now = MakeNamedButton(group, "ClockNowBtn", QStringLiteral("Match Computer"),
+        QStringLiteral("Set Imager Date and Time to Now"));
     auto* grid = new QGridLayout(group);
     grid->addWidget(new QLabel(QStringLiteral("Date"), group), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Time"), group), 0, 2);

@@ -66,8 +66,8 @@ QGroupBox* THGDownloadPage::BuildPath()
 QGroupBox* THGDownloadPage::BuildAutoSave()
 {
     auto* group = new QGroupBox(QStringLiteral("Auto Save"), this);
-    auto_save_list_
-        = MakeNamedList(group, "AutoSaveCB", HGAutoSaveNames(), QStringLiteral("Enables Downloading After Recording"));
+    auto_save_list_ = MakeNamedList(
+        group, "AutoSaveCB", HGAutoSaveNames(), QStringLiteral("Enables Downloading After Recording"));
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(auto_save_list_);
     connect(auto_save_list_, &QComboBox::activated, this, &THGDownloadPage::AutoSaveChange);
@@ -96,8 +96,8 @@ QGroupBox* THGDownloadPage::BuildFrames()
     last_list_ = MakeNamedList(group, "LastFrameCB", {});
     download_button_ = MakeNamedButton(group, "DownloadBtn", QStringLiteral("Download"));
     download_button_->setCheckable(true);
-    auto_filing_check_ = MakeNamedCheck(
-        group, "AutoFilingCheck", QStringLiteral("Auto &Filing"), QStringLiteral("Let Imager Create Directory"));
+    auto_filing_check_ = MakeNamedCheck(group, "AutoFilingCheck", QStringLiteral("Auto &Filing"),
+        QStringLiteral("Let Imager Create Directory"));
     auto* grid = new QGridLayout(group);
     grid->addWidget(all_radio_, 0, 0);
     grid->addWidget(range_radio_, 1, 0);
@@ -231,7 +231,8 @@ void THGDownloadPage::WriteRange()
 {
     session_.Guarded([this] {
         session_.Write(hgcmd::kDLFrRange,
-            HGDownloadRangeValue(std::max(first_list_->currentIndex(), 0), std::max(last_list_->currentIndex(), 0)));
+            HGDownloadRangeValue(
+                std::max(first_list_->currentIndex(), 0), std::max(last_list_->currentIndex(), 0)));
     });
 }
 
@@ -244,8 +245,8 @@ void THGDownloadPage::DownloadBtnClick()
         const int last = last_list_->currentText().toInt(&last_ok);
         if (!first_ok || !last_ok)
             return;
-        session_.Link().StartCommand(
-            csStatus, hgcmd::kDownloadOld, HGCardDownloadArgument(first, last, auto_filing_check_->isChecked()));
+        session_.Link().StartCommand(csStatus, hgcmd::kDownloadOld,
+            HGCardDownloadArgument(first, last, auto_filing_check_->isChecked()));
         session_.Link().WaitIdle();
     });
     download_button_->setChecked(session_.ImagerState() == 8);

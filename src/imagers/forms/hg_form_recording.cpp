@@ -79,10 +79,10 @@ QGroupBox* THGRecordingPage::BuildExposure()
     low_light_track_ = MakeTrack(group, "LowLightTrack");
     low_light_label_ = new QLabel(group);
     low_light_label_->setObjectName(QStringLiteral("LowLightLabel"));
-    auto_exposure_button_ = MakeNamedButton(
-        group, "AutoExposureBtn", QStringLiteral("Auto Exposure"), QStringLiteral("Set Normal Exposure Automatically"));
-    target_number_ = MakeNamedNumber(
-        group, "TargetEdit", 0, 255, QStringLiteral("Target Brightness for Auto Exposure"));
+    auto_exposure_button_ = MakeNamedButton(group, "AutoExposureBtn", QStringLiteral("Auto Exposure"),
+        QStringLiteral("Set Normal Exposure Automatically"));
+    target_number_
+        = MakeNamedNumber(group, "TargetEdit", 0, 255, QStringLiteral("Target Brightness for Auto Exposure"));
     target_number_->setValue(kDefaultTarget);
     auto* grid = new QGridLayout(group);
     grid->addWidget(new QLabel(QStringLiteral("Normal"), group), 0, 0);
@@ -93,7 +93,8 @@ QGroupBox* THGRecordingPage::BuildExposure()
     grid->addWidget(low_light_label_, 1, 2);
     grid->addWidget(auto_exposure_button_, 2, 0);
     grid->addWidget(target_number_, 2, 1, Qt::AlignLeft);
-    normal_label_->setMinimumWidth(normal_label_->fontMetrics().horizontalAdvance(QStringLiteral("External0")));
+    normal_label_->setMinimumWidth(
+        normal_label_->fontMetrics().horizontalAdvance(QStringLiteral("External0")));
     low_light_track_->setRange(HGLowLightExposureTrack(session_.TypeCode()).minimum_us,
         HGLowLightExposureTrack(session_.TypeCode()).maximum_us);
     connect(normal_track_, &QSlider::valueChanged, this, &THGRecordingPage::NormalTrackChange);
@@ -109,7 +110,8 @@ QGroupBox* THGRecordingPage::BuildExposure()
 QGroupBox* THGRecordingPage::BuildSession()
 {
     auto* group = new QGroupBox(QStringLiteral("Session"), this);
-    session_number_ = MakeNamedNumber(group, "SessionEdit", 0, 999, QStringLiteral("Distinguishes Recording"));
+    session_number_
+        = MakeNamedNumber(group, "SessionEdit", 0, 999, QStringLiteral("Distinguishes Recording"));
     length_edit_ = new QLineEdit(group);
     length_edit_->setObjectName(QStringLiteral("LengthEdit"));
     length_edit_->setReadOnly(true);
@@ -151,8 +153,8 @@ bool THGRecordingPage::eventFilter(QObject* watched, QEvent* event)
 void THGRecordingPage::EnableForModel()
 {
     const bool new_model = session_.NewModel();
-    for (QWidget* control : std::initializer_list<QWidget*> {
-             auto_exposure_button_, target_number_, pre_frames_, post_frames_, split_check_, frame_sync_check_ })
+    for (QWidget* control : std::initializer_list<QWidget*> { auto_exposure_button_, target_number_,
+             pre_frames_, post_frames_, split_check_, frame_sync_check_ })
         control->setEnabled(new_model);
 }
 
@@ -230,7 +232,8 @@ void THGRecordingPage::RateChange()
 
 void THGRecordingPage::NormalTrackChange()
 {
-    const int snapped = SnapNormalExposure(session_.TypeCode(), rate_list_->currentIndex(), normal_track_->value());
+    const int snapped
+        = SnapNormalExposure(session_.TypeCode(), rate_list_->currentIndex(), normal_track_->value());
     ShowTrack(normal_track_, snapped);
     normal_label_->setText(HGExposureText(snapped));
 }

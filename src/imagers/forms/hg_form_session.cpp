@@ -41,7 +41,8 @@ bool THGSetupSession::ConfirmClearRecording()
     if (!RecordingPresent())
         return true;
     const PromptButton answer = askUser(PromptKind::Confirmation, {},
-        QStringLiteral("Images Present in Memory.\nClear All Recorded Images?"), PromptButton::Ok | PromptButton::Cancel);
+        QStringLiteral("Images Present in Memory.\nClear All Recorded Images?"),
+        PromptButton::Ok | PromptButton::Cancel);
     if (answer != PromptButton::Ok)
         return false;
     Command(hgcmd::kErase);

@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 #include "imagers/forms/hg_form_session.h"
-#include "imagers/forms/wait_cursor.h"
 #include "imagers/forms/hg_form_snapshot.h"
+#include "imagers/forms/wait_cursor.h"
 #include "imagers/hg/hg_setup_values.h"
 #include "support/user_prompt.h"
 
@@ -30,8 +30,8 @@ THGVideoPage::THGVideoPage(THGSetupSession& session, QWidget* parent)
 {
     auto* balance = new QGroupBox(QStringLiteral("Color Balance Type"), this);
     balance_list_ = MakeNamedList(balance, "ColorBalanceCB", HGWhiteBalanceNames());
-    auto* snap = MakeNamedButton(
-        balance, "SnapShotBtn", QStringLiteral("Snap Shot"), QStringLiteral("Take a Single Image using Current Settings"));
+    auto* snap = MakeNamedButton(balance, "SnapShotBtn", QStringLiteral("Snap Shot"),
+        QStringLiteral("Take a Single Image using Current Settings"));
     patch_label_ = new QLabel(QStringLiteral("Click on White Patch ->"), balance);
     patch_label_->setObjectName(QStringLiteral("WhitePatchLabel"));
     auto* balance_layout = new QVBoxLayout(balance);
@@ -42,8 +42,8 @@ THGVideoPage::THGVideoPage(THGSetupSession& session, QWidget* parent)
 
     auto* output = new QGroupBox(QStringLiteral("Video Output"), this);
     video_mode_list_ = MakeNamedList(output, "VideoModeCB", HGVideoModeNames());
-    video_out_check_ = MakeNamedCheck(
-        output, "VideoOutCheck", QStringLiteral("Video Output On"), QStringLiteral("Enable Junction Box Output"));
+    video_out_check_ = MakeNamedCheck(output, "VideoOutCheck", QStringLiteral("Video Output On"),
+        QStringLiteral("Enable Junction Box Output"));
     auto* output_form = new QFormLayout(output);
     output_form->addRow(QStringLiteral("Video Output Mode"), video_mode_list_);
     output_form->addRow(video_out_check_);
@@ -91,7 +91,8 @@ void THGVideoPage::ShowWhitePatchHint()
 {
     const bool white_patch = balance_list_->currentIndex() == kHGWhitePatchBalance;
     patch_label_->setVisible(white_patch);
-    picture_->setToolTip(white_patch ? QStringLiteral("Click on white area in image to set balance") : QString());
+    picture_->setToolTip(
+        white_patch ? QStringLiteral("Click on white area in image to set balance") : QString());
 }
 
 // ---- Snapshots --------------------------------------------------------------------------------

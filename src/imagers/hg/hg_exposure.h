@@ -13,7 +13,10 @@ struct HGExposureTrack {
 
 // Normal-track positions 0 and 1 stand for exposure by an external signal.
 inline constexpr int kHGExternalExposureTop = 1;
-inline bool IsExternalExposure(int position_us) { return position_us <= kHGExternalExposureTop; }
+inline bool IsExternalExposure(int position_us)
+{
+    return position_us <= kHGExternalExposureTop;
+}
 
 // The shortest exposure an imager takes: 50 us for types 1 and 2, 23 us for the others.
 int HGShortestExposure(int type_code);

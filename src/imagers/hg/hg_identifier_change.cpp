@@ -28,8 +28,8 @@ HGIdentifierChange ChangeHGIdentifier(THGCommLayer& link, int requested)
 
 QString HGIdentifierTakenText(int identifier, const QString& interface_name)
 {
-    return QStringLiteral("Another Imager #") + QString::number(identifier) + QStringLiteral(" is active on the ")
-        + interface_name + QStringLiteral(" interface.");
+    return QStringLiteral("Another Imager #") + QString::number(identifier)
+        + QStringLiteral(" is active on the ") + interface_name + QStringLiteral(" interface.");
 }
 
 } // namespace fw

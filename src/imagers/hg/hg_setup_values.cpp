@@ -31,7 +31,8 @@ uint32_t ToBcd(int value)
 QString BcdTriple(int32_t value, QChar separator)
 {
     const auto bytes = uint32_t(value);
-    const auto two = [](uint32_t byte) { return QStringLiteral("%1").arg(FromBcd(byte), 2, 10, QLatin1Char('0')); };
+    const auto two
+        = [](uint32_t byte) { return QStringLiteral("%1").arg(FromBcd(byte), 2, 10, QLatin1Char('0')); };
     return two(bytes >> 16 & 0xFF) + separator + two(bytes >> 8 & 0xFF) + separator + two(bytes & 0xFF);
 }
 
@@ -44,8 +45,9 @@ QByteArray Hex(uint32_t value, int digits)
 
 QStringList HGPlayRateNames()
 {
-    return { QStringLiteral("step"), QStringLiteral("1 fps"), QStringLiteral("2 fps"), QStringLiteral("4 fps"),
-        QStringLiteral("7 fps"), QStringLiteral("15 fps"), QStringLiteral("30 fps") };
+    return { QStringLiteral("step"), QStringLiteral("1 fps"), QStringLiteral("2 fps"),
+        QStringLiteral("4 fps"), QStringLiteral("7 fps"), QStringLiteral("15 fps"),
+        QStringLiteral("30 fps") };
 }
 
 QStringList HGRecordDelayNames()
@@ -112,11 +114,10 @@ bool ColourBalancePossible(int32_t frame_sync, int32_t frame_rate, int32_t norma
 
 QString ColourBalanceSettingsText()
 {
-    return QStringLiteral(
-        "Please check the following settings on the Recording page:\n"
-        "  1.  Frame Sync must not be checked.\n"
-        "  2.  Frame Rate may not be External.\n"
-        "  3.  Normal Exposure must not be External.");
+    return QStringLiteral("Please check the following settings on the Recording page:\n"
+                          "  1.  Frame Sync must not be checked.\n"
+                          "  2.  Frame Rate may not be External.\n"
+                          "  3.  Normal Exposure must not be External.");
 }
 
 QByteArray HGAutoExposureArgument(int maximum_us, int target_brightness)

@@ -92,6 +92,9 @@ QString HGTemperatureText(int celsius);
 enum class HGStateButton { None, Stop, LiveLow, LiveNormal, Ready, Play };
 HGStateButton HGButtonForState(int state);
 // A recording is in memory (or being made or copied) in states 4 to 9.
-inline bool HGRecordingPresent(int state) { return state >= 4 && state <= 9; }
+inline bool HGRecordingPresent(int state)
+{
+    return state >= 4 && state <= 9;
+}
 
 } // namespace fw

@@ -2,20 +2,21 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QTreeWidget>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <memory>
 
 #include "e2e/imager_sim_probe.h"
 #include "imagers/attacher.h"
+#include "imagers/forms/attach_form.h"
 #include "imagers/forms/hg_form.h"
 #include "imagers/forms/hg_form_controls.h"
 #include "imagers/forms/hg_form_datetime.h"
@@ -24,11 +25,10 @@
 #include "imagers/forms/hg_form_recording.h"
 #include "imagers/forms/hg_form_snapshot.h"
 #include "imagers/forms/hg_form_video.h"
-#include "imagers/hg/hg_protocol.h"
-#include "imagers/hg/ro_tcpip.h"
-#include "imagers/forms/attach_form.h"
 #include "imagers/forms/imager_attach.h"
 #include "imagers/forms/ro_browser_form.h"
+#include "imagers/hg/hg_protocol.h"
+#include "imagers/hg/ro_tcpip.h"
 #include "imagers/imager_links.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
@@ -91,12 +91,13 @@ private:
 void HGFormTest::init()
 {
     sim_ = std::make_unique<e2e::SimProcess>();
-    QVERIFY(sim_->start({ "--udp", QStringLiteral("%1:4:1").arg(kImagerAddress), "--first", "-5", "--frames", "20",
-        "--rate", "1000" }));
+    QVERIFY(sim_->start({ "--udp", QStringLiteral("%1:4:1").arg(kImagerAddress), "--first", "-5", "--frames",
+        "20", "--rate", "1000" }));
     qputenv("FRAMEWRIGHT_IMAGER_PORT", QByteArray::number(sim_->port()));
     prompt_.clear();
     installPrompt(&prompt_);
-    link_ = std::make_unique<TROTCPIP>(1, QString::fromLatin1(kImagerAddress), QStringLiteral("127.255.255.255"));
+    link_ = std::make_unique<TROTCPIP>(
+        1, QString::fromLatin1(kImagerAddress), QStringLiteral("127.255.255.255"));
     QVERIFY(link_->Identify(false));
     entry_ = TAttacher {};
     entry_.name = "HG #1";
@@ -205,8 +206,9 @@ void HGFormTest::recordingPageWritesEachSettingAndShowsWhatTheImagerKept()
     prompt_.clear();
     Find<QSpinBox>("TargetEdit")->setValue(128);
     Find<QPushButton>("AutoExposureBtn")->click();
-    QCOMPARE(prompt_.texts(), QStringList({ "Auto Exposure Failed - Probably not enough Light.\r"
-                                                    "Open Aperture or Reduce Target Brightness and Try Again" }));
+    QCOMPARE(prompt_.texts(),
+        QStringList({ "Auto Exposure Failed - Probably not enough Light.\r"
+                      "Open Aperture or Reduce Target Brightness and Try Again" }));
     Find<QSpinBox>("TargetEdit")->setValue(100);
     Find<QPushButton>("AutoExposureBtn")->click();
     QCOMPARE(normal->value(), 400);
@@ -294,8 +296,9 @@ void HGFormTest::downloadPageKeepsPathSavingAndRangeAndCopiesToTheCard()
     connect(&watch, &QTimer::timeout, this, [&browsed, &watch] {
         auto* browser = qobject_cast<TROBrowserForm*>(QApplication::activeModalWidget());
         auto* tree = browser ? browser->findChild<QTreeWidget*>("DirTree") : nullptr;
-        const QList<QTreeWidgetItem*> found
-            = tree ? tree->findItems("DOWNLOAD", Qt::MatchStartsWith | Qt::MatchRecursive) : QList<QTreeWidgetItem*>();
+        const QList<QTreeWidgetItem*> found = tree
+            ? tree->findItems("DOWNLOAD", Qt::MatchStartsWith | Qt::MatchRecursive)
+            : QList<QTreeWidgetItem*>();
         if (found.isEmpty())
             return;
         watch.stop();
@@ -388,7 +391,8 @@ void HGFormTest::videoPageSnapshotsThroughTheColourBalanceAndSetsTheWhitePatch()
 
     Choose(balance, 3);
     QVERIFY(Find<QLabel>("WhitePatchLabel")->isVisibleTo(form_.get()));
-    QCOMPARE(Find<THGSnapshotView>("PictureBox")->toolTip(), QString("Click on white area in image to set balance"));
+    QCOMPARE(Find<THGSnapshotView>("PictureBox")->toolTip(),
+        QString("Click on white area in image to set balance"));
     Page<THGVideoPage>()->PictureClick(QPoint(300, 100));
     QCOMPARE(Register(hgcmd::kPatchMove), (300 - 8) + (100 - 8) * 65536);
 
@@ -427,7 +431,8 @@ void HGFormTest::attachWindowSetupOpensTheWindowAndKeepsWhatItChanged()
 {
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath("settings.ini"));
-    settings.writeString("Imagers", "Bench", QStringLiteral("Kodak HG 2000;Ethernet;%1;1;").arg(kImagerAddress));
+    settings.writeString(
+        "Imagers", "Bench", QStringLiteral("Kodak HG 2000;Ethernet;%1;1;").arg(kImagerAddress));
     settings.writeString("Imagers", "Nobody", "Kodak HG 2000;Ethernet;127.0.0.32;1;");
     TImagerAttach attach(TPortList::Sources {});
     attach.Load(settings);
@@ -458,7 +463,8 @@ void HGFormTest::attachWindowSetupOpensTheWindowAndKeepsWhatItChanged()
     QVERIFY(shown);
     QCOMPARE(attach.List().Entry(0).identifier, 5);
     QCOMPARE(identifier->text(), QString("5"));
-    QCOMPARE(attach.List().Entry(0).Value(), QStringLiteral("Kodak HG 2000;Ethernet;%1;5;").arg(kImagerAddress));
+    QCOMPARE(
+        attach.List().Entry(0).Value(), QStringLiteral("Kodak HG 2000;Ethernet;%1;5;").arg(kImagerAddress));
     QVERIFY(!attach.List().Entry(0).attached);
 
     list->setCurrentRow(1);
