@@ -3,6 +3,10 @@ add_library(fw_warnings INTERFACE)
 target_compile_options(fw_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual)
 
+if(FW_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
 if(FW_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
