@@ -1,34 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include "imagers/hg/ro_rs485.h"
 #include "imagers/hg/shared_serial_driver.h"
+#include "imagers/unused_udp_port.h"
 
 using namespace fw;
 
 namespace {
 
 constexpr int kSimStartMs = 20000;
-
-// A loopback UDP port nobody uses now: the simulator's imagers listen on UDP as well.
-int UnusedUdpPort()
-{
-    const int socket = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(socket);
-    return ntohs(address.sin_port);
-}
 
 // fw-imager-sim with imagers on its pseudo-terminal line; ended with the object.
 class SerialSimulator {
@@ -39,7 +23,7 @@ public:
         for (const QString& imager : imagers)
             args << QStringLiteral("--serial") << imager;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("FRAMEWRIGHT_IMAGER_PORT"), QString::number(UnusedUdpPort()));
+        environment.insert(QStringLiteral("FRAMEWRIGHT_IMAGER_PORT"), QString::number(test::UnusedUdpPort()));
         process_.setProcessEnvironment(environment);
         process_.start(QStringLiteral(FW_BIN_DIR "/fw-imager-sim"), args);
         while (process_.waitForReadyRead(kSimStartMs)) {
@@ -91,6 +75,7 @@ TEST(SerialLineWithSimulator, TwoImagersOnTheLineIdentifyAndListTheCard)
     EXPECT_EQ(hg2000.LastError(), hgresult::kSuccess) << hg2000.LastErrorText().toStdString();
     ASSERT_FALSE(card.isEmpty());
     EXPECT_EQ(card.first(), "[ROOT]");
-    EXPECT_TRUE(card.filter("README.TXT").size() == 1) << card.join('|').toStdString();
+    // Entry lines carry the name in columns 1-8 and the extension in 11-13.
+    EXPECT_EQ(card.filter(QRegularExpression("^README +TXT ")).size(), 1) << card.join('|').toStdString();
     EXPECT_EQ(ro.GetLastResult(), hgresult::kSuccess);
 }

@@ -1,7 +1,5 @@
 #include "sim_imager.h"
 
-#include "directory_listing.h"
-
 namespace fw::imager_sim {
 namespace {
 
@@ -11,9 +9,13 @@ constexpr int kFirmwareVersion = 0x21;
 constexpr std::string_view kWhiteBalanceRead = "WB";
 constexpr std::string_view kWhiteBalanceEcho = "12";
 
+// The PC-card path: read back as "[ROOT]" while it names the card's root.
+constexpr std::string_view kCardPathCode = "57";
+constexpr std::string_view kRootPathText = "[ROOT]";
+
 bool isStringRegister(const QByteArray& code)
 {
-    return code == "57" || code == "47" || code == "55";
+    return code == kCardPathCode.data() || code == "47" || code == "55";
 }
 
 } // namespace
@@ -30,7 +32,7 @@ SimImager::SimImager(const ImagerConfig& config)
     recording.facts = currentFacts();
     recording_ = recording;
     state_ = ImagerState::RecordingDone;
-    string_registers_["57"] = "/";
+    string_registers_[kCardPathCode.data()] = "\\";
 }
 
 bool SimImager::accepts(const CommandFrame& frame) const
@@ -83,8 +85,8 @@ SimImager::Replies SimImager::dispatch(const CommandFrame& frame)
         return handleOldDownload(frame.argument);
     if (code == "DL")
         return handleNewDownload(frame.argument);
-    if (code == "56")
-        return handleListing(frame.argument);
+    if (isCardCommand(code))
+        return handleCardCommand(code, frame.argument);
     if (isStringRegister(code))
         return handleStringRegister(code, frame.argument);
     return { reply(result::kUnsupportedCommand, code) };
@@ -105,24 +107,12 @@ SimImager::Replies SimImager::handleSubCoded(const QByteArray& code, const QByte
 
 SimImager::Replies SimImager::handleStringRegister(const QByteArray& code, const QByteArray& argument)
 {
+    if (argument.isEmpty() && code == kCardPathCode.data() && PcCard::namesRoot(string_registers_[code]))
+        return { reply(result::kSuccess, code, QByteArray(kRootPathText.data())) };
     if (argument.isEmpty())
         return { reply(result::kSuccess, code, string_registers_[code]) };
     string_registers_[code] = argument;
     return { reply(result::kSuccess, code) };
-}
-
-SimImager::Replies SimImager::handleListing(const QByteArray& argument)
-{
-    if (config_.link == LinkKind::Serial) {
-        Replies lines;
-        for (const QByteArray& line : serialListingLines())
-            lines.push_back({ line + '\r', false });
-        return lines;
-    }
-    if (!argument.isEmpty() || next_listing_part_ >= udpListingParts())
-        next_listing_part_ = 0;
-    const int part = next_listing_part_++;
-    return { { udpListingPart(part), false } };
 }
 
 // Type, firmware, state, colour flag (1 colour, 2 monochrome), split flag; first and last

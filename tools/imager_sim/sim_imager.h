@@ -15,6 +15,7 @@
 #include "command_frame.h"
 #include "download_cursor.h"
 #include "frame_synth.h"
+#include "pc_card.h"
 #include "sim_protocol.h"
 
 namespace fw::imager_sim {
@@ -67,8 +68,13 @@ private:
     Replies dispatch(const CommandFrame& frame);
     Replies handleSubCoded(const QByteArray& code, const QByteArray& argument);
     Replies handleStringRegister(const QByteArray& code, const QByteArray& argument);
-    Replies handleListing(const QByteArray& argument);
     QByteArray attachPayload() const;
+
+    // The PC card (sim_imager_card.cpp).
+    static bool isCardCommand(const QByteArray& code);
+    Replies handleCardCommand(const QByteArray& code, const QByteArray& argument);
+    Replies handleListing(const QByteArray& argument);
+    QByteArray cardStamp() const;
 
     // Registers (sim_imager_registers.cpp).
     void initialiseRegisters();
@@ -104,6 +110,8 @@ private:
     std::optional<Recording> recording_;
     DownloadCursor download_;
     std::map<QByteArray, QByteArray> string_registers_;
+    PcCard card_;
+    QList<QByteArray> listing_parts_; // the UDP listing being sent, part by part
     int next_listing_part_ = 0;
 };
 

@@ -50,8 +50,28 @@ Commands (an imager answers result 13 until it is attached with "01"):
   150 ms in Recording, then Recording Done), "1C01".."1C04" play; 16 in the wrong state, 18
   without a recording. Downloads: "28" (old models) and "DL" (new models), one datagram of the
   Datagram register's size per request, without header; refusals echo "28" or "6D"; TIFF is
-  refused with 11. "56/X" lists the PC card ("56" alone continues after "<MORE>"); "57", "47"
-  and "55" keep the text written to them; "58", "59" and "5A" are refused (11).
+  refused with 11. "47" and "55" keep the text written to them.
+
+PC card (a DOS-style card of 8.3 names; every imager has its own, changed by the commands):
+  At start the root holds SESS0001.CFG, SESS0001.DAT, F00000.BAY .. F00002.BAY, README.TXT and
+  the directory DOWNLOAD (two BAY files and the directory OLD with NOTES.TXT); the volume is
+  HGCARD. Paths run from the root, "\" or "/" separated, empty parts ignored, any letter case.
+  "57"+PATH  sets the card path (any text, read back as written; read as "[ROOT]" while it
+             names the root).
+  "56/X"     lists the directory the card path names, or the root when it names none; over
+             UDP in datagrams of 7 lines from "{START}" to "<MORE>" ("56" alone sends the next)
+             or "{END}", on the serial line one line per reply. The root listing starts with
+             "[ROOT]" and the volume name, another with its path ("\DOWNLOAD\OLD"); then ".",
+             "..", the entries and "N file(s) B bytes" and "F bytes free". Entry lines: name
+             in columns 1-8, extension 11-13, date and time (MM-DD-YY  HH:MM:SS) 14-33, from 34
+             the size or "<DIR>".
+  "58"+PATH  makes the directory PATH, dated by the Date and Time registers (28 when it exists
+             or is no 8.3 name, 29 without its parent).
+  "59"+NAME  removes the empty directory NAME of the directory the card path names (28 when it
+             is not empty, 29 when there is none).
+  "5A"+PATH  deletes a file, every file of a directory (the root too), or the files matching
+             a last part with "*" and "?" (DIR\*.*); directories stay (29 when nothing is found).
+  Without an argument "58", "59" and "5A" answer 15.
 
 Faults (every imager):
   --drop-every N sends nothing for every Nth datagram or line an imager would send (replies and

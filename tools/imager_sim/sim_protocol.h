@@ -22,6 +22,8 @@ inline constexpr std::string_view kOutOfRange = "14";
 inline constexpr std::string_view kParameterCount = "15";
 inline constexpr std::string_view kInvalidState = "16";
 inline constexpr std::string_view kNoRecording = "18";
+inline constexpr std::string_view kDiskFileError = "28";
+inline constexpr std::string_view kFileNotFound = "29";
 } // namespace result
 
 enum class ImagerState {
