@@ -87,9 +87,15 @@ std::optional<QString> TBayer::ReadFrameRecord(int32_t index, std::vector<uint8_
     return std::nullopt;
 }
 
-QString TBayer::FrameFileName(int32_t index) const { return sequence_.FileName(sequence_.EntryOfFrame(index)); }
+QString TBayer::FrameFileName(int32_t index) const
+{
+    return sequence_.FileName(sequence_.EntryOfFrame(index));
+}
 
-QString TBayer::FramePath(int32_t index) const { return sequence_.Path(sequence_.EntryOfFrame(index)); }
+QString TBayer::FramePath(int32_t index) const
+{
+    return sequence_.Path(sequence_.EntryOfFrame(index));
+}
 
 QString TBayer::TryRender(int32_t index, uint8_t* dib)
 {
@@ -167,6 +173,30 @@ int32_t TBayer::SaveBayerFiles(const QString& destination, const SaveProgressHan
     }
     write_ = false;
     return result;
+}
+
+void TBayer::StartSave(int type, const QString& caption, const QString& target, SaveProgressHandler progress,
+    SaveDoneHandler done, QObject* owner)
+{
+    if (!save_bayer_files_ || type == kBayerFilesType) {
+        TAVISTREAM::StartSave(type, caption, target, std::move(progress), std::move(done), owner);
+        return;
+    }
+    const QFileInfo where(target);
+    QString folder = IsClipType(type) ? where.absolutePath() : where.absoluteFilePath();
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    writer_.SetDestination(folder);
+    writer_.SetFrameStep(FrameStep());
+    write_ = true;
+    TAVISTREAM::StartSave(
+        type, caption, target, std::move(progress),
+        [this, done = std::move(done)](TAVISTREAM& stream, int32_t result) {
+            write_ = false;
+            if (done)
+                done(stream, result);
+        },
+        owner);
 }
 
 int TBayer::TypeCount() const

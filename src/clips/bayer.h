@@ -82,6 +82,11 @@ public:
     // Sets processing word i of the record and of the words written with saved frames.
     void SetWord(size_t index, int16_t value);
     BayFrameWriter& Writer() { return writer_; }
+    // "Save Bayer Files": a save of the frames also writes each raw frame as a BAY file beside
+    // the clip (or among the frame files).
+    void SetSaveBayerFiles(bool on) { save_bayer_files_ = on; }
+    void StartSave(int type, const QString& caption, const QString& target, SaveProgressHandler progress,
+        SaveDoneHandler done, QObject* owner = nullptr) override;
 
     // Frames per second from the recording rate of the frame last rendered.
     int32_t FrameRate() const { return BayFrameRate(BayRecordingRateText(Record())); }
@@ -136,6 +141,7 @@ private:
     bool quiet_ = false;
     bool processing_ = true;
     bool write_ = false;
+    bool save_bayer_files_ = false;
     BayFrameWriter writer_;
 };
 

@@ -1,6 +1,6 @@
-// Reads arbitrary bytes as imager replies and directory listings. The reply check must agree with
-// itself (raw data is never a framed reply; a framed reply starts with "#"), and no parser may
-// read outside the bytes it was given.
+// Reads arbitrary bytes as imager replies and directory listings, and builds the file browser's
+// card tree from the listings. The reply check must agree with itself (raw data is never a framed
+// reply; a framed reply starts with "#"), and no parser may read outside the bytes it was given.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "imagers/hg/hg_protocol.h"
+#include "imagers/hg/imager_file_tree.h"
 
 namespace {
 
@@ -60,6 +61,25 @@ void ParsePayloads(const QByteArray& bytes)
     }
 }
 
+// Every node of the file browser's tree answers for its path and image.
+void WalkTree(const fw::TCardNode& node)
+{
+    fw::TImagerFileTree::Path(node);
+    Check(fw::TImagerFileTree::ImageIndex(node) <= 4);
+    for (int i = 0; i < node.ChildCount(); ++i)
+        WalkTree(*node.Child(i));
+}
+
+void FillTree(const QStringList& listing, const QStringList& more)
+{
+    fw::TImagerFileTree tree;
+    tree.Fill(listing);
+    tree.Fill(more);
+    WalkTree(tree.Root());
+    tree.Delete(tree.Root());
+    Check(tree.Root().ChildCount() == 0);
+}
+
 void TakeListings(const QByteArray& bytes)
 {
     QStringList list;
@@ -68,6 +88,7 @@ void TakeListings(const QByteArray& bytes)
     QStringList lines;
     for (const QByteArray& line : bytes.split('\r'))
         fw::TakeHGListingLine(line + '\r', lines);
+    FillTree(list, lines);
 }
 
 } // namespace

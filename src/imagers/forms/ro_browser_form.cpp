@@ -187,9 +187,7 @@ void TROBrowserForm::Activate(bool browsing, const QString& start_path)
 
 QString TROBrowserForm::ChosenPath() const
 {
-    const TCardNode* node = SelectedNode();
-    if (!node)
-        node = &tree_->Root();
+    const TCardNode* node = &SelectedPlace();
     if (!node->IsDirectory())
         node = node->Parent();
     return CardCommandPath(TImagerFileTree::Path(*node));
@@ -209,6 +207,15 @@ TCardNode* TROBrowserForm::SelectedNode() const
 {
     QTreeWidgetItem* current = dir_tree_->currentItem();
     return current ? tree_->Locate(CardItemPath(current)) : nullptr;
+}
+
+TCardNode& TROBrowserForm::SelectedPlace() const
+{
+    for (QTreeWidgetItem* item = dir_tree_->currentItem(); item; item = item->parent()) {
+        if (TCardNode* node = tree_->Locate(CardItemPath(item)))
+            return *node;
+    }
+    return tree_->Root();
 }
 
 // Selects the node at the path, or the deepest of its directories still in the tree.
@@ -267,10 +274,10 @@ void TROBrowserForm::NewFolder()
 {
     if (busy_)
         return;
-    TCardNode* selected = SelectedNode();
+    TCardNode& selected = SelectedPlace();
     QString folder_path;
-    RunCardOperation("making a folder",
-        [&] { folder_path = TImagerFileTree::Path(tree_->NewFolder(selected ? *selected : tree_->Root())); });
+    RunCardOperation(
+        "making a folder", [&] { folder_path = TImagerFileTree::Path(tree_->NewFolder(selected)); });
     if (!folder_path.isEmpty())
         StartEditing(folder_path);
 }

@@ -62,6 +62,8 @@ private:
     void Synchronise();
     // The node of the current item, or null; looked up by path, never through a stale item.
     TCardNode* SelectedNode() const;
+    // The selected node, or for a place holder (or nothing) the directory it stands in.
+    TCardNode& SelectedPlace() const;
     void Select(const QString& path);
     void ItemExpanded(QTreeWidgetItem* item);
     void ItemCollapsed(QTreeWidgetItem* item);

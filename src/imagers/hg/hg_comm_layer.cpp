@@ -306,12 +306,7 @@ void THGCommLayer::ArmRecord()
 void THGCommLayer::StartPreviewFrame(uint8_t* buffer, int64_t size_bytes, bool tiff)
 {
     downloading_ = true;
-    datagram_in_use_ = datagram_wanted_.load();
-    request_buffer_ = buffer;
-    request_size_ = size_bytes;
-    request_format_ = tiff ? 'T' : 'B';
-    request_frame_ = 1;
-    request_byte_count_ = nullptr;
+    pending_download_ = PendingDownload { buffer, size_bytes, tiff ? 'T' : 'B', 1, nullptr, false, true };
     StartCommand(csPLStart, hgcmd::kErase);
 }
 
@@ -335,19 +330,14 @@ void THGCommLayer::DownloadFrame(
         download_failed_ = true;
         return;
     }
-    registers_saved_ = false;
     downloading_ = true;
-    // A download after a failed one goes in the smaller datagrams the failure chose.
-    datagram_in_use_ = datagram_wanted_.load();
-    request_buffer_ = buffer;
-    request_size_ = size_bytes;
-    request_format_ = tiff ? 'T' : 'B';
-    request_frame_ = frame_number;
-    request_byte_count_ = byte_count;
+    // The worker takes the request over with the command, so nothing it reads changes under it.
+    pending_download_ = PendingDownload { buffer, size_bytes, tiff ? 'T' : 'B', frame_number, byte_count, true, true };
     try {
         StartCommand(csDatagram, hgcmd::kState);
     } catch (const Error& busy) {
         qCWarning(lcImagers) << "download of frame" << frame_number << "not started:" << busy.message();
+        pending_download_.present = false;
         download_failed_ = true;
         downloading_ = false;
     }

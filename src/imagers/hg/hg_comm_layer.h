@@ -290,6 +290,18 @@ private:
     std::mutex found_mutex_;
     std::mutex wake_mutex_;
     std::condition_variable wake_;
+    // A download handed over with the pending request; the worker takes it over on taking that.
+    struct PendingDownload {
+        uint8_t* buffer = nullptr;
+        int64_t size = 0;
+        char format = 'B';
+        int32_t frame = 0;
+        int64_t* byte_count = nullptr;
+        bool clears_saved_registers = false;
+        bool present = false;
+    };
+    PendingDownload pending_download_;
+    void TakeDownloadRequest();
     bool error_reported_ = false;
     bool raw_request_ = false; // the pending argument is a whole raw command text
     QByteArray raw_reply_;

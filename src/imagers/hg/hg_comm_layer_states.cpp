@@ -323,6 +323,7 @@ void THGCommLayer::RunIdle()
         const int command = pending_command_;
         const QByteArray argument = pending_argument_;
         const bool raw = raw_request_;
+        TakeDownloadRequest();
         // Busy before the request counts as taken, so no wait sees idle in between.
         state_ = raw ? int(csChat) : next;
         pending_next_ = 0;
@@ -344,6 +345,23 @@ void THGCommLayer::RunIdle()
     }
     std::unique_lock lock(wake_mutex_);
     wake_.wait_for(lock, std::chrono::milliseconds(10), [this] { return terminate_ || pending_next_ != 0; });
+}
+
+void THGCommLayer::TakeDownloadRequest()
+{
+    if (!pending_download_.present)
+        return;
+    const PendingDownload request = pending_download_;
+    pending_download_.present = false;
+    request_buffer_ = request.buffer;
+    request_size_ = request.size;
+    request_format_ = request.format;
+    request_frame_ = request.frame;
+    request_byte_count_ = request.byte_count;
+    if (request.clears_saved_registers)
+        registers_saved_ = false;
+    // A download after a failed one goes in the smaller datagrams the failure chose.
+    datagram_in_use_ = datagram_wanted_.load();
 }
 
 void THGCommLayer::RunStatusReply(bool clock_call)

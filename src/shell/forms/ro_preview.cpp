@@ -309,6 +309,8 @@ void TROPreview::Save()
     if (saving_ || range_.Count() < 1)
         return;
     RangeChanged();
+    // Raw frames go out as BAY files beside the saved ones only when they come from an imager.
+    source_->SetSaveBayerFiles(imager_ && values_.save_bayer_files);
     saving_ = true;
     hide();
     preview_image_ = QImage();

@@ -2,6 +2,7 @@
 // errors, recording, live pictures and its setup window.
 #include "shell/forms/ro_preview.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -47,6 +48,7 @@ void TROPreview::InstallImagerHandlers()
     imager_state_ = kImagerUnknownState;
     ImagerStateChanged(state);
     imager_group_->show();
+    scatter_box_->setEnabled(true);
 }
 
 void TROPreview::ImagerStateChanged(int state)

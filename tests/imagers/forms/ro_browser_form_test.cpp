@@ -138,6 +138,8 @@ void ROBrowserFormTest::exploringListsTheCardAndExpandsDirectories()
     QCOMPARE(Item("F00000.BAY")->data(0, kCardImageRole).toInt(), 4);
     QCOMPARE(Item("DOWNLOAD")->data(0, kCardImageRole).toInt(), 0);
     QCOMPARE(ChildNames(Item("DOWNLOAD")), QStringList { "<place holder>" });
+    Tree()->setCurrentItem(Item("DOWNLOAD")->child(0)); // a place holder stands for its directory
+    QCOMPARE(form_->ChosenPath(), QString("DOWNLOAD\\"));
 
     Item("DOWNLOAD")->setExpanded(true);
     QCOMPARE(ChildNames(Item("DOWNLOAD")), QStringList({ "OLD", "F00000.BAY", "F00001.BAY" }));

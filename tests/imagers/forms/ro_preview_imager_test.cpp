@@ -1,8 +1,12 @@
 // The Bayer preview over an attached imager, against the imager simulator over loopback.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -10,8 +14,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "clips/avi_encoders.h"
+#include "clips/avi_stream.h"
 #include "imagers/hg/ro_tcpip.h"
 #include "imagers/ro.h"
+#include "shell/forms/display_form.h"
+#include "shell/forms/display_saver.h"
 #include "shell/forms/ro_preview.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
@@ -43,6 +51,7 @@ private slots:
     void init();
     void cleanup();
     void groupShowsStateAndTemperatureAndDrivesTheRecorder();
+    void savingDownloadsTheRangeWithBayerFilesBeside();
 
 private:
     QProcess simulator_;
@@ -118,6 +127,43 @@ void ROPreviewImagerTest::groupShowsStateAndTemperatureAndDrivesTheRecorder()
 
     preview->close();
     QTRY_VERIFY(preview.isNull());
+}
+
+void ROPreviewImagerTest::savingDownloadsTheRangeWithBayerFilesBeside()
+{
+    auto source = std::make_unique<TRO>(std::make_unique<TROTCPIP>(1, kAddress, "127.255.255.255"), false,
+        QStringLiteral("Ethernet at IP %1").arg(kAddress), QStringLiteral("Kodak HG 2000 #1"));
+    source->Open(kAddress);
+    ChildContext context;
+    context.settings = settings_.get();
+    QString opened;
+    context.open_clip = [&opened](const QString& file) { opened = file; };
+    QPointer<TROPreview> preview = new TROPreview(context, std::move(source), kAddress, "Kodak HG 2000 #1");
+    auto* scatter = preview->findChild<QCheckBox*>("ScatterCB");
+    QVERIFY(scatter->isEnabled());
+    scatter->setChecked(true);
+    // Frames -3 to 4, every third: -3, 0, 3.
+    preview->findChild<QComboBox*>("FirstFrameCB")->setCurrentIndex(0);
+    preview->findChild<QComboBox*>("LastFrameCB")->setCurrentIndex(7);
+    preview->findChild<QSpinBox*>("IntervalSpin")->setValue(3);
+    QCOMPARE(preview->Range().Count(), 3);
+    preview->Display()->Stream()->CompressOptions().fccHandler = kUncompressedCode;
+    preview->Display()->Stream()->CompressOptions().options_ok = true;
+    const QString target = dir_->filePath("download");
+    DisplaySaver::SetSaveTargetChooser([target](QWidget*, const QString&, const QStringList&, int,
+                                           const QString&) -> std::optional<DisplaySaver::SaveChoice> {
+        return DisplaySaver::SaveChoice { 1, target };
+    });
+    preview->Save();
+    QTRY_VERIFY_WITH_TIMEOUT(preview.isNull(), 60000);
+    DisplaySaver::SetSaveTargetChooser(nullptr);
+    QCOMPARE(opened, target + ".avi");
+    TAVISTREAM saved("AVI");
+    saved.Open(opened);
+    QCOMPARE(saved.FrameCount(), 3);
+    QCOMPARE(QDir(dir_->path()).entryList({ "*.bay" }, QDir::Files),
+        QStringList({ "F 00000.bay", "F 00003.bay", "F-00003.bay" }));
+    QVERIFY(prompt_->texts().isEmpty());
 }
 
 QTEST_MAIN(ROPreviewImagerTest)
