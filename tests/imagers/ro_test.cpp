@@ -107,3 +107,12 @@ TEST_F(ROTest, DescriptorsNameTheImagersKind)
     ASSERT_EQ(Render(0), kBayFrameDone);
     EXPECT_NE(source_->Descriptors().find("Camera Type=HG 2000 Color"), std::string::npos);
 }
+
+// The next frame is being fetched into a buffer of the source when the source goes: the fetch
+// ends first, and nothing is written into freed memory or left waiting.
+TEST_F(ROTest, ASourceClosedWhileItFetchesAheadEndsCleanly)
+{
+    ASSERT_EQ(Render(0), kBayFrameDone);
+    source_.reset();
+    EXPECT_TRUE(prompt_.texts().isEmpty());
+}
