@@ -216,17 +216,24 @@ void DisplaySaver::SaveThroughWindow(const QString& caption, const QString& prop
             finished_hook_(false, false, QString());
         return;
     }
-    const bool clip_file = stream->IsClipType(target->type);
     if (SettingsStore* settings = display_.Settings()) {
         settings->writeInteger(QStringLiteral("Save"), QStringLiteral("FilterIndex"), target->type);
         settings->writeString(QStringLiteral("Save"), QStringLiteral("FileName"), target->file_name);
     }
-    const QString type_caption = stream->TypeCaption(target->type);
-    const QString written = BeginSave(type_caption, target->file_name, clip_file);
+    SaveTo(target->type, target->file_name);
+}
+
+void DisplaySaver::SaveTo(int type, const QString& file_name)
+{
+    TAVISTREAM* stream = display_.Stream();
+    if (Saving() || !stream)
+        return;
+    const bool clip_file = stream->IsClipType(type);
+    const QString written = BeginSave(stream->TypeCaption(type), file_name, clip_file);
     display_.show();
     try {
         stream->StartSave(
-            target->type, display_.windowTitle(), written,
+            type, display_.windowTitle(), written,
             [this](int percent) { return ReportSaveProgress(percent); },
             [this](TAVISTREAM& saved, int32_t code) { FinishSave(code, saved.LastSaveFailure()); },
             &display_);

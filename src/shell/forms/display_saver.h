@@ -47,6 +47,9 @@ public:
     // hears of the end through its save-finished hook.
     // `proposed_name` (no folder) replaces the name last saved to, in the same folder.
     void SaveThroughWindow(const QString& caption, const QString& proposed_name = {});
+    // Saves the stream as save type `type` to `file_name` without asking (the preview's approve
+    // mode); the owner hears of the end as above.
+    void SaveTo(int type, const QString& file_name);
 
     // The save panel side of a save: the save itself runs in the stream. BeginSave returns the
     // name to write to: the target itself, since the clip writer replaces a clip only when the

@@ -37,6 +37,19 @@ QString proposedSaveName(const TBayer& source)
         + QStringLiteral(" (") + QString::number(record.SessionId()) + QLatin1Char(')');
 }
 
+bool IsClipName(const QString& file_name)
+{
+    return file_name.endsWith(QStringLiteral(".avi"), Qt::CaseInsensitive)
+        || file_name.endsWith(QStringLiteral(".kfs"), Qt::CaseInsensitive);
+}
+
+// Approving writes the window's own clip: a KFS clip for a .kfs name, else an AVI clip (the
+// stream's save types 2 and 1).
+int ApprovedClipType(const QString& file_name)
+{
+    return file_name.endsWith(QStringLiteral(".kfs"), Qt::CaseInsensitive) ? 2 : 1;
+}
+
 QStringList sequenceLabels(const TBayer& source)
 {
     QStringList labels;
@@ -145,6 +158,7 @@ void TROPreview::RangeChanged()
 
 void TROPreview::EventFrame()
 {
+    clip_changed_ = true;
     event_entry_ = range_.Preview();
     RangeChanged();
     IdleTick();
@@ -314,6 +328,16 @@ void TROPreview::Save()
     saving_ = true;
     hide();
     preview_image_ = QImage();
+    // Approving writes over the window's own clip; frame files are never written over.
+    if (approve_ && IsClipName(file_name_)) {
+        if (settings_changed_ || clip_changed_) {
+            display_->Saver().SaveTo(ApprovedClipType(file_name_), file_name_);
+        } else {
+            saving_ = false;
+            close();
+        }
+        return;
+    }
     display_->Saver().SaveThroughWindow(
         QStringLiteral("Save ") + title_ + QStringLiteral(" Images As"), proposedSaveName(*source_));
 }
@@ -321,7 +345,7 @@ void TROPreview::Save()
 void TROPreview::SaveFinished(bool success, bool clip_file, const QString& final_name)
 {
     saving_ = false;
-    if (success && (!imager_ || auto_detach_)) {
+    if (success && (!imager_ || auto_detach_ || approve_)) {
         SaveSucceeded(clip_file, final_name, !imager_);
         return;
     }
@@ -333,6 +357,18 @@ void TROPreview::SaveFinished(bool success, bool clip_file, const QString& final
     show();
     display_->show();
     IdleTick();
+}
+
+void TROPreview::SetApproveMode(bool approve)
+{
+    approve_ = approve;
+    save_button_->setText(approve ? QStringLiteral("Approve") : QStringLiteral("Save"));
+}
+
+void TROPreview::EditDescriptors()
+{
+    TPreviewForm::EditDescriptors();
+    clip_changed_ = true;
 }
 
 void TROPreview::WriteSettings()

@@ -50,6 +50,10 @@ public:
     void MasterRecord(int mode) override;
     // Over an imager: close after a save that succeeded (else download again); files always close.
     void SetAutoDetach(bool auto_detach) { auto_detach_ = auto_detach; }
+    // "Approve" instead of "Save": a changed clip is written over the window's file name without
+    // asking, an unchanged one counts as saved; either way the window closes.
+    void SetApproveMode(bool approve) override;
+    void EditDescriptors() override;
 
     // "Imager Control" (ro_preview_imager.cpp).
     void StopClicked();
@@ -138,6 +142,8 @@ private:
     bool imager_refresh_pending_ = false;
     bool live_ = false;
     bool auto_detach_ = true;
+    bool approve_ = false;
+    bool clip_changed_ = false;
     QPushButton* stop_button_ = nullptr;
     QPushButton* record_button_ = nullptr;
     QPushButton* live_button_ = nullptr;

@@ -2,15 +2,16 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QSlider>
-#include <QToolButton>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -91,6 +92,7 @@ private slots:
     void aFrameThatCannotBeReadIsAskedAboutAndShownGrey();
     void bayFramesAndEventFrameSetTheClipTiming();
     void bayPreviewShowsTheMaskLocksAndTransformsColours();
+    void approveModeWritesTheWindowsClipOnlyWhenChanged();
 
 private:
     // Ticks the main window until the condition holds.
@@ -381,8 +383,47 @@ void SequencePreviewTest::bayPreviewShowsTheMaskLocksAndTransformsColours()
     QVERIFY(red->value() != red_before);
     QTRY_VERIFY([&] {
         const uint8_t* pixel = picture.topDownRow(y) + size_t(x) * 3;
-        return std::abs(pixel[0] - 120) <= 3 && std::abs(pixel[1] - 120) <= 3 && std::abs(pixel[2] - 120) <= 3;
+        return std::abs(pixel[0] - 120) <= 3 && std::abs(pixel[1] - 120) <= 3
+            && std::abs(pixel[2] - 120) <= 3;
     }());
+}
+
+void SequencePreviewTest::approveModeWritesTheWindowsClipOnlyWhenChanged()
+{
+    const QString folder = dir_->filePath("run");
+    QVERIFY(test::WriteBaySequence(folder, 3));
+    const QString approved = dir_->filePath("approved.avi");
+    bool asked = false;
+    DisplaySaver::SetSaveTargetChooser([&asked](QWidget*, const QString&, const QStringList&, int,
+                                           const QString&) -> std::optional<DisplaySaver::SaveChoice> {
+        asked = true;
+        return std::nullopt;
+    });
+    const auto open = [&] {
+        auto source = std::make_unique<TBayer>();
+        source->Open(folder + "/F00001.bay");
+        ChildContext context;
+        context.settings = settings_.get();
+        auto* preview = new TROPreview(context, std::move(source), approved, "approve");
+        preview->SetApproveMode(true);
+        UseUncompressed(*preview->Display());
+        return QPointer<TROPreview>(preview);
+    };
+
+    // Nothing changed: nothing is written, the window closes.
+    QPointer<TROPreview> preview = open();
+    QCOMPARE(preview->findChild<QPushButton*>("SaveBtn")->text(), QString("Approve"));
+    preview->Save();
+    QVERIFY(TickUntil([&] { return preview.isNull(); }));
+    QVERIFY(!QFileInfo::exists(approved));
+
+    // Changed processing: the clip is written over the window's name without asking.
+    preview = open();
+    preview->findChild<QSlider*>("BrightTrackBar")->setValue(400);
+    preview->Save();
+    QVERIFY(TickUntil([&] { return preview.isNull(); }, 500));
+    QCOMPARE(SavedFrameCount(approved), 3);
+    QVERIFY(!asked);
 }
 
 QTEST_MAIN(SequencePreviewTest)
