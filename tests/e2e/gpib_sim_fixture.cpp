@@ -29,8 +29,8 @@ const GpibDriver& GpibDriver::instance()
         FW_RESOLVE(ibeot) FW_RESOLVE(ibonl) FW_RESOLVE(ibtmo) FW_RESOLVE(ibrsp) FW_RESOLVE(ibrd)
         FW_RESOLVE(ibwrt) FW_RESOLVE(ThreadIberr) FW_RESOLVE(ThreadIbcntl)
 #undef FW_RESOLVE
-        // clang-format on
-        return loaded;
+            // clang-format on
+            return loaded;
     }();
     return driver;
 }
