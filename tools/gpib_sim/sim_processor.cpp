@@ -14,6 +14,7 @@ SimProcessor::SimProcessor(DeviceConfig config)
 void SimProcessor::reconfigure(const DeviceConfig& config)
 {
     config_ = config;
+    srq_ = srq_ || config_.faults.stuck_srq;
 }
 
 void SimProcessor::powerOn()
@@ -25,7 +26,7 @@ void SimProcessor::powerOn()
     state_ = static_cast<std::uint8_t>(config_.initial_state);
     error_ = 0;
     busy_polls_ = 0;
-    srq_ = false;
+    srq_ = config_.faults.stuck_srq;
     input_.clear();
     output_.clear();
     output_position_ = output_limit_ = 0;
