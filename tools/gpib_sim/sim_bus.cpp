@@ -73,6 +73,9 @@ int SimBus::find(const std::string& name, int& error)
     const std::string wanted = upperCase(trimmed(name));
     const auto colon = wanted.find(':');
     if (colon == std::string::npos) {
+        // The attach list's EM 1012 address ":DEV7" leaves the board name empty: the first board.
+        if (wanted.empty())
+            return openUnit(Unit { 0 });
         if (const auto board = boardIndex(wanted, error))
             return openUnit(Unit { *board });
         if (error == kEneb)
