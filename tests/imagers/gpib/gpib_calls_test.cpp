@@ -83,13 +83,14 @@ TEST_F(GpibCalls, AStatusWithTheErrBitIsNegativeAndKeepsItsOtherBits)
     EXPECT_LT(failed, 0);
     EXPECT_EQ(failed & 0xFFFF, TGPIB::kErrBit | kCmpl);
 
+    char buffer[4] = {};
     fake_.Script(TGPIB::kErrBit | TGPIB::kRqsBit);
-    const int failed_with_service_request = gpib_.ibrd(1, nullptr, 0);
+    const int failed_with_service_request = gpib_.ibrd(1, buffer, sizeof buffer);
     EXPECT_LT(failed_with_service_request, 0);
     EXPECT_NE(failed_with_service_request & TGPIB::kRqsBit, 0);
 
     fake_.Script(TGPIB::kRqsBit | kEnd | kCmpl);
-    EXPECT_EQ(gpib_.ibrd(1, nullptr, 0), TGPIB::kRqsBit | kEnd | kCmpl);
+    EXPECT_EQ(gpib_.ibrd(1, buffer, sizeof buffer), TGPIB::kRqsBit | kEnd | kCmpl);
     // A driver that already hands out a sign-extended status is left as it is.
     fake_.Script(-0x7F00);
     EXPECT_EQ(gpib_.ibclr(1), -0x7F00);
