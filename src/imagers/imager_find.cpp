@@ -117,7 +117,8 @@ QString FindResultText(int count, const QString& port_name)
     return QString::number(count) + QStringLiteral(" Imager(s) Found on ") + port_name;
 }
 
-FindOutcome RunImagerFind(TImagerList& list, const TFindRequest& request, const TImagerSearch& search)
+FindOutcome RunImagerFind(TImagerList& list, const TFindRequest& request, const TImagerSearch& search,
+    const std::function<void()>& found_listed)
 {
     if (request.kind == ikIMAQ) {
         list.ClearSelection();
@@ -149,6 +150,8 @@ FindOutcome RunImagerFind(TImagerList& list, const TFindRequest& request, const 
         showError(failure.message());
         return FindOutcome::Stopped;
     }
+    if (found_listed)
+        found_listed();
     showInformation(FindResultText(count, port.PortName()));
     return FindOutcome::Searched;
 }

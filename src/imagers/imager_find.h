@@ -32,7 +32,10 @@ enum class FindOutcome {
 
 // "Find": asks before disturbing attached imagers, lists the IMAQ interfaces or searches the
 // port, selects the entries of the imagers found (adding new ones) and tells how many answered.
-FindOutcome RunImagerFind(TImagerList& list, const TFindRequest& request, const TImagerSearch& search);
+// `found_listed` runs after the search and before its result is told, so the list can show the
+// imagers found while the message is up.
+FindOutcome RunImagerFind(TImagerList& list, const TFindRequest& request, const TImagerSearch& search,
+    const std::function<void()>& found_listed = {});
 
 // The warning question when an imager is attached on the port; empty when none is.
 QString FindDisruptionQuestion(const TImagerList& list, const TSharedDriver& port);

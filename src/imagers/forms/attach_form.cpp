@@ -62,8 +62,8 @@ void TAttachForm::BuildControls()
     auto* close_button = MakeNamedButton(this, "CloseBtn", QStringLiteral("Close"));
     setup_button_ = MakeNamedButton(
         this, "SetupBtn", QStringLiteral("Setup"), QStringLiteral("Display Imager Setup Controls"));
-    find_button_
-        = MakeNamedButton(this, "FindBtn", QStringLiteral("Find"), QStringLiteral("Search Interface for Imagers"));
+    find_button_ = MakeNamedButton(
+        this, "FindBtn", QStringLiteral("Find"), QStringLiteral("Search Interface for Imagers"));
     auto_detach_check_ = MakeNamedCheck(
         this, "AutoDetachCheck", QStringLiteral("Auto Detach"), QStringLiteral("Detach After Download"));
     update_clock_check_ = MakeNamedCheck(this, "UpdateClockCheck", QStringLiteral("Update Clock"),
@@ -329,6 +329,7 @@ void TAttachForm::RenameBtnClick()
 void TAttachForm::FindBtnClick()
 {
     TFindForm form(list_, search_, this);
+    form.SetFoundListed([this] { RefillList(); });
     form.exec();
     RefillList();
 }

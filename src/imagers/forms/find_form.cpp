@@ -81,7 +81,7 @@ void TFindForm::TypeComboChange()
 
 void TFindForm::FindNowBtnClick()
 {
-    if (RunImagerFind(list_, Request(), search_) == FindOutcome::Searched)
+    if (RunImagerFind(list_, Request(), search_, found_listed_) == FindOutcome::Searched)
         accept();
 }
 

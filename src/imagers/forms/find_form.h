@@ -17,6 +17,8 @@ class TFindForm : public QDialog {
     Q_OBJECT
 public:
     TFindForm(TImagerList& list, TImagerSearch search, QWidget* parent = nullptr);
+    // Runs when the imagers found are in the list, before the result is told.
+    void SetFoundListed(std::function<void()> found_listed) { found_listed_ = std::move(found_listed); }
 
     TFindRequest Request() const;
     void FindNowBtnClick();
@@ -29,6 +31,7 @@ private:
     QComboBox* type_combo_ = nullptr;
     QComboBox* interface_combo_ = nullptr;
     QComboBox* baud_combo_ = nullptr;
+    std::function<void()> found_listed_;
 };
 
 } // namespace fw
