@@ -137,7 +137,7 @@ bool parseLoopback(const QString& text, QHostAddress& address, QString& error)
     return true;
 }
 
-// TYPE:ID[:mono|:colour] at the end of an imager specification.
+// TYPE:ID[:mono|:colour] at the end of an imager option (--udp or --serial).
 bool parseImagerFields(const QStringList& fields, bool mono, ImagerConfig& config, QString& error)
 {
     bool type_ok = false, id_ok = false;
@@ -159,7 +159,7 @@ bool parseImagerFields(const QStringList& fields, bool mono, ImagerConfig& confi
     return true;
 }
 
-// Values every imager shares; the type, identifier and colour come from its own specification.
+// Values every imager shares; the type, identifier and colour come from its own option.
 struct Common {
     int frames = 100;
     int first = 0;
