@@ -1,5 +1,7 @@
 #include "imagers/gpib/em1012.h"
 
+#include "imagers/gpib/download_thread.h"
+
 #include <algorithm>
 
 namespace fw {
@@ -51,6 +53,7 @@ TEM1012::TEM1012(TGPIB& gpib, const QString& address, SteadyNow now)
 
 TEM1012::~TEM1012()
 {
+    JoinDownload();
     Disconnect();
     CloseDescriptors();
 }
@@ -66,7 +69,7 @@ void TEM1012::SetErrorCode(int code)
     if (code == error_code_)
         return;
     error_code_ = code;
-    if (on_error_)
+    if (on_error_ && !events_held_)
         on_error_(code);
 }
 
@@ -75,7 +78,7 @@ void TEM1012::SetState(int state)
     if (state == state_)
         return;
     state_ = state;
-    if (on_state_change_)
+    if (on_state_change_ && !events_held_)
         on_state_change_(state);
 }
 
@@ -129,6 +132,7 @@ bool TEM1012::Connect()
 
 void TEM1012::Disconnect()
 {
+    JoinDownload();
     if (!connected_)
         return;
     SendCommand(em_command::kLocal);

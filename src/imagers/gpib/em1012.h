@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -13,6 +15,8 @@
 #include "imagers/gpib/processor_tables.h"
 
 namespace fw {
+
+class TDownLoadThread;
 
 // The pacing of bus traffic; the download window reads these from its settings before Connect.
 struct EmTiming {
@@ -86,12 +90,22 @@ public:
     // Positions to `frame` (or uploads the current frame) and reads it into `buffer`; the same
     // steps the download thread runs. The EM 1012 reads buffer.size() bytes one at a time.
     bool UploadFrame(std::span<std::uint8_t> buffer, std::optional<std::int32_t> frame);
+    // Starts that upload on the processor's upload thread and returns at once. Ignored (false)
+    // unless connected and idle. Until WaitDownload the object is busy: nothing else may use it,
+    // and its events are held back. The buffer must outlive the upload.
+    bool StartDownload(std::span<std::uint8_t> buffer, std::optional<std::int32_t> frame);
+    // Waits for a running upload (the user-interface thread keeps handling its events meanwhile),
+    // fires the held-back events once and answers whether the upload succeeded; true when no
+    // upload was started since the last wait.
+    bool WaitDownload();
+    bool Busy() const { return busy_.load(std::memory_order_acquire); }
 
     // Sends a command byte and up to 16 parameter bytes; false (error 8) for a longer parameter.
     bool SendCommand(std::uint8_t command, std::span<const std::uint8_t> parameter = {});
 
     static QString StateName(int state) { return EmStateName(state); }
     QString ErrorMessage();
+    void ClearError() { SetError(EmError::kNone); }
     int ErrorCode() const { return error_code_; }
     int State() const { return state_; }
     std::uint8_t StatusByte() const { return status_byte_; }
@@ -147,6 +161,8 @@ protected:
     bool two_rates_ = false;
 
 private:
+    void JoinDownload();
+    void WaitOnThisThread();
     bool OpenBus();
     bool OpenOnce();
     void CloseDescriptors();
@@ -166,6 +182,10 @@ private:
     int driver_error_ = 0;
     QString detail_;
     bool connected_ = false;
+    std::atomic<bool> busy_ { false };
+    bool events_held_ = false;
+    int download_result_ = 0;
+    std::unique_ptr<TDownLoadThread> download_;
     StateHandler on_state_change_;
     ErrorHandler on_error_;
 };
