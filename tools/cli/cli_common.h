@@ -46,6 +46,7 @@ extern const CliCommand kFrameCommand;
 extern const CliCommand kDescriptorCommand;
 extern const CliCommand kConvertCommand;
 extern const CliCommand kCompressorsCommand;
+extern const CliCommand kGpibCommand;
 
 // Log lines go to the log file; with --verbose to standard error as well.
 void InstallToolLogging(bool verbose);

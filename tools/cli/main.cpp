@@ -26,6 +26,7 @@ const CliCommand* const kCommands[] = {
     &fw::cli::kConvertCommand,
     &fw::cli::kCompressorsCommand,
     &fw::cli::kImagerCommand,
+    &fw::cli::kGpibCommand,
 };
 
 QString toolHelp()

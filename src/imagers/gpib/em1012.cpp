@@ -53,6 +53,9 @@ TEM1012::TEM1012(TGPIB& gpib, const QString& address, SteadyNow now)
 
 TEM1012::~TEM1012()
 {
+    // Whoever listened may be gone already.
+    on_state_change_ = nullptr;
+    on_error_ = nullptr;
     JoinDownload();
     Disconnect();
     CloseDescriptors();
@@ -251,11 +254,23 @@ bool TEM1012::WaitReady()
 {
     while (!timing_clock_.Elapsed(timing_.command_spacing_ms, last_command_time_)) { }
     const std::int64_t first_poll = timing_clock_.Now();
-    while (SerialPoll() && (status_byte_ & kEmBusyBit) != 0) {
-        if (timing_clock_.Elapsed(kLongestBusy_ms, first_poll))
+    for (;;) {
+        if (!SerialPoll()) {
+            // A processor that does not answer the poll shows as not answering the command;
+            // a driver without the poll can do nothing, and says why.
+            if (!gpib_.LastCallUnreachable())
+                return true;
+            StoreDriverError();
+            SetError(EmError::kGpib);
             return false;
+        }
+        if ((status_byte_ & kEmBusyBit) == 0)
+            return true;
+        if (timing_clock_.Elapsed(kLongestBusy_ms, first_poll)) {
+            SetError(EmError::kNotReady);
+            return false;
+        }
     }
-    return (status_byte_ & kEmBusyBit) == 0;
 }
 
 bool TEM1012::SendCommand(std::uint8_t command, std::span<const std::uint8_t> parameter)
@@ -264,10 +279,8 @@ bool TEM1012::SendCommand(std::uint8_t command, std::span<const std::uint8_t> pa
         SetError(EmError::kProgramParm);
         return false;
     }
-    if (!WaitReady()) {
-        SetError(EmError::kNotReady);
+    if (!WaitReady())
         return false;
-    }
     std::vector<std::uint8_t> bytes(parameter.size() + 1);
     bytes[0] = command;
     std::copy(parameter.begin(), parameter.end(), bytes.begin() + 1);

@@ -49,6 +49,8 @@ public:
     QString ErrorText(int code) const;
     // "GPIB Error: " + the text of Iberr: how a failed load or driver call is reported.
     QString ErrorMessage();
+    // The last call could not reach the driver: no library, or no such entry point.
+    bool LastCallUnreachable() const { return pending_error_ != 0; }
     // The entry point the last failed lookup asked for.
     const QString& MissingEntryPoint() const { return missing_entry_point_; }
 
