@@ -81,7 +81,8 @@ protected:
         // No pacing: every wait of the bus protocol is zero.
         ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("config/Tarnwell")));
         ASSERT_TRUE(writeFile(dir_.filePath(QStringLiteral("config/Tarnwell/Framewright.ini")),
-            "[EM 1012]\nInTimePad=0\nOutTimePad=0\nCharPad=0\n[HS 4540]\nInTimePad=0\nOutTimePad=0\nCharPad=0\n"));
+            "[EM 1012]\nInTimePad=0\nOutTimePad=0\nCharPad=0\n[HS "
+            "4540]\nInTimePad=0\nOutTimePad=0\nCharPad=0\n"));
         environment_ = cliEnvironment();
         environment_.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
         environment_.insert(QStringLiteral("FRAMEWRIGHT_GPIB_LIBRARY"), QStringLiteral(FW_GPIB_SIM_LIBRARY));
@@ -90,7 +91,10 @@ protected:
                 environment_.remove(name);
     }
 
-    void Set(const char* name, const QString& value) { environment_.insert(QString::fromLatin1(name), value); }
+    void Set(const char* name, const QString& value)
+    {
+        environment_.insert(QString::fromLatin1(name), value);
+    }
 
     RunResult Run(const QStringList& args) const
     {
@@ -105,13 +109,13 @@ protected:
     QStringList Download(const char* kind, const char* address, const char* target, QStringList more) const
     {
         return QStringList { "gpib", "download", "--kind", kind, "--address", address, Path(target), "--type",
-                   "avi" }
-            + more;
+            "avi" }
+        + more;
     }
 
     // The clip's frames compared with processor frames first, first + step, ...
-    void ExpectFrames(const char* target, int width, int height, int sensor_width, const std::vector<int>& numbers,
-        Flips flips = {}) const
+    void ExpectFrames(const char* target, int width, int height, int sensor_width,
+        const std::vector<int>& numbers, Flips flips = {}) const
     {
         const std::vector<QByteArray> frames = AviFrames(readFile(Path(target)));
         ASSERT_EQ(frames.size(), numbers.size()) << target;
@@ -167,7 +171,8 @@ TEST_F(CliGpibTest, EachConnectionFailureSaysWhy)
     Set("FW_GPIB_SIM_NO_LISTENER", QStringLiteral("HS"));
     run = Run(Status("hs4540", "GPIB0:DEV8"));
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(lastLine(run.err), "framewright-cli: Imager Not Opened: Write function detected no Listeners (ENOL)");
+    EXPECT_EQ(
+        lastLine(run.err), "framewright-cli: Imager Not Opened: Write function detected no Listeners (ENOL)");
 
     Set("FRAMEWRIGHT_GPIB_LIBRARY", Path("missing.so"));
     run = Run(Status("em1012", "GPIB0:DEV7"));
@@ -184,7 +189,8 @@ TEST_F(CliGpibTest, EachConnectionFailureSaysWhy)
     Set("FRAMEWRIGHT_GPIB_LIBRARY", QStringLiteral(FW_GPIB_SIM_LIBRARY));
     run = Run(Status("em1012", "GPIB7:DEV7"));
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(lastLine(run.err), "framewright-cli: Imager Not Opened: GPIB Host Adapter Not Found: \"GPIB7\"");
+    EXPECT_EQ(
+        lastLine(run.err), "framewright-cli: Imager Not Opened: GPIB Host Adapter Not Found: \"GPIB7\"");
 }
 
 TEST_F(CliGpibTest, RawDownloadOfAWholeRecordingHoldsTheProcessorsFrames)
@@ -219,7 +225,8 @@ TEST_F(CliGpibTest, RangesWithAnIntervalChooseTheRightFrames)
     // The HS 4540 has no frame 0: around the trigger the numbers step over it.
     Set("FW_GPIB_SIM_HS_FIRST", QStringLiteral("-10"));
     Set("FW_GPIB_SIM_HS_LAST", QStringLiteral("10"));
-    run = Run(Download("hs4540", "GPIB0:DEV8", "hs.avi", { "--raw", "--first", "-9", "--last", "1", "--step", "3" }));
+    run = Run(Download(
+        "hs4540", "GPIB0:DEV8", "hs.avi", { "--raw", "--first", "-9", "--last", "1", "--step", "3" }));
     ASSERT_EQ(run.exit_code, 0) << run.err.constData();
     ExpectFrames("hs.avi", kHsSide, kHsSide, kHsSide, { -9, -6, -3, 1 });
 
@@ -248,8 +255,10 @@ TEST_F(CliGpibTest, AFrameThatKeepsFailingEndsTheDownloadWithNothingLeft)
     Set("FW_GPIB_SIM_UPLOAD_TIMEOUT", QStringLiteral("EM"));
     const RunResult run = Run(Download("em1012", "GPIB0:DEV7", "em.avi", { "--first", "0", "--last", "3" }));
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_TRUE(lastLine(run.err).startsWith("framewright-cli: Error Uploading Frame 0: ")) << run.err.constData();
-    EXPECT_EQ(QDir(dir_.path()).entryList({ QStringLiteral("*em.avi*") }, QDir::Files | QDir::Hidden).size(), 0);
+    EXPECT_TRUE(lastLine(run.err).startsWith("framewright-cli: Error Uploading Frame 0: "))
+        << run.err.constData();
+    EXPECT_EQ(
+        QDir(dir_.path()).entryList({ QStringLiteral("*em.avi*") }, QDir::Files | QDir::Hidden).size(), 0);
 }
 
 } // namespace

@@ -23,14 +23,17 @@ const char* const kLibraryHelp
     = "The GPIB driver library is loaded at run time: the file named by the environment variable\n"
       "FRAMEWRIGHT_GPIB_LIBRARY, else libgpib.so.0 (linux-gpib), with linux-gpib's C entry points (ibfind, "
       "ibclr,\n"
-      "ibconfig, ibdma, ibeos, ibeot, ibonl, ibrd, ibrsp, ibtmo, ibwrt, ThreadIberr, ThreadIbcntl). A library "
+      "ibconfig, ibdma, ibeos, ibeot, ibonl, ibrd, ibrsp, ibtmo, ibwrt, ThreadIberr, ThreadIbcntl). A "
+      "library "
       "that\n"
-      "cannot be loaded reports \"GPIB Error: \" + the loader's failure text; a missing entry point reports its "
+      "cannot be loaded reports \"GPIB Error: \" + the loader's failure text; a missing entry point reports "
+      "its "
       "name.\n";
 
 const char* const kStatusHelp
     = "Connects as the download window does, prints one JSON object\n"
-      "{\"kind\": \"Kodak EM 1012\", \"state\": \"...\", \"first_frame\": -4, \"last_frame\": 5, \"frame_rate\": "
+      "{\"kind\": \"Kodak EM 1012\", \"state\": \"...\", \"first_frame\": -4, \"last_frame\": 5, "
+      "\"frame_rate\": "
       "1000,\n"
       " \"exposure\": \"...\", \"session_id\": 2, \"width\": 239, \"height\": 192}\n"
       "and disconnects. The timing settings (reply delay, command spacing, byte spacing, DMA) are read from\n"
@@ -135,8 +138,8 @@ int RunStatus(const QStringList& words)
     const EMSessionRec& session = processor.Session();
     writeJson(QJsonObject { { QStringLiteral("kind"), ImagerKindName(KindOf(connection.kind)) },
         { QStringLiteral("state"), TEM1012::StateName(processor.State()) },
-        { QStringLiteral("first_frame"), info.first_frame }, { QStringLiteral("last_frame"), info.last_frame },
-        { QStringLiteral("frame_rate"), session.rate_fps },
+        { QStringLiteral("first_frame"), info.first_frame },
+        { QStringLiteral("last_frame"), info.last_frame }, { QStringLiteral("frame_rate"), session.rate_fps },
         { QStringLiteral("exposure"), QString::number(session.exposure) },
         { QStringLiteral("session_id"), static_cast<qint64>(session.session) },
         { QStringLiteral("width"), info.line_length }, { QStringLiteral("height"), info.lines } });
@@ -153,12 +156,14 @@ void AddDownloadOptions(CommandLine& command)
     const auto flag = [&](const char* name, const char* description) {
         command.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description)));
     };
-    command.addPositional(QStringLiteral("DST"), QStringLiteral("The new clip, or the folder of frame files."));
+    command.addPositional(
+        QStringLiteral("DST"), QStringLiteral("The new clip, or the folder of frame files."));
     option("type", "TYPE", "avi, kfs, bmp, gif, jpeg or tif.");
     option("first", "N", "First processor frame; the first recorded without it.");
     option("last", "N", "Last processor frame; the last recorded without it.");
     option("step", "N", "Every N-th frame (1 without it).");
-    option("compressor", "FOURCC", "The compressor of a clip (\"framewright-cli compressors\"); DIB without it.");
+    option("compressor", "FOURCC",
+        "The compressor of a clip (\"framewright-cli compressors\"); DIB without it.");
     option("settings", "FILE.ips", "Processing settings file to apply.");
     flag("raw", "Save the uploaded pixels unchanged.");
     flag("invert", "Flip top to bottom.");
@@ -184,7 +189,8 @@ std::optional<DownloadRequest> ParseDownload(const QStringList& words)
         throw UsageError("gpib download needs --type");
     save.type = clipTypeOf(value("type"));
     if (save.type == kBayFilesType)
-        throw UsageError("--type bay is for BAY frames; a processor's frames are avi, kfs, bmp, gif, jpeg or tif");
+        throw UsageError(
+            "--type bay is for BAY frames; a processor's frames are avi, kfs, bmp, gif, jpeg or tif");
     if (given("compressor"))
         save.compressor = compressorOf(value("compressor"));
     if (given("first"))

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "imagers/gpib/hs4540.h"
+#include "imagers/gpib/sim_environment.h"
 
 namespace fw {
 
@@ -23,21 +24,10 @@ protected:
         em_.reset();
         hs_.reset();
         gpib_.Unload();
-        for (const std::string& name : variables_)
-            unsetenv(name.c_str());
     }
 
-    void SetEnv(const char* name, const char* value)
-    {
-        setenv(name, value, 1);
-        variables_.emplace_back(name);
-    }
-
-    static SteadyNow JumpingClock()
-    {
-        auto now = std::make_shared<std::chrono::steady_clock::time_point>();
-        return [now] { return *now += std::chrono::milliseconds(10); };
-    }
+    void SetEnv(const char* name, const char* value) { environment_.Set(name, value); }
+    static SteadyNow JumpingClock() { return SimEnvironment::JumpingClock(); }
 
     template <typename Processor> Processor& Make(std::unique_ptr<Processor>& slot, const char* address)
     {
@@ -62,7 +52,7 @@ protected:
 private:
     std::unique_ptr<TEM1012> em_;
     std::unique_ptr<THS4540> hs_;
-    std::vector<std::string> variables_;
+    SimEnvironment environment_;
 };
 
 } // namespace fw
