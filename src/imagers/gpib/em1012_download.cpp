@@ -25,15 +25,13 @@ bool TEM1012::WaitDownload()
 {
     if (download_) {
         WaitOnThisThread();
-        const int state_before = state_;
-        const int error_before = error_code_;
         JoinDownload();
         download_result_ = error_code_;
         // One notification for everything the upload changed.
         if (on_state_change_)
-            on_state_change_(state_before);
-        if (error_before != 0 && on_error_)
-            on_error_(error_before);
+            on_state_change_(state_);
+        if (error_code_ != 0 && on_error_)
+            on_error_(error_code_);
     }
     const bool succeeded = download_result_ == 0;
     download_result_ = 0;

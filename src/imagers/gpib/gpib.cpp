@@ -1,11 +1,22 @@
 #include "imagers/gpib/gpib.h"
 
+#include <mutex>
+
 #include <dlfcn.h>
 
 #include "imagers/gpib/gpib_error_text.h"
 #include "support/log.h"
 
 namespace fw {
+
+namespace {
+
+// Like the driver's own error, the wrapper's is kept per thread: an upload thread and the
+// user-interface thread may call in turn.
+thread_local int t_pending_error = 0;
+
+} // namespace
+
 
 namespace {
 
@@ -49,7 +60,7 @@ TGPIB::~TGPIB()
 bool TGPIB::Load()
 {
     if (!library_.IsOpen() && !library_.Open(library_name_)) {
-        pending_error_ = kGpibLibraryNotLoaded;
+        t_pending_error = kGpibLibraryNotLoaded;
         qCWarning(lcGpib) << "cannot load" << library_name_ << ":" << library_.OpenFailure();
         return false;
     }
@@ -70,6 +81,7 @@ void TGPIB::Unload()
 
 void TGPIB::Free()
 {
+    const std::lock_guard lock(entry_mutex_);
     library_.Close();
     // The addresses die with the mapping; a later Load may map the library elsewhere.
     entry_points_.fill(nullptr);
@@ -81,6 +93,7 @@ void TGPIB::SetUniCode(bool unicode)
         return;
     }
     unicode_ = unicode;
+    const std::lock_guard lock(entry_mutex_);
     entry_points_[static_cast<std::size_t>(EntryPoint::kIbfind)] = nullptr;
 }
 
@@ -91,19 +104,20 @@ void TGPIB::SetSymbolLookup(SymbolLookup lookup)
 
 void* TGPIB::ResolveAddress(EntryPoint entry)
 {
-    pending_error_ = 0;
+    t_pending_error = 0;
+    const std::lock_guard lock(entry_mutex_);
     const auto index = static_cast<std::size_t>(entry);
     void*& address = entry_points_[index];
     if (address != nullptr) {
         return address;
     }
     if (!library_.IsOpen()) {
-        pending_error_ = kGpibLibraryNotLoaded;
+        t_pending_error = kGpibLibraryNotLoaded;
         return nullptr;
     }
     address = lookup_(library_.Handle(), kEntryPointNames[index]);
     if (address == nullptr) {
-        pending_error_ = kGpibEntryPointMissing;
+        t_pending_error = kGpibEntryPointMissing;
         missing_entry_point_ = QString::fromLatin1(kEntryPointNames[index]);
         qCWarning(lcGpib) << library_name_ << "has no entry point" << missing_entry_point_;
     }
@@ -118,12 +132,12 @@ template <typename Function, typename... Args> int TGPIB::CallForStatus(EntryPoi
 
 int TGPIB::Iberr()
 {
-    if (pending_error_ != 0) {
-        return pending_error_;
+    if (t_pending_error != 0) {
+        return t_pending_error;
     }
     auto* thread_iberr = Resolve<int()>(EntryPoint::kThreadIberr);
     // Without the driver's iberr the lookup's own error (98, or 99 when nothing is loaded) says why.
-    return thread_iberr != nullptr ? thread_iberr() : pending_error_;
+    return thread_iberr != nullptr ? thread_iberr() : t_pending_error;
 }
 
 long TGPIB::Ibcntl()
@@ -132,10 +146,21 @@ long TGPIB::Ibcntl()
     return thread_ibcntl != nullptr ? thread_ibcntl() : 0;
 }
 
+bool TGPIB::LastCallUnreachable() const
+{
+    return t_pending_error != 0;
+}
+
+QString TGPIB::MissingEntryPoint() const
+{
+    const std::lock_guard lock(entry_mutex_);
+    return missing_entry_point_;
+}
+
 QString TGPIB::ErrorText(int code) const
 {
     if (code == kGpibEntryPointMissing) {
-        return QStringLiteral("dlsym(%1) failed (EGPR)").arg(missing_entry_point_);
+        return QStringLiteral("dlsym(%1) failed (EGPR)").arg(MissingEntryPoint());
     }
     if (code == kGpibLibraryNotLoaded) {
         const QString& reason = library_.OpenFailure();

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <mutex>
 
 #include <QObject>
 #include <QString>
@@ -14,7 +15,7 @@ namespace fw {
 // loaded at run time with a count, each entry point is looked up on its first use and kept, and
 // the driver's status words come back in the convention the protocol layer relies on: a failed
 // call is negative. One instance serves the whole program; it has no lock, so only one operation
-// may run at a time, and Iberr/Ibcntl must be read on the thread that made the call.
+// may run at a time on one device, and Iberr/Ibcntl must be read on the thread that made the call.
 class TGPIB : public QObject {
 public:
     // The ERR bit of a status word; a failed call returns it sign-extended.
@@ -50,9 +51,9 @@ public:
     // "GPIB Error: " + the text of Iberr: how a failed load or driver call is reported.
     QString ErrorMessage();
     // The last call could not reach the driver: no library, or no such entry point.
-    bool LastCallUnreachable() const { return pending_error_ != 0; }
+    bool LastCallUnreachable() const;
     // The entry point the last failed lookup asked for.
-    const QString& MissingEntryPoint() const { return missing_entry_point_; }
+    QString MissingEntryPoint() const;
 
     int ibfind(const QString& name);
     int ibclr(int ud);
@@ -99,7 +100,8 @@ private:
     QString library_name_;
     TDynamicLibrary library_;
     int load_count_ = 0;
-    int pending_error_ = 0;
+    // Guards the cached addresses and the missing name: uploads run on a thread of their own.
+    mutable std::mutex entry_mutex_;
     QString missing_entry_point_;
     bool unicode_ = false;
     std::array<void*, kEntryPointCount> entry_points_ {};
