@@ -9,6 +9,7 @@
 
 #include "imagers/forms/hg_form.h"
 #include "imagers/forms/imager_attach.h"
+#include "imagers/gpib/gpib.h"
 #include "imagers/hg/hg_comm_layer.h"
 #include "imagers/hg/ro_rs485.h"
 #include "imagers/hg/shared_serial_driver.h"
@@ -21,6 +22,7 @@
 #include "signals/forms/graph_form.h"
 #include "signals/forms/sig_info_dialog.h"
 #include "support/forms/message_box_prompt.h"
+#include "support/log.h"
 #include "support/log_sink.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
@@ -70,12 +72,26 @@ void LogOpenedFiles(fw::TWrightViewer& viewer)
     });
 }
 
+// Whether the GPIB driver library (FRAMEWRIGHT_GPIB_LIBRARY, else linux-gpib's) loads; the
+// attach window lists the GPIB ports only then.
+bool GpibDriverLoads()
+{
+    fw::TGPIB gpib;
+    if (!gpib.Load()) {
+        qCInfo(lcImagers).noquote() << "GPIB ports are not listed:" << gpib.ErrorMessage();
+        return false;
+    }
+    gpib.Unload();
+    return true;
+}
+
 // The imager attach window over this machine's ports. The frame-grabber interfaces come with
 // the capture library (Sources::imaq_interfaces).
 std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& settings)
 {
     fw::TPortList::Sources ports;
     ports.serial_ports = fw::TPortList::SystemSerialPorts();
+    ports.gpib_available = GpibDriverLoads();
     ports.make_serial_driver = [](const QString& port_name, const QString& system_port_name) {
         return std::make_unique<fw::TSharedSerialDriver>(system_port_name, port_name);
     };

@@ -131,7 +131,7 @@ QString TAttacher::IdentifierText() const
 
 QString TAttacher::IPText() const
 {
-    return IsHGFamily(kind) || OnNetworkPort() ? ip_address : QString();
+    return IsHGFamily(kind) || OnNetworkPort() || PortMissing() ? ip_address : QString();
 }
 
 QString TAttacher::PortText() const

@@ -62,6 +62,9 @@ struct TAttacher {
     static TAttacher Parsed(const QString& name, const QString& value, const TPortList& ports);
     QString Value() const;
 
+    // A port is named that this run's list does not have (an unplugged adapter, no GPIB
+    // driver); the stored fields are kept as they are.
+    bool PortMissing() const { return !port && !port_name.isEmpty(); }
     bool OnNetworkPort() const;
     bool OnSerialPort() const;
     // The port is in the list and takes this kind of imager.

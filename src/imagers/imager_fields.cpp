@@ -28,6 +28,12 @@ void ShowEntry(TImagerFieldView& view, const TAttacher& entry, const TPortList& 
             view.interface_row = int(view.interfaces.size());
         view.interfaces.append(port->PortName());
     }
+    // A port this run does not have is shown under its stored name, so that storing the fields
+    // keeps it.
+    if (entry.PortMissing()) {
+        view.interface_row = int(view.interfaces.size());
+        view.interfaces.append(entry.port_name);
+    }
     const bool hg_family = IsHGFamily(entry.kind);
     view.identifier_text = entry.IdentifierText();
     if (hg_family && entry.identifier == -1)

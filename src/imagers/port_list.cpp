@@ -13,6 +13,8 @@ namespace fw {
 
 namespace {
 
+constexpr int kGpibBoardCount = 4;
+
 // "ttyUSB10" -> ("ttyUSB", 10): ports of one family sort by their number.
 std::tuple<QString, qlonglong, QString> NaturalKey(const QString& name)
 {
@@ -44,10 +46,8 @@ TPortList::TPortList(Sources sources)
         }
         Add(std::move(driver));
     }
-    Add(std::make_unique<TSharedDriver>(QStringLiteral("GPIB-ENET"), kGpibKinds, true));
-    for (int board = 0; board < 4; ++board)
-        Add(std::make_unique<TSharedDriver>(
-            QStringLiteral("GPIB") + QString::number(board), kGpibKinds, false));
+    if (sources.gpib_available)
+        AddGpibPorts();
     for (const QString& interface_name : imaq_interfaces_) {
         if (!Find(interface_name))
             Add(std::make_unique<TSharedDriver>(interface_name, kImaqKinds, false));
@@ -70,6 +70,14 @@ std::vector<QString> TPortList::SystemSerialPorts()
 QString TPortList::SerialPortName(const QString& system_port_name)
 {
     return QStringLiteral("Direct to ") + system_port_name;
+}
+
+void TPortList::AddGpibPorts()
+{
+    Add(std::make_unique<TSharedDriver>(QStringLiteral("GPIB-ENET"), kGpibKinds, true));
+    for (int board = 0; board < kGpibBoardCount; ++board)
+        Add(std::make_unique<TSharedDriver>(
+            QStringLiteral("GPIB") + QString::number(board), kGpibKinds, false));
 }
 
 void TPortList::Add(std::unique_ptr<TSharedDriver> driver)

@@ -11,8 +11,9 @@ namespace fw {
 class TSharedDriver;
 
 // The ports imagers are reached through, each with its driver, in this order: "Ethernet", one
-// "Direct to " entry per serial port the system lists, the GPIB ports, then one entry per IMAQ
-// interface. Made once per program run; the drivers live as long as the list.
+// "Direct to " entry per serial port the system lists, the GPIB ports (when a GPIB driver library
+// can be loaded), then one entry per IMAQ interface. Made once per program run; the drivers live
+// as long as the list.
 class TPortList {
 public:
     // Makes the driver of one serial port, named `port_name` ("Direct to ttyS0") for the
@@ -26,6 +27,9 @@ public:
         std::vector<QString> serial_ports;
         // Empty: plain serial entries without a line behind them (TSerialPortEntry).
         SerialDriverFactory make_serial_driver;
+        // Whether a GPIB driver library could be loaded: "GPIB-ENET" and "GPIB0".."GPIB3" are
+        // listed only then.
+        bool gpib_available = false;
         // The interfaces the frame-grabber library reports.
         std::vector<QString> imaq_interfaces;
     };
@@ -50,6 +54,7 @@ public:
     const std::vector<QString>& ImaqInterfaces() const { return imaq_interfaces_; }
 
 private:
+    void AddGpibPorts();
     void Add(std::unique_ptr<TSharedDriver> driver);
 
     std::vector<std::unique_ptr<TSharedDriver>> drivers_;

@@ -127,6 +127,32 @@ TEST_F(ImagerFieldsTest, AKindItsPortDoesNotTakeHasNoInterfaceShown)
     EXPECT_EQ(Enabled(view), QStringList({ "IP Address" })); // the port is still a network port
 }
 
+// Without a GPIB driver the processor's stored port is still shown, so that the fields the
+// window stores back keep it; the entry cannot be attached.
+TEST_F(ImagerFieldsTest, AStoredPortThisRunDoesNotListIsShownAndKept)
+{
+    const auto without_gpib = test::MakePorts(false);
+    TImagerList list(*without_gpib);
+    const int row = list.Add("Cam", "Kodak 4540;GPIB-ENET;10.0.0.9");
+    list.SelectOnly(row);
+    const TImagerFieldView view = FieldViewOf(list);
+    EXPECT_EQ(view.interfaces, QStringList({ "GPIB-ENET" }));
+    EXPECT_EQ(view.interface_row, 0);
+    EXPECT_EQ(view.ip_text, "10.0.0.9");
+    EXPECT_EQ(Enabled(view), QStringList());
+
+    TAttacher& entry = list.Entry(row);
+    ApplyFieldTexts(
+        entry, { ikHS4540, view.interfaces[view.interface_row], view.ip_text, "", "" }, false, *without_gpib);
+    EXPECT_EQ(entry.Value(), "Kodak 4540;GPIB-ENET;10.0.0.9;;");
+
+    // An unplugged serial adapter the same way.
+    list.SelectOnly(list.Add("Line", "Kodak RO;Direct to ttyUSB7;;3;19200"));
+    const TImagerFieldView serial = FieldViewOf(list);
+    EXPECT_EQ(serial.interfaces.last(), "Direct to ttyUSB7");
+    EXPECT_EQ(serial.interface_row, serial.interfaces.size() - 1);
+}
+
 TEST_F(ImagerFieldsTest, AnEditRebuildsTheEntryFromTheFields)
 {
     TAttacher& entry = list_.Entry(list_.Add("Cam", "Kodak HG 2000;Ethernet;10.0.0.1;1;9600"));

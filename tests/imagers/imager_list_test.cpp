@@ -137,5 +137,40 @@ TEST_F(ImagerListTest, OnlySelectedAttachableDetachedEntriesWithAPortAreFlagged)
     EXPECT_EQ(flagged, QStringList({ "a net", "c gpib" }));
 }
 
+// A run without a GPIB driver (or with a serial adapter unplugged) lists fewer ports; entries
+// stored on them load, are never flagged for attach, and save back as they were stored.
+TEST_F(ImagerListTest, EntriesOnPortsThisRunDoesNotListAreKept)
+{
+    const QStringList stored_values { "Kodak EM 1012;GPIB0;;;", "Kodak 4540;GPIB-ENET;10.0.0.5;;",
+        "Kodak RO;Direct to ttyUSB7;10.0.0.9;4;19200" };
+    SettingsStore store(dir_.filePath("settings.ini"));
+    for (qsizetype index = 0; index < stored_values.size(); ++index)
+        store.writeString("Imagers", QStringLiteral("cam %1").arg(index), stored_values[index]);
+
+    const auto without_gpib = test::MakePorts(false);
+    TImagerList list(*without_gpib);
+    list.Load(store);
+    ASSERT_EQ(list.Count(), 3);
+    for (int row = 0; row < list.Count(); ++row) {
+        EXPECT_EQ(list.Entry(row).port, nullptr) << row;
+        EXPECT_EQ(list.Entry(row).Value(), stored_values[row]) << row;
+        list.SetSelected(row, true);
+    }
+    list.MarkForAttach();
+    EXPECT_TRUE(list.FlaggedForAttach().empty());
+    EXPECT_EQ(list.Entry(1).Description(), "GPIB-ENET");
+
+    store.eraseSection("Imagers");
+    list.Save(store);
+    for (qsizetype index = 0; index < stored_values.size(); ++index)
+        EXPECT_EQ(store.readString("Imagers", QStringLiteral("cam %1").arg(index)), stored_values[index]);
+
+    // With the driver back, the same values find their ports again.
+    TImagerList with_gpib(*ports_);
+    with_gpib.Load(store);
+    EXPECT_EQ(with_gpib.Entry(0).port, ports_->Find("GPIB0"));
+    EXPECT_EQ(with_gpib.Entry(1).Description(), "GPIB-ENET at IP 10.0.0.5");
+}
+
 } // namespace
 } // namespace fw

@@ -8,11 +8,13 @@
 
 namespace fw::test {
 
-// Ethernet, two serial ports, the GPIB ports and one IMAQ interface.
-inline std::unique_ptr<TPortList> MakePorts()
+// Ethernet, two serial ports, the GPIB ports (unless no GPIB driver loads) and one IMAQ
+// interface.
+inline std::unique_ptr<TPortList> MakePorts(bool gpib_available = true)
 {
     TPortList::Sources sources;
     sources.serial_ports = { "ttyS0", "ttyUSB0" };
+    sources.gpib_available = gpib_available;
     sources.imaq_interfaces = { "img0" };
     return std::make_unique<TPortList>(std::move(sources));
 }

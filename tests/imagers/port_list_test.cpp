@@ -66,6 +66,7 @@ TEST(PortList, SerialDriversComeFromTheFactoryOncePerPort)
 {
     TPortList::Sources sources;
     sources.serial_ports = { "ttyS1", "ttyACM0", "ttyS1", "bad" };
+    sources.gpib_available = true;
     sources.make_serial_driver
         = [](const QString& name, const QString& system_name) -> std::unique_ptr<TSharedDriver> {
         // A driver that names itself wrongly is refused; its port is left out.
@@ -80,6 +81,22 @@ TEST(PortList, SerialDriversComeFromTheFactoryOncePerPort)
     const auto* driver = dynamic_cast<RecordingSerialDriver*>(ports.Find("Direct to ttyACM0"));
     ASSERT_NE(driver, nullptr);
     EXPECT_EQ(driver->system_name_, "ttyACM0");
+}
+
+TEST(PortList, GpibPortsAreListedOnlyWhenAGpibDriverLoads)
+{
+    const auto ports = test::MakePorts(false);
+    EXPECT_EQ(AllNames(*ports), QStringList({ "Ethernet", "Direct to ttyS0", "Direct to ttyUSB0", "img0" }));
+    EXPECT_EQ(ports->Find("GPIB0"), nullptr);
+    EXPECT_EQ(ports->Find("GPIB-ENET"), nullptr);
+    EXPECT_TRUE(ports->Accepting(ikEM1012).empty());
+    EXPECT_TRUE(ports->Accepting(ikHS4540).empty());
+    EXPECT_EQ(Names(ports->Accepting(ikIMAQ)), QStringList({ "img0" }));
+    EXPECT_EQ(
+        Names(ports->SearchPorts()), QStringList({ "Ethernet", "Direct to ttyS0", "Direct to ttyUSB0" }));
+
+    // Nothing said about the driver: the GPIB ports stay out.
+    EXPECT_EQ(AllNames(TPortList(TPortList::Sources {})), QStringList({ "Ethernet" }));
 }
 
 } // namespace

@@ -122,6 +122,14 @@ SimBus::Unit* SimBus::unit(int ud)
     return &*units_[ud];
 }
 
+std::string SimBus::unitName(int ud) const
+{
+    if (ud < 0 || static_cast<std::size_t>(ud) >= units_.size() || !units_[ud])
+        return "#" + std::to_string(ud);
+    const Unit& open_unit = *units_[ud];
+    return open_unit.device ? open_unit.device->config().name : "GPIB" + std::to_string(open_unit.board);
+}
+
 CallResult SimBus::deviceStatus(const SimProcessor& device, int status) const
 {
     return CallResult { status | kCmpl | (device.requestsService() ? kRqs : 0), std::nullopt, std::nullopt };

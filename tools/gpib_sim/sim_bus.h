@@ -55,6 +55,9 @@ public:
     CallResult read(int ud, void* buffer, long count);
     CallResult write(int ud, const void* buffer, long count);
 
+    // The board ("GPIB0") or device name ("DEV7") of an open descriptor, else "#" and its number.
+    std::string unitName(int ud) const;
+
     std::mutex& mutex() { return mutex_; }
 
 private:

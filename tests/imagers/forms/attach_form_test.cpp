@@ -30,6 +30,7 @@ private slots:
     void theNameWindowRefusesEmptyAndTakenNames();
     void doubleClickAttachesTheEntry();
     void closeStoresTheFieldsAndCancelDoesNot();
+    void withoutAGpibDriverAProcessorKeepsItsPort();
     void settingsLoadAndSave();
     void findSelectsTheImagersThatAnswered();
     void attachOpensTheDownloadOfEachChosenHGEntry();
@@ -67,6 +68,7 @@ void AttachFormTest::init()
     installPrompt(&prompt_);
     TPortList::Sources ports;
     ports.serial_ports = { "ttyS0", "ttyUSB0" };
+    ports.gpib_available = true;
     attach_ = std::make_unique<TImagerAttach>(std::move(ports));
     attach_->Load(*settings_);
 }
@@ -292,6 +294,23 @@ void AttachFormTest::closeStoresTheFieldsAndCancelDoesNot()
     QVERIFY(edit_address("10.0.0.79", "AttachBtn"));
     QCOMPARE(list.Entry(list.RowOf("Net HG")).ip_address, QString("10.0.0.79"));
     QCOMPARE(list.FlaggedForAttach().size(), size_t(1));
+}
+
+void AttachFormTest::withoutAGpibDriverAProcessorKeepsItsPort()
+{
+    TPortList::Sources ports;
+    ports.serial_ports = { "ttyS0" };
+    attach_ = std::make_unique<TImagerAttach>(std::move(ports));
+    attach_->Load(*settings_);
+    OnNextModal([this](QWidget&) {
+        SelectOnly("Processor");
+        QCOMPARE(Control<QComboBox>("InterfaceCombo")->currentText(), QString("GPIB0"));
+        QVERIFY(!Control<QPushButton>("AttachBtn")->isEnabled());
+        Control<QPushButton>("CloseBtn")->click();
+    });
+    QVERIFY(!attach_->Form().Select());
+    attach_->Save(*settings_);
+    QCOMPARE(settings_->readString("Imagers", "Processor"), QString("Kodak EM 1012;GPIB0;;;"));
 }
 
 void AttachFormTest::settingsLoadAndSave()

@@ -21,8 +21,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(gpib_.Load()); }
     void TearDown() override
     {
-        em_.reset();
-        hs_.reset();
+        DestroyProcessors();
         gpib_.Unload();
     }
 
@@ -37,6 +36,11 @@ protected:
     }
     TEM1012& Em(const char* address = ":DEV7") { return Make(em_, address); }
     THS4540& Hs(const char* address = ":DEV8") { return Make(hs_, address); }
+    void DestroyProcessors()
+    {
+        em_.reset();
+        hs_.reset();
+    }
 
     // The simulator's frames: background 40 + (x + 2y) mod 128, a bar of 240 twelve columns
     // wide starting at column 3 × frame.
