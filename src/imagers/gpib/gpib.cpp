@@ -46,44 +46,34 @@ int CallerStatus(int driver_status)
 
 TGPIB::TGPIB(QObject* owner, QString library_name)
     : QObject(owner)
-    , library_name_(std::move(library_name))
+    , library_(std::move(library_name))
     , lookup_([](void* handle, const char* name) { return dlsym(handle, name); })
 {
     static_assert(kEntryPointNames.size() == kEntryPointCount);
 }
 
-TGPIB::~TGPIB()
-{
-    Free();
-}
+TGPIB::~TGPIB() = default;
 
 bool TGPIB::Load()
 {
-    if (!library_.IsOpen() && !library_.Open(library_name_)) {
+    if (!library_.Acquire()) {
         t_pending_error = kGpibLibraryNotLoaded;
-        qCWarning(lcGpib) << "cannot load" << library_name_ << ":" << library_.OpenFailure();
+        qCWarning(lcGpib) << "cannot load" << library_.FileName() << ":" << library_.OpenFailure();
         return false;
     }
-    ++load_count_;
     return true;
 }
 
-// An Unload without its Load is ignored, so that it cannot free the library under a later Load.
 void TGPIB::Unload()
 {
-    if (load_count_ > 0) {
-        --load_count_;
-    }
-    if (load_count_ == 0) {
-        Free();
-    }
+    if (library_.Release())
+        ForgetEntryPoints();
 }
 
-void TGPIB::Free()
+void TGPIB::ForgetEntryPoints()
 {
-    const std::lock_guard lock(entry_mutex_);
-    library_.Close();
     // The addresses die with the mapping; a later Load may map the library elsewhere.
+    const std::lock_guard lock(entry_mutex_);
     entry_points_.fill(nullptr);
 }
 
@@ -119,7 +109,7 @@ void* TGPIB::ResolveAddress(EntryPoint entry)
     if (address == nullptr) {
         t_pending_error = kGpibEntryPointMissing;
         missing_entry_point_ = QString::fromLatin1(kEntryPointNames[index]);
-        qCWarning(lcGpib) << library_name_ << "has no entry point" << missing_entry_point_;
+        qCWarning(lcGpib) << library_.FileName() << "has no entry point" << missing_entry_point_;
     }
     return address;
 }
@@ -164,7 +154,7 @@ QString TGPIB::ErrorText(int code) const
     }
     if (code == kGpibLibraryNotLoaded) {
         const QString& reason = library_.OpenFailure();
-        return QStringLiteral("dlopen(%1) failed (EDLL)").arg(library_name_)
+        return QStringLiteral("dlopen(%1) failed (EDLL)").arg(library_.FileName())
             + (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
     }
     return GpibDriverErrorText(code);

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "imagers/gpib/gpib_library.h"
+#include "support/shared_library.h"
 
 namespace fw {
 
@@ -37,8 +38,8 @@ public:
     bool Load();
     void Unload();
     bool IsLoaded() const { return library_.IsOpen(); }
-    int LoadCount() const { return load_count_; }
-    const QString& LibraryName() const { return library_name_; }
+    int LoadCount() const { return library_.UseCount(); }
+    const QString& LibraryName() const { return library_.FileName(); }
 
     bool UniCode() const { return unicode_; }
     void SetUniCode(bool unicode);
@@ -95,11 +96,9 @@ private:
         return reinterpret_cast<Function*>(ResolveAddress(entry));
     }
     template <typename Function, typename... Args> int CallForStatus(EntryPoint entry, Args... args);
-    void Free();
+    void ForgetEntryPoints();
 
-    QString library_name_;
-    TDynamicLibrary library_;
-    int load_count_ = 0;
+    TSharedLibrary library_;
     // Guards the cached addresses and the missing name: uploads run on a thread of their own.
     mutable std::mutex entry_mutex_;
     QString missing_entry_point_;
