@@ -208,13 +208,9 @@ int32_t CameraDevice::prepareFrames(bool colour, FrameLayout& layout)
     const int32_t result = readRegion();
     if (result != kOk)
         return result;
-    layout.format = format;
-    layout.source_width = source_width_;
-    layout.source_height = source_height_;
-    layout.source_stride = PackedStride(format, source_width_);
+    layout = FullLayout(format, source_width_, source_height_, colour);
     layout.step_x = soft_step_x_;
     layout.step_y = soft_step_y_;
-    layout.colour = colour;
     return kOk;
 }
 

@@ -63,6 +63,17 @@ size_t PackedStride(SourceFormat format, uint32_t width)
     return SourcePixelBytes(format) * width;
 }
 
+FrameLayout FullLayout(SourceFormat format, uint32_t width, uint32_t height, bool colour)
+{
+    FrameLayout layout;
+    layout.format = format;
+    layout.source_width = width;
+    layout.source_height = height;
+    layout.source_stride = PackedStride(format, width);
+    layout.colour = colour;
+    return layout;
+}
+
 size_t FrameLayout::deliveredBytes() const
 {
     return size_t { width() } * height() * (colour ? 4 : 1);

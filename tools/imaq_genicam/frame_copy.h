@@ -32,6 +32,9 @@ size_t SourcePixelBytes(SourceFormat format);
 // The line stride of a frame without padding.
 size_t PackedStride(SourceFormat format, uint32_t width);
 
+// Every pixel of a camera frame without line padding, delivered as grey or colour.
+FrameLayout FullLayout(SourceFormat format, uint32_t width, uint32_t height, bool colour);
+
 // Fills `target` (at least layout.deliveredBytes()) from `source` (layout.sourceBytes()).
 // Returns false, writing nothing, when either is too small.
 bool CopyFrameBottomUp(

@@ -34,6 +34,8 @@ FrameNumbering::Placement FrameNumbering::arrive(uint64_t frame_id, bool complet
     lose(framesLostBefore(frame_id));
     if (frame_id != 0)
         last_frame_id_ = frame_id;
+    else if (last_frame_id_) // a frame without its id took the next one
+        ++*last_frame_id_;
     ++arrivals_;
     const uint64_t camera_frame = camera_index_++;
     if (camera_frame % step_ != 0)
