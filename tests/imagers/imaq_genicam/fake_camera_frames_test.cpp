@@ -118,9 +118,11 @@ TEST(GenicamFakeCamera, RingDeliversEveryFrameInOrderBottomUp)
     ASSERT_EQ(camera.lib.setAttribute(camera.session_id, kImgAttrColourMode, kImgColourModeMonochrome), 0);
     camera.createBuffers(4, kMonoBytes);
     ASSERT_EQ(camera.startRing(), 0);
+    const std::vector<std::vector<uint8_t>> frames = camera.frames(4 + 3, kMonoBytes);
+    ASSERT_EQ(frames.size(), 4u + 3u);
     std::optional<uint32_t> previous;
-    for (uint32_t number = 0; number < 4 + 3; ++number) {
-        const std::optional<uint32_t> f = RampFrameId(camera.frame(number, kMonoBytes), kSide, kSide);
+    for (uint32_t number = 0; number < frames.size(); ++number) {
+        const std::optional<uint32_t> f = RampFrameId(frames[number], kSide, kSide);
         ASSERT_TRUE(f) << "frame " << number << " is not the camera's ramp turned upside down";
         if (previous) {
             EXPECT_EQ(*f, (*previous + 1) % 255) << "frame " << number;
@@ -139,8 +141,8 @@ TEST(GenicamFakeCamera, RingDeliversEveryFrameInOrderBottomUp)
 
     // Numbers start again at 0 with the next acquisition, and the camera goes on.
     ASSERT_EQ(camera.startRing(), 0);
-    for (uint32_t number = 0; number < 3; ++number)
-        EXPECT_TRUE(RampFrameId(camera.frame(number, kMonoBytes), kSide, kSide)) << number;
+    for (const std::vector<uint8_t>& frame : camera.frames(3, kMonoBytes))
+        EXPECT_TRUE(RampFrameId(frame, kSide, kSide));
 }
 
 TEST(GenicamFakeCamera, FramesToSkipTakesEveryThirdFrame)
@@ -149,8 +151,10 @@ TEST(GenicamFakeCamera, FramesToSkipTakesEveryThirdFrame)
     ASSERT_EQ(camera.lib.setAttribute(camera.session_id, kImgAttrColourMode, kImgColourModeMonochrome), 0);
     camera.createBuffers(3, kMonoBytes);
     ASSERT_EQ(camera.startRing(2), 0);
-    const std::optional<uint32_t> first = RampFrameId(camera.frame(0, kMonoBytes), kSide, kSide);
-    const std::optional<uint32_t> second = RampFrameId(camera.frame(1, kMonoBytes), kSide, kSide);
+    const std::vector<std::vector<uint8_t>> frames = camera.frames(2, kMonoBytes);
+    ASSERT_EQ(frames.size(), 2u);
+    const std::optional<uint32_t> first = RampFrameId(frames[0], kSide, kSide);
+    const std::optional<uint32_t> second = RampFrameId(frames[1], kSide, kSide);
     ASSERT_TRUE(first && second);
     EXPECT_EQ(*second, (*first + 3) % 255);
 }
@@ -165,18 +169,22 @@ TEST(GenicamFakeCamera, FirstAcquisitionIsAravisOwnFrames)
     {
         FakeCameraSession camera;
         ASSERT_EQ(camera.lib.setAttribute(camera.session_id, kImgAttrColourMode, kImgColourModeMonochrome), 0);
-        camera.createBuffers(3, kMonoBytes);
+        camera.createBuffers(kFrames, kMonoBytes);
         ASSERT_EQ(camera.startRing(), 0);
+        const std::vector<std::vector<uint8_t>> frames = camera.frames(kFrames, kMonoBytes);
+        ASSERT_EQ(frames.size(), kFrames);
         for (uint32_t number = 0; number < kFrames; ++number)
-            EXPECT_EQ(camera.frame(number, kMonoBytes), Flipped(mono[number], kSide, kSide)) << number;
+            EXPECT_EQ(frames[number], Flipped(mono[number], kSide, kSide)) << number;
     }
     {
         FakeCameraSession camera;
         ASSERT_EQ(camera.attribute(kImgAttrColourMode), kImgColourModeColour);
-        camera.createBuffers(3, 4 * kMonoBytes);
+        camera.createBuffers(kFrames, 4 * kMonoBytes);
         ASSERT_EQ(camera.startRing(), 0);
+        const std::vector<std::vector<uint8_t>> frames = camera.frames(kFrames, 4 * kMonoBytes);
+        ASSERT_EQ(frames.size(), kFrames);
         for (uint32_t number = 0; number < kFrames; ++number)
-            EXPECT_EQ(camera.frame(number, 4 * kMonoBytes), FlippedBgrx(rgb[number], kSide, kSide)) << number;
+            EXPECT_EQ(frames[number], FlippedBgrx(rgb[number], kSide, kSide)) << number;
     }
 }
 
@@ -192,8 +200,8 @@ TEST(GenicamFakeCamera, HalfDecimationHalvesBothSides)
     camera.createBuffers(3, kMonoBytes / 4);
     ASSERT_EQ(camera.startRing(), 0);
     // The fake camera bins by delivering the smaller region.
-    for (uint32_t number = 0; number < 3; ++number)
-        EXPECT_TRUE(RampFrameId(camera.frame(number, kMonoBytes / 4), kSide / 2, kSide / 2)) << number;
+    for (const std::vector<uint8_t>& frame : camera.frames(3, kMonoBytes / 4))
+        EXPECT_TRUE(RampFrameId(frame, kSide / 2, kSide / 2));
     ASSERT_EQ(camera.lib.stopAcquisition(session), 0);
 
     ASSERT_EQ(camera.lib.setAttribute(session, kImgAttrHorizontalDecimation, kImgDecimationFull), 0);

@@ -135,4 +135,12 @@ std::vector<uint8_t> FakeCameraSession::frame(uint32_t wanted, uint32_t bytes, u
     return copy;
 }
 
+std::vector<std::vector<uint8_t>> FakeCameraSession::frames(uint32_t count, uint32_t bytes)
+{
+    std::vector<std::vector<uint8_t>> frames;
+    for (uint32_t number = 0; number < count; ++number)
+        frames.push_back(frame(number, bytes));
+    return frames;
+}
+
 } // namespace fw::test

@@ -53,6 +53,9 @@ public:
     int32_t examineOnly(uint32_t wanted);
     // Examines `wanted`, copies the frame and releases the buffer.
     std::vector<uint8_t> frame(uint32_t wanted, uint32_t bytes, uint32_t* given = nullptr);
+    // Frames 0 to count - 1, copied as they come and checked afterwards: a reader that takes its
+    // time over each frame would make the camera drop frames.
+    std::vector<std::vector<uint8_t>> frames(uint32_t count, uint32_t bytes);
 };
 
 } // namespace fw::test
