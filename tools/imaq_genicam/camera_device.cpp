@@ -39,8 +39,8 @@ std::shared_ptr<CameraDevice> CameraDevice::open(const std::string& id, int32_t&
 CameraDevice::CameraDevice(ArvCamera* camera)
     : camera_(camera)
 {
-    control_lost_handler_ = g_signal_connect(arv_camera_get_device(camera_), "control-lost",
-        G_CALLBACK(&CameraDevice::onControlLost), this);
+    control_lost_handler_ = g_signal_connect(
+        arv_camera_get_device(camera_), "control-lost", G_CALLBACK(&CameraDevice::onControlLost), this);
 }
 
 CameraDevice::~CameraDevice()
@@ -129,7 +129,8 @@ CameraDevice::Region CameraDevice::binnedRegion(uint32_t step_x, uint32_t step_y
         const gint64 increment = arv_camera_get_integer_increment(camera_, feature, error.out());
         if (error)
             return value;
-        return Align(std::min<int>(value, static_cast<int>(max)), static_cast<int>(min), static_cast<int>(increment));
+        return Align(
+            std::min<int>(value, static_cast<int>(max)), static_cast<int>(min), static_cast<int>(increment));
     };
     Region region;
     region.width = bound("Width", found_region_.width / static_cast<int>(step_x));
@@ -185,8 +186,8 @@ void CameraDevice::restoreGeometry()
         return;
     ArvError ignored;
     arv_camera_set_binning(camera_, found_binning_x_, found_binning_y_, ignored.out());
-    arv_camera_set_region(camera_, offset_settable_ ? found_region_.x : -1, offset_settable_ ? found_region_.y : -1,
-        found_region_.width, found_region_.height, ignored.out());
+    arv_camera_set_region(camera_, offset_settable_ ? found_region_.x : -1,
+        offset_settable_ ? found_region_.y : -1, found_region_.width, found_region_.height, ignored.out());
     binned_ = false;
 }
 

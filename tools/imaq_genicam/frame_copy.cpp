@@ -89,7 +89,8 @@ size_t FrameLayout::sourceBytes() const
 bool CopyFrameBottomUp(
     const FrameLayout& layout, const uint8_t* source, size_t source_size, uint8_t* target, size_t target_size)
 {
-    if (layout.step_x == 0 || layout.step_y == 0 || layout.source_stride < PackedStride(layout.format, layout.source_width))
+    if (layout.step_x == 0 || layout.step_y == 0
+        || layout.source_stride < PackedStride(layout.format, layout.source_width))
         return false;
     if (source == nullptr || target == nullptr || source_size < layout.sourceBytes()
         || target_size < layout.deliveredBytes())

@@ -37,7 +37,7 @@ FrameLayout FullLayout(SourceFormat format, uint32_t width, uint32_t height, boo
 
 // Fills `target` (at least layout.deliveredBytes()) from `source` (layout.sourceBytes()).
 // Returns false, writing nothing, when either is too small.
-bool CopyFrameBottomUp(
-    const FrameLayout& layout, const uint8_t* source, size_t source_size, uint8_t* target, size_t target_size);
+bool CopyFrameBottomUp(const FrameLayout& layout, const uint8_t* source, size_t source_size, uint8_t* target,
+    size_t target_size);
 
 } // namespace fw::imaq_genicam

@@ -19,7 +19,8 @@ void FrameRing::clearFrames()
 
 bool FrameRing::uses(const void* memory) const
 {
-    return std::any_of(entries_.begin(), entries_.end(), [memory](const RingEntry& entry) { return entry.memory == memory; });
+    return std::any_of(entries_.begin(), entries_.end(),
+        [memory](const RingEntry& entry) { return entry.memory == memory; });
 }
 
 const RingEntry* FrameRing::writableFor(uint32_t number) const

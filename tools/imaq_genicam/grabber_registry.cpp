@@ -176,7 +176,8 @@ int32_t GrabberRegistry::close(uint32_t id, bool free_resources)
         session_id = interface->second.session_id;
         interfaces_.erase(interface);
     } else if (sessions_.count(id) == 0) {
-        return Fail(kErrUnknownSession, "No interface or session has the identifier " + std::to_string(id) + ".");
+        return Fail(
+            kErrUnknownSession, "No interface or session has the identifier " + std::to_string(id) + ".");
     }
     if (const auto found = sessions_.find(session_id); found != sessions_.end()) {
         session = std::move(found->second);

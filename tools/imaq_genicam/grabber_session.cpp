@@ -63,7 +63,8 @@ int32_t GrabberSession::getAttribute(uint32_t attribute, uint32_t* value) const
         *value = camera_->height();
         return kOk;
     case kImgAttrLostFrames:
-        *value = numbering_.lostCount() > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(numbering_.lostCount());
+        *value = numbering_.lostCount() > UINT32_MAX ? UINT32_MAX
+                                                     : static_cast<uint32_t>(numbering_.lostCount());
         return kOk;
     case kImgAttrColourMode:
         *value = colour_ ? kImgColourModeColour : kImgColourModeMonochrome;

@@ -63,12 +63,14 @@ FW_IMAQ_EXPORT int32_t imgSessionOpen(uint32_t interface_id, uint32_t* session_i
 
 FW_IMAQ_EXPORT int32_t imgGetAttribute(uint32_t session_id, uint32_t attribute, uint32_t* value)
 {
-    return withSession(session_id, [&](GrabberSession& session) { return session.getAttribute(attribute, value); });
+    return withSession(
+        session_id, [&](GrabberSession& session) { return session.getAttribute(attribute, value); });
 }
 
 FW_IMAQ_EXPORT int32_t imgSetAttribute(uint32_t session_id, uint32_t attribute, uint32_t value)
 {
-    return withSession(session_id, [&](GrabberSession& session) { return session.setAttribute(attribute, value); });
+    return withSession(
+        session_id, [&](GrabberSession& session) { return session.setAttribute(attribute, value); });
 }
 
 FW_IMAQ_EXPORT int32_t imgCreateBuffer(uint32_t session_id, uint32_t where, uint32_t size, void** buffer)
@@ -76,8 +78,8 @@ FW_IMAQ_EXPORT int32_t imgCreateBuffer(uint32_t session_id, uint32_t where, uint
     return registry().createBuffer(session_id, where, size, buffer);
 }
 
-FW_IMAQ_EXPORT int32_t imgRingSetup(
-    uint32_t session_id, uint32_t buffer_count, void** buffer_list, uint32_t frames_to_skip, uint32_t start_now)
+FW_IMAQ_EXPORT int32_t imgRingSetup(uint32_t session_id, uint32_t buffer_count, void** buffer_list,
+    uint32_t frames_to_skip, uint32_t start_now)
 {
     return withSession(session_id, [&](GrabberSession& session) {
         std::vector<fw::imaq_genicam::RingEntry> entries;
@@ -88,9 +90,11 @@ FW_IMAQ_EXPORT int32_t imgRingSetup(
     });
 }
 
-FW_IMAQ_EXPORT int32_t imgSessionExamineBuffer(uint32_t session_id, uint32_t wanted, uint32_t* given, void** buffer)
+FW_IMAQ_EXPORT int32_t imgSessionExamineBuffer(
+    uint32_t session_id, uint32_t wanted, uint32_t* given, void** buffer)
 {
-    return withSession(session_id, [&](GrabberSession& session) { return session.examine(wanted, given, buffer); });
+    return withSession(
+        session_id, [&](GrabberSession& session) { return session.examine(wanted, given, buffer); });
 }
 
 FW_IMAQ_EXPORT int32_t imgSessionReleaseBuffer(uint32_t session_id)

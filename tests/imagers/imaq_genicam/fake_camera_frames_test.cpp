@@ -168,7 +168,8 @@ TEST(GenicamFakeCamera, FirstAcquisitionIsAravisOwnFrames)
     ASSERT_EQ(rgb.size(), kFrames);
     {
         FakeCameraSession camera;
-        ASSERT_EQ(camera.lib.setAttribute(camera.session_id, kImgAttrColourMode, kImgColourModeMonochrome), 0);
+        ASSERT_EQ(
+            camera.lib.setAttribute(camera.session_id, kImgAttrColourMode, kImgColourModeMonochrome), 0);
         camera.createBuffers(kFrames, kMonoBytes);
         ASSERT_EQ(camera.startRing(), 0);
         const std::vector<std::vector<uint8_t>> frames = camera.frames(kFrames, kMonoBytes);

@@ -152,12 +152,14 @@ TEST(GenicamSessions, AttributesRefuseWhatTheyCannotTake)
     EXPECT_LT(lib.getAttribute(session, 0x3FF60FFF, &value), 0);
     EXPECT_LT(lib.setAttribute(session, 0x3FF60FFF, 1), 0);
     EXPECT_LT(lib.getAttribute(session, kImgAttrWidth, nullptr), 0);
-    for (const uint32_t read_only : { kImgAttrWidth, kImgAttrHeight, kImgAttrColourCapable, kImgAttrLostFrames })
+    for (const uint32_t read_only :
+        { kImgAttrWidth, kImgAttrHeight, kImgAttrColourCapable, kImgAttrLostFrames })
         EXPECT_LT(lib.setAttribute(session, read_only, 1), 0) << std::hex << read_only;
     EXPECT_LT(lib.setAttribute(session, kImgAttrColourMode, 1), 0);
     EXPECT_LT(lib.setAttribute(session, kImgAttrVerticalDecimation, 4), 0);
     EXPECT_EQ(camera.attribute(kImgAttrHeight), 512u);
-    for (const uint32_t setting : { kImgAttrAcquireSetting82, kImgAttrAcquireSetting07, kImgAttrAcquireSetting75 }) {
+    for (const uint32_t setting :
+        { kImgAttrAcquireSetting82, kImgAttrAcquireSetting07, kImgAttrAcquireSetting75 }) {
         ASSERT_EQ(lib.setAttribute(session, setting, 1), 0);
         EXPECT_EQ(camera.attribute(setting), 1u);
     }
@@ -199,8 +201,8 @@ TEST(GenicamSessions, EveryCodeHasAText)
     // The library's own codes and those of the interface header that it returns.
     for (uint32_t code = 0xBFF60401; code <= 0xBFF60415; ++code)
         EXPECT_GT(lib.errorText(static_cast<int32_t>(code)).size(), 10u) << std::hex << code;
-    for (const int32_t code : { kImgErrNoBufferMemory, kImgErrNotAcquiring, kImgErrAcquiring, kImgErrNoBufferHeld,
-             kImgErrTimeout })
+    for (const int32_t code :
+        { kImgErrNoBufferMemory, kImgErrNotAcquiring, kImgErrAcquiring, kImgErrNoBufferHeld, kImgErrTimeout })
         EXPECT_GT(lib.errorText(code).size(), 10u) << std::hex << code;
     EXPECT_EQ(lib.errorText(static_cast<int32_t>(0xBFF6FFFF)), "Unknown error code 0xBFF6FFFF.");
 }

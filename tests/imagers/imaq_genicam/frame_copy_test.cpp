@@ -28,7 +28,8 @@ std::vector<uint8_t> Copy(const FrameLayout& layout, const std::vector<uint8_t>&
 TEST(FrameCopy, MonoLinesComeLastFirst)
 {
     const FrameLayout layout = Layout(SourceFormat::kMono8, 3, 3, false);
-    EXPECT_EQ(Copy(layout, { 1, 2, 3, 4, 5, 6, 7, 8, 9 }), (std::vector<uint8_t> { 7, 8, 9, 4, 5, 6, 1, 2, 3 }));
+    EXPECT_EQ(
+        Copy(layout, { 1, 2, 3, 4, 5, 6, 7, 8, 9 }), (std::vector<uint8_t> { 7, 8, 9, 4, 5, 6, 1, 2, 3 }));
 }
 
 TEST(FrameCopy, HalfKeepsEvenLinesAndColumns)
@@ -64,7 +65,8 @@ TEST(FrameCopy, ColourPixelsAreBlueGreenRedUnused)
 TEST(FrameCopy, GreyFromColourWeighsGreenMost)
 {
     const std::vector<uint8_t> rgb { 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0 };
-    EXPECT_EQ(Copy(Layout(SourceFormat::kRgb8, 5, 1, false), rgb), (std::vector<uint8_t> { 77, 149, 29, 255, 0 }));
+    EXPECT_EQ(
+        Copy(Layout(SourceFormat::kRgb8, 5, 1, false), rgb), (std::vector<uint8_t> { 77, 149, 29, 255, 0 }));
     const std::vector<uint8_t> bgr { 0, 0, 255, 0, 255, 0, 255, 0, 0 };
     EXPECT_EQ(Copy(Layout(SourceFormat::kBgr8, 3, 1, false), bgr), (std::vector<uint8_t> { 77, 149, 29 }));
 }
@@ -89,7 +91,8 @@ TEST(FrameCopy, ShortBuffersAreRefusedUntouched)
     EXPECT_EQ(target, std::vector<uint8_t>(layout.deliveredBytes(), 0xEE));
     FrameLayout narrow_stride = layout;
     narrow_stride.source_stride = 11;
-    EXPECT_FALSE(CopyFrameBottomUp(narrow_stride, source.data(), source.size(), target.data(), target.size()));
+    EXPECT_FALSE(
+        CopyFrameBottomUp(narrow_stride, source.data(), source.size(), target.data(), target.size()));
 }
 
 } // namespace

@@ -104,7 +104,8 @@ void FakeCameraSession::createBuffers(uint32_t count, uint32_t bytes)
 
 int32_t FakeCameraSession::startRing(uint32_t frames_to_skip)
 {
-    return lib.ringSetup(session_id, static_cast<uint32_t>(buffers.size()), buffers.data(), frames_to_skip, 1);
+    return lib.ringSetup(
+        session_id, static_cast<uint32_t>(buffers.size()), buffers.data(), frames_to_skip, 1);
 }
 
 int32_t FakeCameraSession::examineOnly(uint32_t wanted)
@@ -124,8 +125,7 @@ std::vector<uint8_t> FakeCameraSession::frame(uint32_t wanted, uint32_t bytes, u
         return {};
     if (given != nullptr) {
         *given = number;
-    }
-    else {
+    } else {
         EXPECT_EQ(number, wanted);
     }
     EXPECT_EQ(buffer, buffers[number % buffers.size()]);
