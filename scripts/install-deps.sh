@@ -16,6 +16,7 @@ packages=(
     ffmpeg          # the tests make their clips with the ffmpeg command
     imagemagick     # and read frame files back with identify
     fonts-dejavu-core # widgets lay out text under the offscreen platform
+    libaravis-dev libusb-1.0-0-dev # GenICam cameras; aravis-0.8.pc needs libusb's too
 )
 
 case "${1:-}" in
