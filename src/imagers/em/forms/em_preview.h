@@ -141,6 +141,7 @@ private:
     bool settings_changed_ = false;
     bool settings_locked_ = false;
     bool showing_values_ = false;
+    bool cropper_placed_ = false; // the crop frame stands on the picture
     bool auto_detach_ = false;
     std::atomic<bool> upload_aborted_ { false };
 

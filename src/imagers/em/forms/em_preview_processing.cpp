@@ -129,6 +129,7 @@ void TEMPreview::PlaceCropper()
     TCropShape* cropper = display_->Cropper();
     const ClipWindowLayout& layout = display_->Layout();
     cropper->setVisible(values_.cropping);
+    cropper_placed_ = false;
     if (!values_.cropping || layout.HorizontalScale() <= 0.0F || layout.VerticalScale() <= 0.0F)
         return;
     const FrameRect& rect = values_.crop;
@@ -137,12 +138,14 @@ void TEMPreview::PlaceCropper()
     cropper->SetCropInFrame(FrameCrop { rect.left, rect.top, rect.right, rect.bottom },
         layout.HorizontalScale(), layout.VerticalScale());
     showing_values_ = was_showing;
+    cropper_placed_ = true;
 }
 
 void TEMPreview::CropperMoved()
 {
     const ClipWindowLayout& layout = display_->Layout();
-    if (showing_values_ || !values_.cropping || layout.HorizontalScale() <= 0.0F)
+    // Until the frame stands on the picture, its bounds say nothing about the crop.
+    if (showing_values_ || !cropper_placed_ || !values_.cropping || layout.HorizontalScale() <= 0.0F)
         return;
     const FrameCrop crop = display_->Cropper()->CropInFrame(layout.HorizontalScale(), layout.VerticalScale());
     if (crop.right < crop.left || crop.bottom < crop.top)
