@@ -196,6 +196,12 @@ void TEMPreview::ApplyRangeToStream()
         return;
     source_->SetFrames(frames_.First(), frames_.Count(), frames_.Interval());
     display_->SetOwnerFrames(frames_.Count(), source_->DescriptorText());
+    // The clip window counts in processor frame numbers; the first saved frame stays at time 0.
+    ClipTimeBase& numbering = display_->TimeBase();
+    numbering.SetSkipFrameZero(source_->SkipsFrameZero() && frames_.First() < 0);
+    numbering.SetFrameStep(frames_.Interval());
+    numbering.SetFirstFrameNumber(frames_.First());
+    numbering.SetFirstFrameTime(0.0);
 }
 
 void TEMPreview::ShowFrameFields()

@@ -292,6 +292,7 @@ void EMPreviewTest::frameFieldsKeepTheIntervalGrid()
     QCOMPARE(em->Source().FrameCount(), 4);
     QCOMPARE(em->Source().Interval(), 4);
     QCOMPARE(em->Display()->FramePeriodMs(), 4.0F);
+    QCOMPARE(em->Display()->TimeBase().ShownNumber(3), 17);
 
     auto* bar = em->findChild<TimeBarSlider*>("FrameRangeTB");
     QCOMPARE(bar->selectionStart(), 5);
@@ -323,6 +324,9 @@ void EMPreviewTest::hsFieldsSkipFrameZero()
     Type(hs, "LastEN", "100");
     QCOMPARE(hs->Frames().Count(), 200);
     QCOMPARE(hs->Source().FrameCount(), 200);
+    // The clip window counts the processor's way: -1, then 1.
+    QCOMPARE(hs->Display()->TimeBase().ShownNumber(99), -1);
+    QCOMPARE(hs->Display()->TimeBase().ShownNumber(100), 1);
 
     Type(hs, "PreviewEN", "1");
     auto* spin = hs->findChild<SpinButtons*>("PreviewSB");
@@ -422,6 +426,11 @@ void EMPreviewTest::savedClipHoldsTheProcessorsFramesAndRate()
     QCOMPARE(rate, std::string("1000"));
     QVERIFY(GetDescriptorValue(block, "Timing", "Frame Rate", rate));
     QCOMPARE(rate, std::string("1000"));
+    std::string mark_time;
+    QVERIFY(GetDescriptorValue(block, "Timing", "Time at Mark Frame", mark_time));
+    double mark_time_ms = -1.0;
+    QVERIFY(ParseDescriptorNumber(mark_time, mark_time_ms));
+    QCOMPARE(mark_time_ms, 0.0);
     QVERIFY(prompt_->texts().isEmpty());
     CloseWindow(em);
 }
