@@ -25,15 +25,15 @@ bool TEM1012::WaitDownload()
 {
     if (download_) {
         WaitOnThisThread();
-        const int state_before = state_;
-        const int error_before = error_code_;
+        // Only a joined upload thread has let go of the state and the error; a thread other
+        // than the user-interface thread does its waiting here.
         JoinDownload();
         download_result_ = error_code_;
         // One notification for everything the upload changed.
         if (on_state_change_)
-            on_state_change_(state_before);
-        if (error_before != 0 && on_error_)
-            on_error_(error_before);
+            on_state_change_(state_);
+        if (error_code_ != 0 && on_error_)
+            on_error_(error_code_);
     }
     const bool succeeded = download_result_ == 0;
     download_result_ = 0;
