@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include "imagers/em/em_stream_open.h"
+#include "imagers/em/forms/em_preview.h"
 #include "imagers/forms/hg_form.h"
 #include "imagers/forms/imager_attach.h"
 #include "imagers/gpib/gpib.h"
@@ -129,13 +131,32 @@ void OpenHGDownload(const fw::ChildContext& context, const fw::TAttachPreference
     preview->SetAutoDetach(preferences.auto_detach);
 }
 
-void InstallImagerAttach(fw::TWrightViewer& viewer, fw::TImagerAttach& attach)
+// An attached EM 1012 or HS 4540 processor's download window. The driver library is made on
+// first use and shared by every processor; a processor that cannot be reached throws, and the
+// attach loop shows why.
+void OpenEMDownload(const fw::ChildContext& context, const fw::TAttachPreferences& preferences,
+    std::shared_ptr<fw::TGPIB>& gpib, const fw::TAttacher& entry, const QString& address)
+{
+    if (!gpib)
+        gpib = std::make_shared<fw::TGPIB>();
+    const fw::EmModel model = entry.kind == fw::ikHS4540 ? fw::EmModel::Hs4540 : fw::EmModel::Em1012;
+    auto stream = fw::OpenEmStream(model, gpib, address, context.settings);
+    auto* preview = new fw::TEMPreview(context, std::move(stream), address, entry.DownloadTitle());
+    preview->SetAutoDetach(preferences.auto_detach);
+}
+
+void InstallImagerAttach(
+    fw::TWrightViewer& viewer, fw::TImagerAttach& attach, std::shared_ptr<fw::TGPIB>& gpib)
 {
     fw::ImagerAttachCommand command;
-    command.attach = [&attach](const fw::ChildContext& context) {
-        attach.Run([&context, &attach](const fw::TAttacher& entry, std::unique_ptr<fw::THGCommLayer> link) {
-            OpenHGDownload(context, attach.List().Preferences(), entry, std::move(link));
-        });
+    command.attach = [&attach, &gpib](const fw::ChildContext& context) {
+        attach.Run(
+            [&context, &attach](const fw::TAttacher& entry, std::unique_ptr<fw::THGCommLayer> link) {
+                OpenHGDownload(context, attach.List().Preferences(), entry, std::move(link));
+            },
+            [&context, &attach, &gpib](const fw::TAttacher& entry, const QString& address) {
+                OpenEMDownload(context, attach.List().Preferences(), gpib, entry, address);
+            });
     };
     command.write_settings = [&attach](fw::SettingsStore& store) { attach.Save(store); };
     viewer.SetImagerAttachCommand(std::move(command));
@@ -181,8 +202,10 @@ int main(int argc, char* argv[])
             : std::make_unique<fw::SettingsStore>(options.settings_file);
         // The attach window outlives the main window, which stores its list when it closes.
         const std::unique_ptr<fw::TImagerAttach> imager_attach = MakeImagerAttach(*settings);
+        // The GPIB driver library, shared by the processors' download windows.
+        std::shared_ptr<fw::TGPIB> gpib;
         fw::TWrightViewer viewer(*settings);
-        InstallImagerAttach(viewer, *imager_attach);
+        InstallImagerAttach(viewer, *imager_attach, gpib);
         LogOpenedFiles(viewer);
         QObject::connect(
             &instance, &fw::SingleInstance::fileReceived, &viewer, &fw::TWrightViewer::QueueFile);

@@ -4,12 +4,23 @@
 
 namespace fw {
 
+void FrameFieldsModel::SetFromBar(int64_t value)
+{
+    switch (last_entered_) {
+    case FrameField::First:
+        LeaveFirst(value);
+        break;
+    case FrameField::Last:
+        LeaveLast(value);
+        break;
+    case FrameField::Preview:
+        LeavePreview(value);
+        break;
+    }
+}
+
 FrameNumberFields::FrameNumberFields(int32_t lowest, int32_t highest)
-    : lowest_(lowest)
-    , highest_(std::max(lowest, highest))
-    , first_(lowest_)
-    , last_(highest_)
-    , preview_(lowest_)
+    : FrameFieldsModel(lowest, std::max(lowest, highest))
 {
 }
 
@@ -98,21 +109,6 @@ void FrameNumberFields::SpinPreview(int direction)
 void FrameNumberFields::SpinInterval(int direction)
 {
     LeaveInterval(int64_t(interval_) + direction);
-}
-
-void FrameNumberFields::SetFromBar(int64_t value)
-{
-    switch (last_entered_) {
-    case FrameField::First:
-        LeaveFirst(value);
-        break;
-    case FrameField::Last:
-        LeaveLast(value);
-        break;
-    case FrameField::Preview:
-        LeavePreview(value);
-        break;
-    }
 }
 
 } // namespace fw

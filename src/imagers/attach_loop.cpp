@@ -60,6 +60,20 @@ void AttachHG(const std::shared_ptr<TAttacher>& entry, const TAttachActions& act
     actions.open_hg_download(*entry, std::move(link));
 }
 
+void AttachProcessor(const TAttacher& entry, const TAttachActions& actions)
+{
+    if (!actions.open_em_download) {
+        showInformation(NotBuiltYetText(entry.kind));
+        return;
+    }
+    try {
+        actions.open_em_download(entry, entry.GpibAddress());
+    } catch (const Error& failure) {
+        qCWarning(lcImagers).noquote() << "No processor" << entry.name << "-" << failure.message();
+        showError(failure.message());
+    }
+}
+
 } // namespace
 
 AttachRoute AttachRouteOf(int kind)
@@ -80,6 +94,8 @@ QString AttachRefusalText(const TAttacher& entry)
 {
     switch (AttachRouteOf(entry.kind)) {
     case AttachRoute::HGDownload:
+    case AttachRoute::EMDownload:
+    case AttachRoute::HSDownload:
         return {};
     case AttachRoute::Unsupported:
         return QStringLiteral("Imager Type ") + ImagerKindName(entry.kind) + QStringLiteral(" via ")
@@ -95,8 +111,10 @@ void AttachFlagged(const TImagerList& list, const TAttachActions& actions)
         const WaitingScope waiting(actions, *entry);
         if (const QString refusal = AttachRefusalText(*entry); !refusal.isEmpty())
             showInformation(refusal);
-        else
+        else if (IsHGFamily(entry->kind))
             AttachHG(entry, actions);
+        else
+            AttachProcessor(*entry, actions);
     }
 }
 

@@ -167,4 +167,11 @@ QString TAttacher::LinkText() const
     return PortText() + QLatin1Char(':') + IPText();
 }
 
+QString TAttacher::GpibAddress() const
+{
+    const QString board = OnNetworkPort() || PortText().isEmpty() ? QStringLiteral("GPIB0") : PortText();
+    const QString device = kind == ikHS4540 ? QStringLiteral("DEV8") : QStringLiteral("DEV7");
+    return board + QLatin1Char(':') + device;
+}
+
 } // namespace fw

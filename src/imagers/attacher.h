@@ -85,6 +85,10 @@ struct TAttacher {
     QString CheckingText() const;
     QString DownloadTitle() const;
     QString LinkText() const;
+    // The processor address of an EM 1012 or HS 4540 entry, "board:device": the board of the
+    // entry's interface (GPIB0 through a GPIB-ENET) and the device name the processor answers
+    // to, DEV7 for the EM 1012 and DEV8 for the HS 4540.
+    QString GpibAddress() const;
 };
 
 } // namespace fw

@@ -27,6 +27,11 @@ protected:
         actions_.open_hg_download = [this](const TAttacher& entry, std::unique_ptr<THGCommLayer>) {
             events_ << "download " + entry.DownloadTitle() + " " + entry.LinkText();
         };
+        actions_.open_em_download = [this](const TAttacher& entry, const QString& address) {
+            events_ << "processor " + entry.DownloadTitle() + " " + address;
+            if (entry.name.contains("silent"))
+                throw Error("Imager Not Opened: GPIB Error: No Listeners");
+        };
     }
 
     void Flag(std::initializer_list<const char*> names)
@@ -56,18 +61,18 @@ TEST_F(AttachLoopTest, EachKindGoesItsWayInListOrder)
     AttachFlagged(list_, actions_);
 
     EXPECT_EQ(events_,
-        QStringList({ "begin Checking for a EM - Kodak EM 1012 on GPIB0", "end",
-            "begin Checking for b HG - Kodak HG 2000 on Ethernet at IP 10.0.0.2", "link b HG",
-            "download (Kodak HG 2000) b HG Ethernet:10.0.0.2", "end",
-            "begin Checking for c HRC - Kodak HRC on GPIB1", "end",
-            "begin Checking for d grabber - NI-IMAQ on img0", "end",
-            "begin Checking for e HS - Kodak 4540 on GPIB-ENET at IP 10.0.0.4", "end",
-            "begin Checking for f odd - Unknown on GPIB2", "end" }));
+        QStringList(
+            { "begin Checking for a EM - Kodak EM 1012 on GPIB0", "processor (Kodak EM 1012) a EM GPIB0:DEV7",
+                "end", "begin Checking for b HG - Kodak HG 2000 on Ethernet at IP 10.0.0.2", "link b HG",
+                "download (Kodak HG 2000) b HG Ethernet:10.0.0.2", "end",
+                "begin Checking for c HRC - Kodak HRC on GPIB1", "end",
+                "begin Checking for d grabber - NI-IMAQ on img0", "end",
+                "begin Checking for e HS - Kodak 4540 on GPIB-ENET at IP 10.0.0.4",
+                "processor (Kodak 4540) e HS GPIB0:DEV8", "end",
+                "begin Checking for f odd - Unknown on GPIB2", "end" }));
     EXPECT_EQ(prompt_->texts(),
-        QStringList({ "This version cannot attach Kodak EM 1012 imagers yet.",
-            "Imager Type Kodak HRC via GPIB1 is not supported in this version.",
+        QStringList({ "Imager Type Kodak HRC via GPIB1 is not supported in this version.",
             "This version cannot attach NI-IMAQ imagers yet.",
-            "This version cannot attach Kodak 4540 imagers yet.",
             "Imager Type Unknown via GPIB2 is not supported in this version." }));
     for (const auto& question : prompt_->questions())
         EXPECT_EQ(question.kind, PromptKind::Information);
@@ -84,6 +89,21 @@ TEST_F(AttachLoopTest, ALinkThatCannotBeMadeIsReportedAndTheOthersGoOn)
     ASSERT_EQ(prompt_->questions().size(), 1u);
     EXPECT_EQ(prompt_->questions()[0].kind, PromptKind::Error);
     EXPECT_EQ(prompt_->questions()[0].text, "Socket Error 13: sendto");
+}
+
+TEST_F(AttachLoopTest, AProcessorThatCannotBeReachedIsReportedAndTheOthersGoOn)
+{
+    list_.Add("a silent", "Kodak EM 1012;GPIB1");
+    list_.Add("b fine", "Kodak 4540;GPIB0");
+    Flag({ "a silent", "b fine" });
+    AttachFlagged(list_, actions_);
+    EXPECT_EQ(events_.filter("processor"),
+        QStringList(
+            { "processor (Kodak EM 1012) a silent GPIB1:DEV7", "processor (Kodak 4540) b fine GPIB0:DEV8" }));
+    EXPECT_EQ(events_.filter("end").size(), 2);
+    ASSERT_EQ(prompt_->questions().size(), 1u);
+    EXPECT_EQ(prompt_->questions()[0].kind, PromptKind::Error);
+    EXPECT_EQ(prompt_->questions()[0].text, "Imager Not Opened: GPIB Error: No Listeners");
 }
 
 TEST_F(AttachLoopTest, TheLinkTellsTheEntryWhileTheEntryExists)
@@ -112,6 +132,16 @@ TEST_F(AttachLoopTest, WithoutLinksHGEntriesAreRefusedPlainly)
     AttachFlagged(list_, actions_);
     EXPECT_EQ(prompt_->texts(), QStringList({ "This version cannot attach Roper HG 2000-TX imagers yet." }));
     EXPECT_EQ(events_.filter("download").size(), 0);
+}
+
+TEST_F(AttachLoopTest, WithoutADownloadWindowProcessorsAreRefusedPlainly)
+{
+    list_.Add("em", "Kodak EM 1012;GPIB0");
+    Flag({ "em" });
+    actions_.open_em_download = nullptr;
+    AttachFlagged(list_, actions_);
+    EXPECT_EQ(prompt_->texts(), QStringList({ "This version cannot attach Kodak EM 1012 imagers yet." }));
+    EXPECT_EQ(events_.filter("processor").size(), 0);
 }
 
 } // namespace

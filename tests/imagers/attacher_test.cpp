@@ -122,6 +122,14 @@ TEST_F(AttacherTest, AttachTextsNameTheEntryAndItsConnection)
     EXPECT_EQ(Parse("Kodak HG 2000;Ethernet", "Kodak HG 2000 #5").DownloadTitle(), "Kodak HG 2000 #5");
 }
 
+TEST_F(AttacherTest, ProcessorsAreAddressedOnTheirEntrysBoard)
+{
+    EXPECT_EQ(Parse("Kodak EM 1012;GPIB0").GpibAddress(), "GPIB0:DEV7");
+    EXPECT_EQ(Parse("Kodak 4540;GPIB2").GpibAddress(), "GPIB2:DEV8");
+    // A GPIB-ENET box is the first board of the driver.
+    EXPECT_EQ(Parse("Kodak 4540;GPIB-ENET;10.0.0.4").GpibAddress(), "GPIB0:DEV8");
+}
+
 TEST(ImagerKinds, TableNamesAndFamily)
 {
     EXPECT_EQ(ImagerKindName(ikHS4540), "Kodak 4540");

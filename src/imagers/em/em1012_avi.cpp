@@ -361,6 +361,10 @@ bool TEM1012AVI::GetFrame(
 
 void TEM1012AVI::EndFrameAccess(FrameAccess* handle)
 {
+    // A save that stopped early may have asked for the next frame already; the processor is
+    // free again only once that upload is over.
+    if (processor_ && prefetching_)
+        FinishPrefetch();
     delete handle;
 }
 

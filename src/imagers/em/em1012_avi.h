@@ -57,6 +57,8 @@ public:
     virtual std::int32_t ClipIndex(std::int32_t frame) const;
     // How many frames first, first + interval, ... lie at or before `last`.
     virtual std::int32_t FramesBetween(std::int32_t first, std::int32_t last, std::int32_t interval) const;
+    // Whether the processor numbers a recording around its trigger without a frame 0.
+    virtual bool SkipsFrameZero() const { return false; }
 
     // The uploaded picture: lines and samples per line; the picture's size with the width
     // rounded up to a multiple of 4 for the bitmap, or the crop's size while cropping.

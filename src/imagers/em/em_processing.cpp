@@ -85,4 +85,43 @@ bool EmTakeSettings(const ProcessingSettings& settings, TEM1012AVI& stream)
     return cropping;
 }
 
+void EmApplyValues(const EmStreamSettings& values, TEM1012AVI& stream)
+{
+    stream.SetBrightnessGamma(values.brightness, values.gamma);
+    stream.Sharpen().SetSharpness(static_cast<float>(values.sharpness));
+    stream.Sharpen().SetFilterIndex(values.filter);
+    stream.SetInvert(values.invert);
+    stream.SetMirror(values.mirror);
+}
+
+ProcessingSettings EmWindowHandOver(const TEM1012AVI& stream, const EmStreamSettings& values, bool locked)
+{
+    CropState crop;
+    crop.cropping = values.cropping;
+    crop.rect = values.crop;
+    crop.border_color = values.crop_color;
+    crop.allowed = true;
+    ProcessingSettings settings = EmHandOver(stream, crop);
+    settings.HandOverCheck(SettingsCheck::SettingsLock, locked);
+    if (!values.settings_file.isEmpty())
+        settings.Connect(values.settings_file);
+    return settings;
+}
+
+bool EmWindowTakeBack(const ProcessingSettings& settings, TEM1012AVI& stream, EmStreamSettings& values)
+{
+    values.cropping = EmTakeSettings(settings, stream);
+    stream.SetCrop(std::nullopt);
+    values.crop = settings.CropRect();
+    values.crop_color = settings.CropColor();
+    values.brightness = stream.Brightness();
+    values.gamma = stream.Gamma();
+    values.sharpness = stream.Sharpen().Sharpness();
+    values.filter = static_cast<int>(stream.Sharpen().Filter());
+    values.invert = stream.Invert();
+    values.mirror = stream.Mirror();
+    values.settings_file = settings.ConnectedPath();
+    return settings.Checked(SettingsCheck::SettingsLock);
+}
+
 } // namespace fw

@@ -17,6 +17,7 @@ public:
     std::int32_t ProcessorFrame(std::int32_t index) const override;
     std::int32_t ClipIndex(std::int32_t frame) const override;
     std::int32_t FramesBetween(std::int32_t first, std::int32_t last, std::int32_t interval) const override;
+    bool SkipsFrameZero() const override { return true; }
     // Frame `index` of a range from `first`: a computed 0 or more after a negative first is one up.
     static std::int32_t FrameNumber(std::int32_t first, std::int32_t index, std::int32_t interval);
 

@@ -44,7 +44,7 @@ void TImagerAttach::Save(SettingsStore& store)
     form_->Save(store);
 }
 
-void TImagerAttach::Run(const HGDownloadOpener& open_hg_download)
+void TImagerAttach::Run(const HGDownloadOpener& open_hg_download, const EMDownloadOpener& open_em_download)
 {
     if (!form_->Select())
         return;
@@ -53,6 +53,7 @@ void TImagerAttach::Run(const HGDownloadOpener& open_hg_download)
     actions.end = [this] { waiting_form_->End(); };
     actions.links = links_;
     actions.open_hg_download = open_hg_download;
+    actions.open_em_download = open_em_download;
     AttachFlagged(list_, actions);
 }
 

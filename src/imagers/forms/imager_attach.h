@@ -18,6 +18,7 @@ class TAttachingForm;
 class TImagerAttach {
 public:
     using HGDownloadOpener = std::function<void(const TAttacher& entry, std::unique_ptr<THGCommLayer> link)>;
+    using EMDownloadOpener = std::function<void(const TAttacher& entry, const QString& address)>;
 
     explicit TImagerAttach(TPortList::Sources port_sources);
     ~TImagerAttach();
@@ -31,8 +32,9 @@ public:
     void Save(SettingsStore& store);
 
     // The attach window, then each entry chosen in list order: HG/RO entries get their link
-    // and go to `open_hg_download`; the others are told apart as AttachRefusalText says.
-    void Run(const HGDownloadOpener& open_hg_download);
+    // and go to `open_hg_download`, EM 1012 and HS 4540 entries go to `open_em_download` with
+    // their processor address; the others are told apart as AttachRefusalText says.
+    void Run(const HGDownloadOpener& open_hg_download, const EMDownloadOpener& open_em_download = {});
 
     TImagerList& List() { return list_; }
     const TPortList& Ports() const { return ports_; }

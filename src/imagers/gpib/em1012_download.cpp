@@ -25,6 +25,8 @@ bool TEM1012::WaitDownload()
 {
     if (download_) {
         WaitOnThisThread();
+        // Only a joined upload thread has let go of the state and the error; a thread other
+        // than the user-interface thread does its waiting here.
         JoinDownload();
         download_result_ = error_code_;
         // One notification for everything the upload changed.

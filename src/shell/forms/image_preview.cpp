@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 
 #include "clips/descriptor_block.h"
@@ -12,6 +13,7 @@
 #include "shell/forms/crop_shape.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/display_saver.h"
+#include "shell/forms/frame_numbers_group.h"
 #include "support/fw_error.h"
 #include "support/log.h"
 #include "support/settings_store.h"
@@ -56,7 +58,8 @@ TImagePreview::TImagePreview(const ChildContext& context, std::unique_ptr<TBaseA
         throw Error(QStringLiteral("Error creating Video display form."));
     ReadSettings();
     DisplayOwnerHooks hooks;
-    hooks.paint = [this](QPainter& painter, const QRect& picture) { PaintPicture(painter, picture); };
+    hooks.paint
+        = [this](QPainter& painter, const QRect& picture) { DrawPicture(painter, picture, preview_image_); };
     hooks.layout_changed = [this](const QRect&) { PlaceCropper(); };
     hooks.save_finished = [this](bool success, bool clip_file, const QString& name) {
         SaveFinished(success, clip_file, name);
@@ -144,15 +147,6 @@ void TImagePreview::ShowPreview()
     ShowSizes();
 }
 
-void TImagePreview::PaintPicture(QPainter& painter, const QRect& picture)
-{
-    if (preview_image_.isNull())
-        return;
-    // Nearest-pixel scaling: the user judges the pixels as they are.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(picture, preview_image_);
-}
-
 void TImagePreview::Save()
 {
     if (saving_ || frames_.Count() < 1)
@@ -205,6 +199,12 @@ void TImagePreview::FrameRangeChanged()
     display_->SetOwnerFrames(
         frames_.Count(), withTimingOf(display_->TimeBase().Descriptors(), source_->DescriptorText()));
     ShowFrameFields();
+}
+
+void TImagePreview::ShowFrameFields()
+{
+    frame_group_->ShowNumbers();
+    ok_button_->setEnabled(frames_.Count() > 0);
 }
 
 } // namespace fw

@@ -14,16 +14,14 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QSlider;
 class QToolButton;
 
 namespace fw {
 
+class FrameNumbersGroup;
 class TDisplayForm;
-class TimeBarSlider;
-class SpinButtons;
 
 // The import preview: picks the frame range and interval of a source, adjusts its colour and
 // tone, crops and resizes, and saves it as a new clip or frame files through its clip window.
@@ -66,12 +64,8 @@ private:
     QWidget* BuildProcessingGroup();
     QWidget* BuildButtons();
     QSlider* MakeTrackBar(TrackTag tag, const char* name);
-    void ConnectFrameFields();
 
-    // Frame numbers (image_preview_frames.cpp).
-    void FieldLeft(FrameField field);
-    void IntervalLeft();
-    void RangeBarMoved(int value);
+    // Frame numbers (image_preview.cpp).
     void FrameRangeChanged();
     void ShowFrameFields();
 
@@ -89,7 +83,6 @@ private:
 
     // The picture (image_preview.cpp).
     void ShowPreview();
-    void PaintPicture(QPainter& painter, const QRect& picture);
     void SaveFinished(bool success, bool clip_file, const QString& final_name);
     void ReadSettings();
 
@@ -103,15 +96,7 @@ private:
     bool settings_changed_ = false;
     bool showing_values_ = false;
 
-    QLineEdit* preview_edit_ = nullptr;
-    QLineEdit* first_edit_ = nullptr;
-    QLineEdit* last_edit_ = nullptr;
-    QLineEdit* step_edit_ = nullptr;
-    SpinButtons* preview_spin_ = nullptr;
-    SpinButtons* first_spin_ = nullptr;
-    SpinButtons* last_spin_ = nullptr;
-    SpinButtons* step_spin_ = nullptr;
-    TimeBarSlider* range_bar_ = nullptr;
+    FrameNumbersGroup* frame_group_ = nullptr;
     std::array<QSlider*, 6> track_bars_ {};
     std::array<QLabel*, 6> track_labels_ {};
     QComboBox* filter_box_ = nullptr;

@@ -5,41 +5,16 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "clips/sharpen.h"
+#include "shell/forms/frame_numbers_group.h"
 #include "shell/forms/named_widget.h"
-#include "shell/forms/spin_buttons.h"
-#include "shell/forms/time_bar.h"
 
 namespace fw {
-
-namespace {
-
-QLineEdit* makeNumberEdit(QWidget* parent, const char* name)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setValidator(new QIntValidator(edit));
-    edit->setMaximumWidth(80);
-    edit->setAlignment(Qt::AlignRight);
-    return edit;
-}
-
-SpinButtons* makeSpin(QWidget* parent, const char* name)
-{
-    auto* spin = new SpinButtons(parent);
-    spin->setObjectName(QString::fromLatin1(name));
-    return spin;
-}
-
-} // namespace
 
 void TImagePreview::BuildWidgets()
 {
@@ -48,35 +23,13 @@ void TImagePreview::BuildWidgets()
     layout->addWidget(BuildProcessingGroup());
     layout->addWidget(BuildButtons());
     layout->addStretch();
-    ConnectFrameFields();
 }
 
 QWidget* TImagePreview::BuildFrameGroup()
 {
-    auto* group = new QGroupBox(QStringLiteral("Frame Numbers"), this);
-    auto* grid = new QGridLayout(group);
-    preview_edit_ = makeNumberEdit(group, "PreviewEN");
-    first_edit_ = makeNumberEdit(group, "FirstEN");
-    last_edit_ = makeNumberEdit(group, "LastEN");
-    step_edit_ = makeNumberEdit(group, "StepEdit");
-    preview_spin_ = makeSpin(group, "PreviewSpin");
-    first_spin_ = makeSpin(group, "FirstSpin");
-    last_spin_ = makeSpin(group, "LastSpin");
-    step_spin_ = makeSpin(group, "StepSpin");
-    const std::array<std::pair<QLineEdit*, SpinButtons*>, 4> fields = { { { preview_edit_, preview_spin_ },
-        { first_edit_, first_spin_ }, { last_edit_, last_spin_ }, { step_edit_, step_spin_ } } };
-    const std::array<QString, 4> captions = { QStringLiteral("Preview"), QStringLiteral("First"),
-        QStringLiteral("Last"), QStringLiteral("Interval") };
-    for (int i = 0; i < 4; ++i) {
-        grid->addWidget(new QLabel(captions[size_t(i)], group), 0, i * 2, 1, 2);
-        grid->addWidget(fields[size_t(i)].first, 1, i * 2);
-        grid->addWidget(fields[size_t(i)].second, 1, i * 2 + 1);
-    }
-    range_bar_ = new TimeBarSlider(group);
-    range_bar_->setObjectName(QStringLiteral("FrameRangeTB"));
-    range_bar_->setRange(frames_.Lowest(), frames_.Highest());
-    grid->addWidget(range_bar_, 2, 0, 1, 8);
-    return group;
+    frame_group_ = new FrameNumbersGroup(frames_, { "PreviewSpin", "FirstSpin", "LastSpin" }, this);
+    connect(frame_group_, &FrameNumbersGroup::rangeChanged, this, &TImagePreview::FrameRangeChanged);
+    return frame_group_;
 }
 
 QSlider* TImagePreview::MakeTrackBar(TrackTag tag, const char* name)
@@ -121,14 +74,9 @@ QWidget* TImagePreview::BuildProcessingGroup()
 
     auto* filter_row = new QHBoxLayout;
     filter_row->addWidget(new QLabel(QStringLiteral("Filter"), group));
-    filter_box_ = new QComboBox(group);
-    filter_box_->setObjectName(QStringLiteral("FilterCB"));
-    for (const char* name : kSharpenFilterNames)
-        filter_box_->addItem(QString::fromLatin1(name));
+    filter_box_ = MakeFilterBox(group);
     filter_row->addWidget(filter_box_);
-    filter_button_ = MakeNamed<QToolButton>(group, "FilterBtn", QStringLiteral("Mask"));
-    filter_button_->setCheckable(true);
-    filter_button_->setToolTip(QStringLiteral("Show Filter Mask"));
+    filter_button_ = MakeFilterMaskButton(group);
     filter_row->addWidget(filter_button_);
     settings_locked_ = MakeNamed<QCheckBox>(group, "SettingsLocked", QStringLiteral("Lock Settings"));
     filter_row->addStretch();
@@ -194,32 +142,6 @@ QWidget* TImagePreview::BuildButtons()
     connect(ok_button_, &QPushButton::clicked, this, &TImagePreview::Save);
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
     return panel;
-}
-
-void TImagePreview::ConnectFrameFields()
-{
-    // Enter in a field acts as leaving it.
-    connect(preview_edit_, &QLineEdit::editingFinished, this, [this] { FieldLeft(FrameField::Preview); });
-    connect(first_edit_, &QLineEdit::editingFinished, this, [this] { FieldLeft(FrameField::First); });
-    connect(last_edit_, &QLineEdit::editingFinished, this, [this] { FieldLeft(FrameField::Last); });
-    connect(step_edit_, &QLineEdit::editingFinished, this, &TImagePreview::IntervalLeft);
-    connect(preview_spin_, &SpinButtons::stepped, this, [this](int direction) {
-        frames_.SpinPreview(direction);
-        ShowFrameFields();
-    });
-    connect(first_spin_, &SpinButtons::stepped, this, [this](int direction) {
-        frames_.SpinFirst(direction);
-        FrameRangeChanged();
-    });
-    connect(last_spin_, &SpinButtons::stepped, this, [this](int direction) {
-        frames_.SpinLast(direction);
-        FrameRangeChanged();
-    });
-    connect(step_spin_, &SpinButtons::stepped, this, [this](int direction) {
-        frames_.SpinInterval(direction);
-        FrameRangeChanged();
-    });
-    connect(range_bar_, &QSlider::valueChanged, this, &TImagePreview::RangeBarMoved);
 }
 
 } // namespace fw

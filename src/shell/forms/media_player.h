@@ -7,9 +7,9 @@
 #include <QWidget>
 
 #include "shell/play_pacer.h"
+#include "shell/play_timer.h"
 #include "shell/player_button_row.h"
 #include "shell/player_commands.h"
-#include "shell/play_timer.h"
 #include "shell/player_state.h"
 
 namespace fw {

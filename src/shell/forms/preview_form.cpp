@@ -1,14 +1,22 @@
 #include "shell/forms/preview_form.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QSlider>
 #include <QStackedLayout>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 #include "clips/processing_controls.h"
+#include "clips/sharpen.h"
 
 #include "shell/forms/display_form.h"
 #include "shell/forms/display_saver.h"
+#include "shell/forms/named_widget.h"
 #include "shell/forms/new_window_place.h"
 #include "shell/window_spot.h"
 #include "support/settings_store.h"
@@ -51,6 +59,40 @@ QWidget* StackUnderLockedPanel(QWidget* group, QWidget* bars, QObject* double_cl
     return host;
 }
 
+QGroupBox* MakeProcessingGroup(QWidget* owner, const QStringList& captions,
+    const std::function<QSlider*(int row)>& make_bar, QLabel*& locked_panel)
+{
+    auto* group = new QGroupBox(QStringLiteral("Image Processing Settings"), owner);
+    group->setObjectName(QStringLiteral("ProcessingGB"));
+    auto* outer = new QVBoxLayout(group);
+    auto* bars = new QWidget(group);
+    auto* grid = new QGridLayout(bars);
+    grid->setContentsMargins(0, 0, 0, 0);
+    for (int row = 0; row < captions.size(); ++row) {
+        grid->addWidget(new QLabel(captions[row], bars), row, 0);
+        grid->addWidget(make_bar(row), row, 1);
+    }
+    outer->addWidget(StackUnderLockedPanel(group, bars, owner, locked_panel));
+    return group;
+}
+
+QComboBox* MakeFilterBox(QWidget* parent)
+{
+    auto* box = MakeNamed<QComboBox>(parent, "FilterCB");
+    box->setToolTip(QStringLiteral("Sharpening Filter"));
+    for (const char* name : kSharpenFilterNames)
+        box->addItem(QString::fromLatin1(name));
+    return box;
+}
+
+QToolButton* MakeFilterMaskButton(QWidget* parent)
+{
+    auto* button = MakeNamed<QToolButton>(parent, "FilterBtn", QStringLiteral("Mask"));
+    button->setCheckable(true);
+    button->setToolTip(QStringLiteral("Show Filter Mask"));
+    return button;
+}
+
 TPreviewForm::TPreviewForm(const ChildContext& context, QString file_name, QString title, QWidget* parent)
     : TChildForm(context, nullptr, std::move(file_name), std::move(title), parent)
 {
@@ -88,6 +130,14 @@ void TPreviewForm::ShowWithDisplay()
     display_->LayoutWindow();
     RegisterChild();
     idle_timer_.start(kIdleTickMs);
+}
+
+void TPreviewForm::DrawPicture(QPainter& painter, const QRect& picture, const QImage& image)
+{
+    if (image.isNull())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(picture, image);
 }
 
 void TPreviewForm::SaveSucceeded(bool clip_file, const QString& final_name, bool offer_source)

@@ -1,11 +1,19 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include <QStringList>
 #include <QTimer>
 
+class QComboBox;
+class QGroupBox;
+class QImage;
 class QLabel;
+class QPainter;
+class QRect;
 class QSlider;
+class QToolButton;
 
 #include "shell/forms/child_form.h"
 
@@ -20,6 +28,17 @@ QSlider* MakeProcessingTrackBar(QWidget* parent, const char* name);
 // The track bars of a preview under the red "Settings Locked" panel, which shows while the
 // settings are locked; `double_click_watcher` gets the panel's events. Returns the host of both.
 QWidget* StackUnderLockedPanel(QWidget* group, QWidget* bars, QObject* double_click_watcher, QLabel*& panel);
+
+// The "Image Processing Settings" group of a preview: a caption and a track bar a row, made by
+// `make_bar` for each row, under the "Settings Locked" panel (its double-clicks go to `owner`).
+// The preview adds its other processing controls below them to the group's vertical layout.
+QGroupBox* MakeProcessingGroup(QWidget* owner, const QStringList& captions,
+    const std::function<QSlider*(int row)>& make_bar, QLabel*& locked_panel);
+
+// The sharpening filter choice ("FilterCB") and the button that shows the filter mask in place
+// of the picture ("FilterBtn").
+QComboBox* MakeFilterBox(QWidget* parent);
+QToolButton* MakeFilterMaskButton(QWidget* parent);
 
 // The base of the preview windows: a window of controls beside a clip window that shows the
 // previewed frame and saves the source. The preview owns the clip window; the clip window owns
@@ -53,6 +72,9 @@ protected:
     void SaveSucceeded(bool clip_file, const QString& final_name, bool offer_source);
     virtual void WriteSettings() = 0;
     void closeEvent(QCloseEvent* event) override;
+    // The previewed picture scaled into the clip window's picture area, pixel for pixel: the
+    // user judges the pixels as they are. Nothing while there is no picture.
+    static void DrawPicture(QPainter& painter, const QRect& picture, const QImage& image);
 
     TDisplayForm* display_ = nullptr;
     bool saving_ = false;

@@ -80,7 +80,8 @@ TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> sour
     preview_frame_ = FrameImage(source_->Width(), source_->Height(), 24);
 
     DisplayOwnerHooks hooks;
-    hooks.paint = [this](QPainter& painter, const QRect& picture) { PaintPicture(painter, picture); };
+    hooks.paint
+        = [this](QPainter& painter, const QRect& picture) { DrawPicture(painter, picture, preview_image_); };
     hooks.save_finished = [this](bool success, bool clip_file, const QString& name) {
         SaveFinished(success, clip_file, name);
     };
@@ -308,14 +309,6 @@ void TROPreview::ShowPreview()
     display_->setWindowTitle(QStringLiteral("Frame ") + range_.Label(entry) + QLatin1Char(' ') + title_);
     display_->Seek(range_.PreviewFrame());
     display_->RefreshPicture();
-}
-
-void TROPreview::PaintPicture(QPainter& painter, const QRect& picture)
-{
-    if (preview_image_.isNull())
-        return;
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(picture, preview_image_);
 }
 
 void TROPreview::Save()

@@ -109,7 +109,6 @@ private:
     void ProcessingChanged();
     void TakeColorTransform(const ColorTransformResult& result);
     void ShowPreview();
-    void PaintPicture(QPainter& painter, const QRect& picture);
     void SaveFinished(bool success, bool clip_file, const QString& final_name);
 
     TBayer* source_ = nullptr;

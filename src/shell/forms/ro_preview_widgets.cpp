@@ -15,7 +15,6 @@
 
 #include "clips/bayer.h"
 #include "clips/processing_tone.h"
-#include "clips/sharpen.h"
 #include "shell/forms/named_widget.h"
 #include "shell/forms/preview_form.h"
 
@@ -70,12 +69,6 @@ QSlider* TROPreview::MakeTrackBar(TrackTag tag, const char* name)
 
 QGroupBox* TROPreview::BuildProcessingGroup()
 {
-    auto* group = new QGroupBox(QStringLiteral("Image Processing Settings"), this);
-    group->setObjectName(QStringLiteral("ProcessingGB"));
-    auto* outer = new QVBoxLayout(group);
-    auto* bars = new QWidget(group);
-    auto* grid = new QGridLayout(bars);
-    grid->setContentsMargins(0, 0, 0, 0);
     const struct {
         TrackTag tag;
         const char* name;
@@ -88,13 +81,13 @@ QGroupBox* TROPreview::BuildProcessingGroup()
         { TrackTag::Gamma, "GammaTrackBar", "Gamma" },
         { TrackTag::Sharpness, "SharpTrackBar", "Sharpness" },
     };
-    int row = 0;
-    for (const auto& bar : rows) {
-        grid->addWidget(new QLabel(QString::fromLatin1(bar.caption), bars), row, 0);
-        grid->addWidget(MakeTrackBar(bar.tag, bar.name), row++, 1);
-    }
-    outer->addWidget(StackUnderLockedPanel(group, bars, this, locked_panel_));
-    outer->addWidget(BuildFilterRow(group));
+    QStringList captions;
+    for (const auto& bar : rows)
+        captions << QString::fromLatin1(bar.caption);
+    QGroupBox* group = MakeProcessingGroup(
+        this, captions, [&rows, this](int row) { return MakeTrackBar(rows[row].tag, rows[row].name); },
+        locked_panel_);
+    group->layout()->addWidget(BuildFilterRow(group));
     return group;
 }
 
@@ -103,13 +96,8 @@ QWidget* TROPreview::BuildFilterRow(QWidget* group)
     auto* row = new QWidget(group);
     auto* grid = new QGridLayout(row);
     grid->setContentsMargins(0, 0, 0, 0);
-    filter_box_ = MakeNamed<QComboBox>(row, "FilterCB");
-    filter_box_->setToolTip(QStringLiteral("Sharpening Filter"));
-    for (const char* name : kSharpenFilterNames)
-        filter_box_->addItem(QString::fromLatin1(name));
-    filter_button_ = MakeNamed<QToolButton>(row, "FilterBtn", QStringLiteral("Mask"));
-    filter_button_->setCheckable(true);
-    filter_button_->setToolTip(QStringLiteral("Show Filter Mask"));
+    filter_box_ = MakeFilterBox(row);
+    filter_button_ = MakeFilterMaskButton(row);
     color_temp_box_ = MakeNamed<QComboBox>(row, "ColorTempCB");
     color_temp_box_->setToolTip(QStringLiteral("Temperature of Light Source"));
     for (const ColorTemperature& light : kColorTemperatures)
