@@ -355,7 +355,6 @@ void TCaptureThread::StageStartSession()
         return;
     }
     resume_stage_ = CaptureStage::csStartSession;
-    frames_written_ = 0;
     next_buffer_ = 0;
     previous_buffer_ = nullptr;
     restart_requested_ = false;

@@ -131,6 +131,7 @@ public:
 
     // ---- Read-outs ----
     CaptureStage Stage() const { return static_cast<CaptureStage>(stage_.load()); }
+    // Frames in the file of the present capture, or of the last one.
     int32_t FramesWritten() const { return frames_written_.load(); }
     int32_t FramesRequested() const { return frames_requested_.load(); }
     // The trigger level 0..1000 of the last frame compared.
