@@ -16,13 +16,13 @@
 #include "imagers/capture/capture_format.h"
 #include "imagers/capture/capture_ring.h"
 #include "imagers/capture/capture_stage.h"
+#include "imagers/capture/capture_waits.h"
 #include "imagers/capture/frame_compare_trigger.h"
 
 namespace fw {
 
 class TIMAQ;
 class TCaptureAviFile;
-class TCaptureWaits;
 
 // What the status bar shows, sent whenever the stage or the first error of the run changes.
 struct CaptureStatus {
