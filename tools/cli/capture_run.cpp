@@ -208,6 +208,9 @@ private:
         capture_started_ = true;
         thread_.Resume();
         Note("Preparing File");
+        if (request_.threshold) {
+            Note("Waiting for Trigger");
+        }
     }
 
     CaptureCompletion WaitForCompletion()
@@ -246,11 +249,6 @@ private:
     void ShowProgress()
     {
         const CaptureStage stage = thread_.Stage();
-        if (stage == CaptureStage::csLiveMode && thread_.Capturing() && !waiting_shown_
-            && request_.threshold) {
-            waiting_shown_ = true;
-            Note("Waiting for Trigger");
-        }
         const int percent = thread_.FramesWritten() * 100 / request_.frames;
         if (stage == CaptureStage::csCaptureFrames && percent / 10 > shown_tenths_) {
             shown_tenths_ = percent / 10;
@@ -285,7 +283,6 @@ private:
     CaptureReports reports_;
     TCaptureThread thread_;
     bool capture_started_ = false;
-    bool waiting_shown_ = false;
     int shown_tenths_ = 0;
 };
 
