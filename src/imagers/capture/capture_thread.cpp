@@ -1,6 +1,7 @@
 #include "imagers/capture/capture_thread.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "imagers/capture/capture_avi_file.h"
 #include "imagers/capture/capture_waits.h"
@@ -297,7 +298,6 @@ int32_t TCaptureThread::SetUpGrabber()
 int32_t TCaptureThread::MakeBuffers()
 {
     new_buffers_requested_ = false;
-    grabber_header_ = format_.GrabberHeader();
     trigger_.Allocate(format_.width, format_.height);
     const int wanted = buffers_wanted_;
     const int32_t created = ring_.Create(*session_id_, format_.GrabberBufferBytes(), wanted);

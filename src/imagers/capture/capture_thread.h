@@ -207,7 +207,6 @@ private:
     QString error_text_;
     bool colour_capable_ = false;
     CaptureFormat format_;
-    BitmapInfoHeader grabber_header_;
     TCaptureRing ring_;
     TFrameCompareTrigger trigger_;
     std::unique_ptr<TCaptureAviFile> file_;
