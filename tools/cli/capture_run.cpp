@@ -26,9 +26,11 @@ using Clock = std::chrono::steady_clock;
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-void NoteInterrupt(int)
+// A second interrupt ends the tool at once, should the grabber hold the capture up.
+void NoteInterrupt(int signal_number)
 {
     g_interrupted = 1;
+    std::signal(signal_number, SIG_DFL);
 }
 
 // SIGINT and SIGTERM end a capture in order instead of killing the tool with the file half made.
