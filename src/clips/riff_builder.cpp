@@ -286,6 +286,12 @@ void TRIFFNew::Close()
     Release();
 }
 
+void TRIFFNew::Discard()
+{
+    closed_ = true;
+    Release();
+}
+
 void TRIFFNew::WriteFile()
 {
     static std::atomic<unsigned> counter { 0 };

@@ -63,6 +63,8 @@ public:
     void Finish();
     // Writes the file; throws fw::Error "RIFF File Error <errno>\r<file name>" on failure.
     void Close();
+    // Drops what was built: no file is written, now or when the builder is destroyed.
+    void Discard();
 
     const std::vector<TChunk>& Chunks() const { return chunks_; }
 

@@ -27,6 +27,7 @@ const CliCommand* const kCommands[] = {
     &fw::cli::kCompressorsCommand,
     &fw::cli::kImagerCommand,
     &fw::cli::kGpibCommand,
+    &fw::cli::kCaptureCommand,
 };
 
 QString toolHelp()
