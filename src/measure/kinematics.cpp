@@ -1,0 +1,75 @@
+#include "measure/kinematics.h"
+
+#include <cmath>
+
+#include "clips/descriptor_block.h"
+#include "measure/difference_rules.h"
+#include "measure/track_filter.h"
+#include "support/fw_error.h"
+
+namespace fw {
+
+namespace {
+
+QString Ms(double time_ms)
+{
+    return QString::fromStdString(FormatGeneral(time_ms, 6)) + QStringLiteral(" ms");
+}
+
+void AddDerivatives(Kinematics& result)
+{
+    auto& rows = result.rows;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const double dt_ms = rows[i].time_ms - rows[i - 1].time_ms;
+        rows[i].vx = DifferenceVelocity(rows[i - 1].x, rows[i].x, dt_ms);
+        rows[i].vy = DifferenceVelocity(rows[i - 1].y, rows[i].y, dt_ms);
+    }
+    for (size_t i = 1; i + 1 < rows.size(); ++i) {
+        const double span_ms = rows[i + 1].time_ms - rows[i - 1].time_ms;
+        rows[i].ax = DifferenceAcceleration(*rows[i].vx, *rows[i + 1].vx, span_ms);
+        rows[i].ay = DifferenceAcceleration(*rows[i].vy, *rows[i + 1].vy, span_ms);
+    }
+}
+
+} // namespace
+
+double EqualSpacingRateHz(std::span<const PositionSample> samples)
+{
+    if (samples.size() < 2)
+        throw Error(QStringLiteral("A sample rate needs at least two samples."));
+    const double step_ms = (samples.back().time_ms - samples.front().time_ms) / double(samples.size() - 1);
+    for (size_t i = 1; i < samples.size(); ++i) {
+        const double from_ms = samples[i - 1].time_ms;
+        const double to_ms = samples[i].time_ms;
+        if (!(to_ms > from_ms))
+            throw Error(QStringLiteral("The times must increase: %1 follows %2.").arg(Ms(to_ms), Ms(from_ms)));
+        if (!(std::fabs((to_ms - from_ms) - step_ms) <= kSpacingTolerance * step_ms))
+            throw Error(QStringLiteral("The samples are not equally spaced: %1 lie between %2 and %3, where the "
+                                       "average step is %4. Filters and derivatives need samples at equal steps.")
+                            .arg(Ms(to_ms - from_ms), Ms(from_ms), Ms(to_ms), Ms(step_ms)));
+    }
+    return 1000.0 / step_ms;
+}
+
+Kinematics ComputeKinematics(std::span<const PositionSample> samples, const FilterChoice& choice)
+{
+    Kinematics result;
+    if (samples.empty())
+        return result;
+    const double rate_hz = samples.size() >= 2 ? EqualSpacingRateHz(samples) : 0.0;
+    std::vector<double> x;
+    std::vector<double> y;
+    for (const PositionSample& sample : samples) {
+        x.push_back(sample.x);
+        y.push_back(sample.y);
+    }
+    const FilteredPositions filtered = FilterPositions(std::move(x), std::move(y), rate_hz, choice);
+    result.cutoff_hz = filtered.cutoff_hz;
+    result.warning = filtered.warning;
+    for (size_t i = 0; i < samples.size(); ++i)
+        result.rows.push_back({ samples[i].time_ms, filtered.x[i], filtered.y[i], {}, {}, {}, {} });
+    AddDerivatives(result);
+    return result;
+}
+
+} // namespace fw
