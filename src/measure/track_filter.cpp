@@ -25,6 +25,10 @@ FilteredPositions FilterPositions(
     const size_t count = positions.x.size();
     if (choice.kind == FilterKind::None || (count < 2 && choice.kind != FilterKind::Auto))
         return positions;
+    if (choice.kind == FilterKind::Auto && count < kMinAutoSamples)
+        throw Error(QStringLiteral("The automatic cut-off needs at least %1 samples; there are %2.")
+                        .arg(kMinAutoSamples)
+                        .arg(count));
     const RateCheck check = CheckSampleRate(choice, sample_rate_hz);
     if (!check.refusal.isEmpty())
         throw Error(check.refusal);
@@ -34,10 +38,6 @@ FilteredPositions FilterPositions(
                                                    : ButterworthLowPass(choice.cutoff_hz, sample_rate_hz));
         return positions;
     }
-    if (count < kMinAutoSamples)
-        throw Error(QStringLiteral("The automatic cut-off needs at least %1 samples; there are %2.")
-                        .arg(kMinAutoSamples)
-                        .arg(count));
     const std::array<std::vector<double>, 2> series { positions.x, positions.y };
     positions.cutoff_hz = AnalyseResiduals(series, sample_rate_hz).cutoff_hz;
     ApplyLowPass(positions, ButterworthLowPass(*positions.cutoff_hz, sample_rate_hz));
