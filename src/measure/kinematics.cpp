@@ -16,18 +16,26 @@ QString Ms(double time_ms)
     return QString::fromStdString(FormatGeneral(time_ms, 6)) + QStringLiteral(" ms");
 }
 
+// A difference too large for a double is no value, as in the sheet.
+std::optional<double> Finite(double value)
+{
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
 void AddDerivatives(Kinematics& result)
 {
     auto& rows = result.rows;
     for (size_t i = 1; i < rows.size(); ++i) {
         const double dt_ms = rows[i].time_ms - rows[i - 1].time_ms;
-        rows[i].vx = DifferenceVelocity(rows[i - 1].x, rows[i].x, dt_ms);
-        rows[i].vy = DifferenceVelocity(rows[i - 1].y, rows[i].y, dt_ms);
+        rows[i].vx = Finite(DifferenceVelocity(rows[i - 1].x, rows[i].x, dt_ms));
+        rows[i].vy = Finite(DifferenceVelocity(rows[i - 1].y, rows[i].y, dt_ms));
     }
     for (size_t i = 1; i + 1 < rows.size(); ++i) {
         const double span_ms = rows[i + 1].time_ms - rows[i - 1].time_ms;
-        rows[i].ax = DifferenceAcceleration(*rows[i].vx, *rows[i + 1].vx, span_ms);
-        rows[i].ay = DifferenceAcceleration(*rows[i].vy, *rows[i + 1].vy, span_ms);
+        if (rows[i].vx && rows[i + 1].vx)
+            rows[i].ax = Finite(DifferenceAcceleration(*rows[i].vx, *rows[i + 1].vx, span_ms));
+        if (rows[i].vy && rows[i + 1].vy)
+            rows[i].ay = Finite(DifferenceAcceleration(*rows[i].vy, *rows[i + 1].vy, span_ms));
     }
 }
 

@@ -18,7 +18,7 @@ struct PositionSample {
 };
 
 // A sample after the filter, with its derivatives per second and per second squared; nothing
-// where a neighbour they need is missing.
+// where a neighbour they need is missing or the difference is too large for a double.
 struct KinematicsRow {
     double time_ms = 0.0;
     double x = 0.0;

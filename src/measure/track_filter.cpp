@@ -1,6 +1,8 @@
 #include "measure/track_filter.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "measure/low_pass_filter.h"
 #include "measure/residual_analysis.h"
@@ -14,6 +16,11 @@ void ApplyLowPass(FilteredPositions& positions, const LowPass& filter)
 {
     positions.x = FilterZeroLag(positions.x, filter.section, filter.pad_samples);
     positions.y = FilterZeroLag(positions.y, filter.section, filter.pad_samples);
+    const auto finite = [](const std::vector<double>& values) {
+        return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+    };
+    if (!finite(positions.x) || !finite(positions.y))
+        throw Error(QStringLiteral("The positions are too large to filter."));
 }
 
 } // namespace
