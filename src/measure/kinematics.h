@@ -37,8 +37,8 @@ struct Kinematics {
     QString warning;
 };
 
-// Steps between samples may differ from the average step by this share of it (times written
-// with few decimals), never more.
+// Steps between samples may differ from the usual (median) step by this share of it (times
+// written with few decimals), never more.
 constexpr double kSpacingTolerance = 0.01;
 
 // The rate of samples at equal steps; fails (fw::Error) naming the first step that is not

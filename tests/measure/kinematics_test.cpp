@@ -69,7 +69,7 @@ TEST(Kinematics, SpacingMustBeEqualToOnePercent)
         FAIL() << "a skipped sample went through";
     } catch (const Error& failure) {
         EXPECT_TRUE(failure.message().startsWith("The samples are not equally spaced: 0.666 ms lie between 1.665 ms "
-                                                 "and 2.331 ms"))
+                                                 "and 2.331 ms, where the usual step is 0.333 ms."))
             << failure.what();
     }
     const std::vector<PositionSample> backwards { { 2, 0, 0 }, { 1, 0, 0 }, { 0, 0, 0 } };
