@@ -51,7 +51,8 @@ double EqualSpacingRateHz(std::span<const PositionSample> samples)
         const double from_ms = samples[i - 1].time_ms;
         const double to_ms = samples[i].time_ms;
         if (!(to_ms > from_ms))
-            throw Error(QStringLiteral("The times must increase: %1 follows %2.").arg(Ms(to_ms), Ms(from_ms)));
+            throw Error(
+                QStringLiteral("The times must increase: %1 follows %2.").arg(Ms(to_ms), Ms(from_ms)));
         steps_ms.push_back(to_ms - from_ms);
     }
     // The usual step, so that the message names the step that stands out.
@@ -60,9 +61,10 @@ double EqualSpacingRateHz(std::span<const PositionSample> samples)
     const double usual_ms = sorted[sorted.size() / 2];
     for (size_t i = 0; i < steps_ms.size(); ++i) {
         if (!(std::fabs(steps_ms[i] - usual_ms) <= kSpacingTolerance * usual_ms))
-            throw Error(QStringLiteral("The samples are not equally spaced: %1 lie between %2 and %3, where the "
-                                       "usual step is %4. Filters and derivatives need samples at equal steps.")
-                            .arg(Ms(steps_ms[i]), Ms(samples[i].time_ms), Ms(samples[i + 1].time_ms), Ms(usual_ms)));
+            throw Error(
+                QStringLiteral("The samples are not equally spaced: %1 lie between %2 and %3, where the "
+                               "usual step is %4. Filters and derivatives need samples at equal steps.")
+                    .arg(Ms(steps_ms[i]), Ms(samples[i].time_ms), Ms(samples[i + 1].time_ms), Ms(usual_ms)));
     }
     const double step_ms = (samples.back().time_ms - samples.front().time_ms) / double(samples.size() - 1);
     return 1000.0 / step_ms;

@@ -75,8 +75,7 @@ struct EndTrend {
     double c2_per_k2 = 0.0;
 };
 
-template <typename At>
-EndTrend FitEndTrend(At at, size_t count)
+template <typename At> EndTrend FitEndTrend(At at, size_t count)
 {
     const int degree = int(std::min<size_t>(count, 3)) - 1;
     if (degree <= 0)
@@ -189,7 +188,8 @@ LowPass CfcLowPass(FilterKind kind, double sample_rate_hz)
 
 LowPass ButterworthLowPass(double cutoff_hz, double sample_rate_hz)
 {
-    return { ButterworthSection(cutoff_hz, sample_rate_hz), PadFor(cutoff_hz / kTwoPassRatio, sample_rate_hz) };
+    return { ButterworthSection(cutoff_hz, sample_rate_hz),
+        PadFor(cutoff_hz / kTwoPassRatio, sample_rate_hz) };
 }
 
 RateCheck CheckSampleRate(const FilterChoice& choice, double sample_rate_hz)
@@ -214,19 +214,22 @@ RateCheck CheckSampleRate(const FilterChoice& choice, double sample_rate_hz)
         }
         const double minus_3db_hz = CfcMinus3DbHz(choice.kind);
         if (sample_rate_hz < 10.0 * minus_3db_hz)
-            check.warning = QStringLiteral("A sample rate of %1 Hz is below %2 Hz, ten times the %3 Hz at which %4 "
-                                           "is 3 dB down: its response is not reliable there.")
-                                .arg(rate, FrequencyText(10.0 * minus_3db_hz), FrequencyText(minus_3db_hz), name);
+            check.warning
+                = QStringLiteral("A sample rate of %1 Hz is below %2 Hz, ten times the %3 Hz at which %4 "
+                                 "is 3 dB down: its response is not reliable there.")
+                      .arg(rate, FrequencyText(10.0 * minus_3db_hz), FrequencyText(minus_3db_hz), name);
         return check;
     }
-    if (choice.kind == FilterKind::Butterworth && !(std::isfinite(choice.cutoff_hz) && choice.cutoff_hz > 0.0)) {
+    if (choice.kind == FilterKind::Butterworth
+        && !(std::isfinite(choice.cutoff_hz) && choice.cutoff_hz > 0.0)) {
         check.refusal = QStringLiteral("A Butterworth cut-off must be a frequency above 0 Hz.");
         return check;
     }
     if (choice.kind == FilterKind::Butterworth && !(choice.cutoff_hz < sample_rate_hz / 2.0)) {
-        check.refusal = QStringLiteral("A sample rate of %1 Hz is too low for a Butterworth cut-off of %2 Hz: it "
-                                       "must be above %3 Hz (twice the cut-off).")
-                            .arg(rate, FrequencyText(choice.cutoff_hz), FrequencyText(2.0 * choice.cutoff_hz));
+        check.refusal
+            = QStringLiteral("A sample rate of %1 Hz is too low for a Butterworth cut-off of %2 Hz: it "
+                             "must be above %3 Hz (twice the cut-off).")
+                  .arg(rate, FrequencyText(choice.cutoff_hz), FrequencyText(2.0 * choice.cutoff_hz));
     }
     return check;
 }

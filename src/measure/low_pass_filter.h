@@ -39,8 +39,8 @@ std::vector<double> ReflectionPadded(std::span<const double> values, size_t pad)
 // and put back after, and each run starts in the steady state of the ramp its first two values
 // begin, so a steady drift starts no transient. The pad is kept within four lengths of the series
 // (at least 4096 samples).
-std::vector<double> FilterZeroLag(std::span<const double> values, const SecondOrderSection& section,
-    size_t pad_samples);
+std::vector<double> FilterZeroLag(
+    std::span<const double> values, const SecondOrderSection& section, size_t pad_samples);
 
 // A fixed low-pass filter at a rate: its section and how far its ends are padded (three periods
 // of the section's design frequency, about thirteen of its time constants).

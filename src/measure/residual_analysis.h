@@ -6,11 +6,11 @@
 
 namespace fw {
 
-// The automatic cut-off by residual analysis. For each candidate cut-off the series are run
-// through the zero-lag Butterworth filter and the RMS of what it took away (the residual) is
-// measured. Where the filter removes noise only, the residual falls along a straight line towards
-// half the sample rate; that line, fitted by least squares, meets 0 Hz at about the noise's RMS
-// (its intercept). The cut-off chosen is the lowest at which the residual comes down to the
+// The automatic cut-off by residual analysis (Winter's method). For each candidate cut-off the
+// series are run through the zero-lag Butterworth filter and the RMS of what it took away (the
+// residual) is measured. Where the filter removes noise only, the residual falls along a straight
+// line towards half the sample rate; that line, fitted by least squares, meets 0 Hz at about the
+// noise's RMS (its intercept). The cut-off chosen is the lowest at which the residual comes down to the
 // intercept: below it the filter starts removing signal.
 //
 // Candidates run from rate / 500 to 0.49 x rate in steps of rate / 500; the noise line is fitted

@@ -578,7 +578,8 @@ QString TSheetElements::FilterStatus() const
         const FilteredTrack& track = Track(p);
         QString line = track.Refusal().isEmpty() ? track.Warning() : track.Refusal();
         if (track.CutoffHz())
-            line = QStringLiteral("Automatic cut-off: ") + FrequencyText(*track.CutoffHz()) + QStringLiteral(" Hz");
+            line = QStringLiteral("Automatic cut-off: ") + FrequencyText(*track.CutoffHz())
+                + QStringLiteral(" Hz");
         if (line.isEmpty())
             continue;
         lines << (points > 1 ? QStringLiteral("Point %1: ").arg(p + 1) + line : line);

@@ -41,8 +41,9 @@ FilteredPositions FilterPositions(
         throw Error(check.refusal);
     positions.warning = check.warning;
     if (choice.kind != FilterKind::Auto) {
-        ApplyLowPass(positions, IsCfc(choice.kind) ? CfcLowPass(choice.kind, sample_rate_hz)
-                                                   : ButterworthLowPass(choice.cutoff_hz, sample_rate_hz));
+        ApplyLowPass(positions,
+            IsCfc(choice.kind) ? CfcLowPass(choice.kind, sample_rate_hz)
+                               : ButterworthLowPass(choice.cutoff_hz, sample_rate_hz));
         return positions;
     }
     const std::array<std::vector<double>, 2> series { positions.x, positions.y };

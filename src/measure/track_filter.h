@@ -22,7 +22,7 @@ struct FilteredPositions {
 // Filters the equally spaced positions of a point sampled at a rate. Fails (fw::Error) with the
 // reason when the filter may not run at that rate or the automatic choice has too few samples.
 // Without a filter, or with a single sample, the positions come back as they are.
-FilteredPositions FilterPositions(std::vector<double> x, std::vector<double> y, double sample_rate_hz,
-    const FilterChoice& choice);
+FilteredPositions FilterPositions(
+    std::vector<double> x, std::vector<double> y, double sample_rate_hz, const FilterChoice& choice);
 
 } // namespace fw

@@ -95,7 +95,8 @@ TEST_F(CliKinematicsTest, TheAutomaticCutOffFindsGravityThatDifferencesLose)
     EXPECT_LE(cutoff_hz, 30.0);
 
     // The cut-off it printed is the one it used.
-    const RunResult again = runCli({ "kinematics", csv, "--filter", "butterworth:" + QString::number(cutoff_hz) });
+    const RunResult again
+        = runCli({ "kinematics", csv, "--filter", "butterworth:" + QString::number(cutoff_hz) });
     ASSERT_EQ(again.exit_code, 0) << again.err.toStdString();
     EXPECT_EQ(again.out, smooth.out);
     EXPECT_TRUE(again.err.isEmpty());
@@ -114,16 +115,19 @@ TEST_F(CliKinematicsTest, ChannelFrequencyClassesAtTheirRates)
     const RunResult quiet = runCli({ "kinematics", Write("fast.csv", fast), "--filter", "cfc180" });
     ASSERT_EQ(quiet.exit_code, 0) << quiet.err.toStdString();
     EXPECT_TRUE(quiet.err.isEmpty()) << quiet.err.toStdString();
-    EXPECT_NEAR(parseJson(Lines(quiet.out)[100]).value("x").toDouble(), 0.5, 0.01) << "the 5 kHz zig-zag goes";
+    EXPECT_NEAR(parseJson(Lines(quiet.out)[100]).value("x").toDouble(), 0.5, 0.01)
+        << "the 5 kHz zig-zag goes";
 
     const RunResult warned = runCli({ "kinematics", Write("slow.csv", slow), "--filter", "cfc180" });
     ASSERT_EQ(warned.exit_code, 0) << warned.err.toStdString();
-    EXPECT_TRUE(warned.err.startsWith("warning: A sample rate of 2000 Hz is below 3000 Hz")) << warned.err.toStdString();
+    EXPECT_TRUE(warned.err.startsWith("warning: A sample rate of 2000 Hz is below 3000 Hz"))
+        << warned.err.toStdString();
 
     const RunResult refused = runCli({ "kinematics", Write("slow.csv", slow), "--filter", "cfc600" });
     EXPECT_EQ(refused.exit_code, 1);
     EXPECT_EQ(lastLine(refused.err),
-        "framewright-cli: A sample rate of 2000 Hz is too low for CFC 600: it must be above 2493 Hz (4.155 x 600).");
+        "framewright-cli: A sample rate of 2000 Hz is too low for CFC 600: it must be above 2493 Hz (4.155 x "
+        "600).");
     EXPECT_TRUE(refused.out.isEmpty());
 }
 
@@ -131,8 +135,9 @@ TEST_F(CliKinematicsTest, UnequalSpacingAndBadFilesFailWithTheReason)
 {
     const RunResult gap = runCli({ "kinematics", Write("gap.csv", "t,x,y\n0,0,0\n1,1,1\n3,3,3\n4,4,4\n") });
     EXPECT_EQ(gap.exit_code, 1);
-    EXPECT_TRUE(lastLine(gap.err).startsWith("framewright-cli: The samples are not equally spaced: 2 ms lie between "
-                                             "1 ms and 3 ms"))
+    EXPECT_TRUE(
+        lastLine(gap.err).startsWith("framewright-cli: The samples are not equally spaced: 2 ms lie between "
+                                     "1 ms and 3 ms"))
         << gap.err.toStdString();
     EXPECT_TRUE(gap.out.isEmpty());
 
@@ -143,11 +148,13 @@ TEST_F(CliKinematicsTest, UnequalSpacingAndBadFilesFailWithTheReason)
 
     const RunResult empty = runCli({ "kinematics", Write("empty.csv", "time_ms,x,y\n") });
     EXPECT_EQ(empty.exit_code, 1);
-    EXPECT_TRUE(lastLine(empty.err).endsWith("holds no samples after its header line.")) << empty.err.toStdString();
+    EXPECT_TRUE(lastLine(empty.err).endsWith("holds no samples after its header line."))
+        << empty.err.toStdString();
 
     const RunResult missing = runCli({ "kinematics", dir_.filePath("nowhere.csv") });
     EXPECT_EQ(missing.exit_code, 1);
-    EXPECT_TRUE(lastLine(missing.err).startsWith("framewright-cli: Could not open ")) << missing.err.toStdString();
+    EXPECT_TRUE(lastLine(missing.err).startsWith("framewright-cli: Could not open "))
+        << missing.err.toStdString();
 }
 
 TEST_F(CliKinematicsTest, WrongArgumentsAreUsageErrors)
@@ -163,7 +170,8 @@ TEST_F(CliKinematicsTest, WrongArgumentsAreUsageErrors)
         EXPECT_TRUE(run.out.isEmpty());
     }
     const RunResult help = runCli({ "--help" });
-    EXPECT_TRUE(help.out.contains("kinematics CSV [--filter none|cfc60|cfc180|cfc600|cfc1000|butterworth:HZ|auto]"));
+    EXPECT_TRUE(
+        help.out.contains("kinematics CSV [--filter none|cfc60|cfc180|cfc600|cfc1000|butterworth:HZ|auto]"));
 }
 
 } // namespace

@@ -51,7 +51,8 @@ void FuzzStoredValues(const QString& text)
     Check(fw::IsLinearVelocityUnit(s.linear_velocity_units));
     Check(fw::IsAngularVelocityUnit(s.angular_velocity_units));
     Check(fw::IsAccelerationUnit(s.acceleration_units));
-    Check(s.filter.kind != fw::FilterKind::Butterworth || (std::isfinite(s.filter.cutoff_hz) && s.filter.cutoff_hz > 0));
+    Check(s.filter.kind != fw::FilterKind::Butterworth
+        || (std::isfinite(s.filter.cutoff_hz) && s.filter.cutoff_hz > 0));
     Check(fw::ParseFilterChoice(fw::FilterChoiceText(s.filter)) == s.filter);
     if (const auto visible = fw::ParseVisibles(lines.front()))
         Check(fw::ParseVisibles(fw::FormatVisibles(*visible)) == visible);

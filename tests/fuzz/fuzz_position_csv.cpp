@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(result.rows.size() == samples.size());
         for (const fw::KinematicsRow& row : result.rows) {
             Check(std::isfinite(row.x) && std::isfinite(row.y));
-            Check(FiniteOrNone(row.vx) && FiniteOrNone(row.vy) && FiniteOrNone(row.ax) && FiniteOrNone(row.ay));
+            Check(
+                FiniteOrNone(row.vx) && FiniteOrNone(row.vy) && FiniteOrNone(row.ax) && FiniteOrNone(row.ay));
         }
     } catch (const fw::Error& failure) {
         Check(!failure.message().isEmpty());

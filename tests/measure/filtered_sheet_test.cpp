@@ -56,7 +56,8 @@ TEST(FilteredSheet, HeadersNameTheFilterAndCopiesCarryThem)
     EXPECT_EQ(Header(db, ay), "Y Acceleration, Butterworth 50 Hz");
     const QString exported = DataText(db.Sheet(), WholeSheet(db.Sheet(), 1), u',');
     EXPECT_TRUE(exported.contains("X Velocity, Butterworth 50 Hz,")) << exported.left(200).toStdString();
-    EXPECT_TRUE(GridText(db.Sheet(), WholeSheet(db.Sheet(), 0)).contains("Y Acceleration, Butterworth 50 Hz"));
+    EXPECT_TRUE(
+        GridText(db.Sheet(), WholeSheet(db.Sheet(), 0)).contains("Y Acceleration, Butterworth 50 Hz"));
 
     point.SetFilter({ FilterKind::Auto, 0.0 });
     const std::optional<double> chosen = point.Columns().Track(0).CutoffHz();
@@ -109,8 +110,9 @@ TEST(FilteredSheet, ASkippedFrameIsRefusedNeverFilteredWrongly)
     for (int f = 0; f <= 40; f += 2)
         EXPECT_FALSE(vx.Value(f)) << f;
     EXPECT_EQ(vx.FilterNote(), point.Columns().FilterStatus());
-    EXPECT_TRUE(vx.FilterNote().startsWith("Frames 22 and 26 are 4 frames apart, where the samples before them are 2 "
-                                           "apart."))
+    EXPECT_TRUE(
+        vx.FilterNote().startsWith("Frames 22 and 26 are 4 frames apart, where the samples before them are 2 "
+                                   "apart."))
         << vx.FilterNote().toStdString();
     EXPECT_TRUE(ShownValue(point, "X", 26)) << "positions stay";
 
@@ -130,7 +132,8 @@ TEST(FilteredSheet, ARateTooLowIsRefusedAndOneCloseToTheLimitWarned)
     vx.Show();
     point.SetFilter({ FilterKind::Cfc600, 0.0 });
     EXPECT_FALSE(vx.Value(10));
-    EXPECT_TRUE(vx.FilterNote().startsWith("A sample rate of 1000 Hz is too low for CFC 600")) << vx.FilterNote().toStdString();
+    EXPECT_TRUE(vx.FilterNote().startsWith("A sample rate of 1000 Hz is too low for CFC 600"))
+        << vx.FilterNote().toStdString();
     point.SetFilter({ FilterKind::Cfc180, 0.0 });
     EXPECT_TRUE(vx.Value(10)) << "warned, still filtered";
     EXPECT_TRUE(vx.FilterNote().contains("below 3000 Hz")) << vx.FilterNote().toStdString();

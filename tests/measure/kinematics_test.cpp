@@ -43,7 +43,8 @@ TEST(PositionCsv, HostileTextFailsWithTheLineAndNeverEchoesIt)
 {
     EXPECT_EQ(ReadFailure(""), "Line 1: the header line time_ms,x,y is missing.");
     EXPECT_EQ(ReadFailure("\n0,1,2\n"), "Line 1: the header line time_ms,x,y is missing.");
-    EXPECT_EQ(ReadFailure("0,1,2\n1,2,3\n"), "Line 1 holds numbers: the first line is the header (time_ms,x,y).");
+    EXPECT_EQ(
+        ReadFailure("0,1,2\n1,2,3\n"), "Line 1 holds numbers: the first line is the header (time_ms,x,y).");
     EXPECT_EQ(ReadFailure("h\n0,1\n"), "Line 2: 2 fields where time_ms,x,y are expected.");
     EXPECT_EQ(ReadFailure("h\n0,1,2,3\n"), "Line 2: 4 fields where time_ms,x,y are expected.");
     EXPECT_EQ(ReadFailure("h\n0,1,2\n1,,2\n"), "Line 3: x is not a finite number.");
@@ -68,8 +69,9 @@ TEST(Kinematics, SpacingMustBeEqualToOnePercent)
         EqualSpacingRateHz(samples);
         FAIL() << "a skipped sample went through";
     } catch (const Error& failure) {
-        EXPECT_TRUE(failure.message().startsWith("The samples are not equally spaced: 0.666 ms lie between 1.665 ms "
-                                                 "and 2.331 ms, where the usual step is 0.333 ms."))
+        EXPECT_TRUE(
+            failure.message().startsWith("The samples are not equally spaced: 0.666 ms lie between 1.665 ms "
+                                         "and 2.331 ms, where the usual step is 0.333 ms."))
             << failure.what();
     }
     const std::vector<PositionSample> backwards { { 2, 0, 0 }, { 1, 0, 0 }, { 0, 0, 0 } };
@@ -100,8 +102,10 @@ TEST(Kinematics, TheSheetsDifferencesAndTheFiltersRates)
     EXPECT_FALSE(plain.rows[7].ay);
     for (int i = 1; i < 8; ++i) {
         // Velocity columns show m/s of mm: a thousandth of the per-second value.
-        EXPECT_FLOAT_EQ(*testing::ShownValue(point, "X Velocity", i), float(*plain.rows[size_t(i)].vx / 1000.0));
-        EXPECT_FLOAT_EQ(*testing::ShownValue(point, "Y Velocity", i), float(*plain.rows[size_t(i)].vy / 1000.0));
+        EXPECT_FLOAT_EQ(
+            *testing::ShownValue(point, "X Velocity", i), float(*plain.rows[size_t(i)].vx / 1000.0));
+        EXPECT_FLOAT_EQ(
+            *testing::ShownValue(point, "Y Velocity", i), float(*plain.rows[size_t(i)].vy / 1000.0));
     }
     EXPECT_DOUBLE_EQ(*plain.rows[3].ay, 2.0 / 0.002 / 0.002) << "y = i^2 at 2 ms steps";
     EXPECT_FALSE(plain.cutoff_hz);
@@ -125,7 +129,9 @@ TEST(FilterChoice, WordsLabelsAndHostileWords)
     EXPECT_EQ(ParseFilterChoice("none"), FilterChoice {});
     for (const char* word : { "", "cfc", "cfc 180", "cfc200", "butterworth", "butterworth:", "butterworth:0",
              "butterworth:-5", "butterworth:nan", "butterworth:inf", "butterworth:1e999", "butterworth:5hz",
-             "butterworth:5:6", "auto:5", "none " "x" })
+             "butterworth:5:6", "auto:5",
+             "none "
+             "x" })
         EXPECT_FALSE(ParseFilterChoice(word)) << word;
     for (const char* word : { "none", "cfc60", "cfc180", "cfc600", "cfc1000", "butterworth:0.1", "auto" })
         EXPECT_EQ(FilterChoiceText(*ParseFilterChoice(word)), word);

@@ -117,7 +117,8 @@ TEST(ChannelFrequencyClasses, RefusedAtTheLimitWarnedBelowTenTimesTheirFrequency
         const double limit_hz = 4.155 * c.cfc;
         const RateCheck at_limit = CheckSampleRate(choice, limit_hz);
         EXPECT_FALSE(at_limit.refusal.isEmpty());
-        EXPECT_TRUE(at_limit.refusal.contains(QStringLiteral("CFC %1").arg(c.cfc))) << at_limit.refusal.toStdString();
+        EXPECT_TRUE(at_limit.refusal.contains(QStringLiteral("CFC %1").arg(c.cfc)))
+            << at_limit.refusal.toStdString();
         EXPECT_FALSE(CheckSampleRate(choice, 0.99 * limit_hz).refusal.isEmpty());
         const RateCheck above = CheckSampleRate(choice, 1.001 * limit_hz);
         EXPECT_TRUE(above.refusal.isEmpty());
@@ -195,7 +196,8 @@ TEST(ReflectionPadding, AStraightLineStaysStraightToTheEnds)
     std::vector<double> line(500);
     for (size_t i = 0; i < line.size(); ++i)
         line[i] = 12.5 - 0.75 * double(i);
-    for (const Filter& filter : { Cfc(FilterKind::Cfc60), Cfc(FilterKind::Cfc1000), Butterworth(5.0, 1000.0) }) {
+    for (const Filter& filter :
+        { Cfc(FilterKind::Cfc60), Cfc(FilterKind::Cfc1000), Butterworth(5.0, 1000.0) }) {
         const std::vector<double> out = filter(line);
         ASSERT_EQ(out.size(), line.size());
         for (size_t i = 0; i < line.size(); ++i)

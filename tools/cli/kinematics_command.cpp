@@ -19,7 +19,8 @@ namespace {
 const char* const kKinematicsHelp
     = "Reads CSV: a header line, then time_ms,x,y per sample at equal time steps (steps may differ\n"
       "by 1 % of the average step). Prints one JSON object per sample,\n"
-      "{\"time_ms\", \"x\", \"y\", \"vx\", \"vy\", \"ax\", \"ay\"}: x and y after the filter, velocity from the\n"
+      "{\"time_ms\", \"x\", \"y\", \"vx\", \"vy\", \"ax\", \"ay\"}: x and y after the filter, velocity from "
+      "the\n"
       "previous sample (per second) and acceleration by the second derivative over three samples\n"
       "(per second squared), as Quick Measure takes them with that filter; null where a sample they need\n"
       "is missing (the first velocity, the first and last acceleration).\n"
@@ -72,7 +73,8 @@ int RunKinematics(const QStringList& words)
 {
     CommandLine command(kKinematicsCommand, QString::fromLatin1(kKinematicsHelp));
     command.addOption(QCommandLineOption(QStringLiteral("filter"),
-        QStringLiteral("none, cfc60, cfc180, cfc600, cfc1000, butterworth:HZ or auto."), QStringLiteral("FILTER")));
+        QStringLiteral("none, cfc60, cfc180, cfc600, cfc1000, butterworth:HZ or auto."),
+        QStringLiteral("FILTER")));
     command.addPositional(QStringLiteral("CSV"), QStringLiteral("The positions: time_ms,x,y per sample."));
     if (!command.parse(words))
         return kExitOk;

@@ -19,8 +19,8 @@
 
 #include "clips/descriptor_block.h"
 #include "measure/forms/qm_form.h"
-#include "measure/sheet_elements.h"
 #include "measure/measure_settings.h"
+#include "measure/sheet_elements.h"
 #include "shell/display_layout.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/form_test_support.h"
@@ -561,7 +561,8 @@ void QMFormTest::filtersAreChosenPerObjectAndNamedInTheSheet()
     QCOMPARE(kinds->currentText(), QString("None"));
     kinds->setCurrentText("CFC 600");
     QCOMPARE(def.Filter().kind, FilterKind::Cfc600);
-    QVERIFY2(status->text().startsWith("A sample rate of 1000 Hz is too low for CFC 600"), qPrintable(status->text()));
+    QVERIFY2(status->text().startsWith("A sample rate of 1000 Hz is too low for CFC 600"),
+        qPrintable(status->text()));
     QCOMPARE(header(), QString("X Velocity, CFC 600"));
     QVERIFY(!vx->Value(6));
     QCOMPARE(table->model()->headerData(vx->GridColumn(), Qt::Horizontal, Qt::ToolTipRole).toString(),
@@ -603,7 +604,8 @@ void QMFormTest::theDefaultFilterIsStoredAndOldSettingsReadAsNone()
     QTest::keyClick(cutoff, Qt::Key_Return);
     form->SetPage(QMPage::Objects);
     form->findChild<QPushButton*>("NewPointBtn")->click();
-    QCOMPARE(form->Database().UserObjects().front()->Filter(), (FilterChoice { FilterKind::Butterworth, 12.5 }));
+    QCOMPARE(
+        form->Database().UserObjects().front()->Filter(), (FilterChoice { FilterKind::Butterworth, 12.5 }));
     QCOMPARE(form->findChild<QComboBox*>("FilterCB")->currentText(), QString("Butterworth"));
     QCOMPARE(form->findChild<QLineEdit*>("CutoffEN")->text(), QString("12.5"));
     form->close();
