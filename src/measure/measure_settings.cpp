@@ -17,6 +17,7 @@ const QString kFrameStep = QStringLiteral("FrameStep");
 const QString kAutoStep = QStringLiteral("AutoStep");
 const QString kCursorPositioning = QStringLiteral("CursorPositioning");
 const QString kVisibles = QStringLiteral("Visibles");
+const QString kFilter = QStringLiteral("Filter");
 const QString kLinear = QStringLiteral("Linear");
 const QString kArea = QStringLiteral("Area");
 const QString kAngular = QStringLiteral("Angular");
@@ -33,6 +34,7 @@ const std::pair<QString, QString> kAllNames[] = {
     { kQuickMeasureCollection, kAutoStep },
     { kQuickMeasureCollection, kCursorPositioning },
     { kQuickMeasureCollection, kVisibles },
+    { kQuickMeasureCollection, kFilter },
     { kQuickMeasureDisplacementUnits, kLinear },
     { kQuickMeasureDisplacementUnits, kArea },
     { kQuickMeasureDisplacementUnits, kAngular },
@@ -127,6 +129,8 @@ QuickMeasureSettings ParseQuickMeasureSettings(const StoredValues& values, bool 
     settings.cursor = cursor >= 0 && cursor <= 2 ? static_cast<CursorMode>(cursor) : CursorMode::Smart;
     if (const std::optional<QString> visibles = Find(values, kQuickMeasureCollection, kVisibles))
         settings.visibles = ParseVisibles(*visibles).value_or(kDefaultVisibleSet);
+    if (const std::optional<QString> filter = Find(values, kQuickMeasureCollection, kFilter))
+        settings.filter = ParseFilterChoice(*filter).value_or(FilterChoice {});
 
     settings.linear_units
         = UnitOf(values, kQuickMeasureDisplacementUnits, kLinear, FindLengthUnit, settings.linear_units);
@@ -166,6 +170,7 @@ void StoreQuickMeasureSettings(SettingsStore& store, const QuickMeasureSettings&
     store.writeInteger(kQuickMeasureCollection, kAutoStep, settings.auto_step ? 1 : 0);
     store.writeInteger(kQuickMeasureCollection, kCursorPositioning, static_cast<int>(settings.cursor));
     store.writeString(kQuickMeasureCollection, kVisibles, FormatVisibles(settings.visibles));
+    store.writeString(kQuickMeasureCollection, kFilter, FilterChoiceText(settings.filter));
     store.writeString(
         kQuickMeasureDisplacementUnits, kLinear, UnitName(LengthAngleUnit(settings.linear_units)));
     store.writeString(kQuickMeasureDisplacementUnits, kArea, settings.area_units);

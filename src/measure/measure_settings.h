@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "measure/filter_choice.h"
 #include "measure/measure_units.h"
 #include "measure/obj_def.h"
 
@@ -24,6 +25,8 @@ struct QuickMeasureSettings {
     bool auto_step = true;
     CursorMode cursor = CursorMode::Smart;
     VisibleSet visibles = kDefaultVisibleSet;
+    // The filter new objects take; none when the value is missing or unreadable.
+    FilterChoice filter;
     int linear_units = 0;
     QString area_units = QStringLiteral("mm\u00B2");
     int angular_units = 10;

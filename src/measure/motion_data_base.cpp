@@ -38,7 +38,9 @@ std::vector<TObjDef*> TMotionDataBase::UserObjects() const
 
 TObjDef& TMotionDataBase::NewObject(SampleClass sample_class)
 {
-    return defs_.Create(SetupFor(sample_class, defs_.NewObjectName(sample_class), defs_.DefaultVisible()));
+    TObjDef::Setup setup = SetupFor(sample_class, defs_.NewObjectName(sample_class), defs_.DefaultVisible());
+    setup.filter = defs_.DefaultFilter();
+    return defs_.Create(setup);
 }
 
 void TMotionDataBase::RenameObject(TObjDef& def, const QString& name)

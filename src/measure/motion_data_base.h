@@ -36,7 +36,7 @@ public:
 
     // Objects the user made, in creation order (the hidden "Ref" left out).
     std::vector<TObjDef*> UserObjects() const;
-    // A new object named after its class, with the default visible columns.
+    // A new object named after its class, with the default visible columns and filter.
     TObjDef& NewObject(SampleClass sample_class);
     // Fails with the user's message when another object has the name already.
     void RenameObject(TObjDef& def, const QString& name);

@@ -58,6 +58,7 @@ TObjDef::TObjDef(TObjDefList* list, const Setup& setup)
     , referencer_(setup.referencer)
     , polymarker_(std::clamp(setup.polymarker, 0, kPolymarkerCount - 1))
     , colour_index_(std::clamp(setup.colour_index, 0, kObjectColourCount - 1))
+    , filter_(setup.filter)
     , columns_(this, setup.sheet)
 {
     // The class tells its own shape.
@@ -87,6 +88,14 @@ void TObjDef::SetPolymarker(int polymarker)
 void TObjDef::SetColourIndex(int index)
 {
     colour_index_ = std::clamp(index, 0, kObjectColourCount - 1);
+}
+
+void TObjDef::SetFilter(const FilterChoice& filter)
+{
+    if (filter == filter_)
+        return;
+    filter_ = filter;
+    columns_.FilterChanged();
 }
 
 void TObjDef::SetVisible(VisibleSet visible)

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "measure/filter_choice.h"
 #include "measure/measure_units.h"
 #include "measure/sample_object.h"
 #include "measure/sheet_elements.h"
@@ -46,6 +47,7 @@ public:
         VisibleSet visible = kDefaultVisibleSet;
         int polymarker = 0;
         int colour_index = 0;
+        FilterChoice filter;
     };
     TObjDef(TObjDefList* list, const Setup& setup);
     // Frees every sample of the object on every frame.
@@ -68,6 +70,10 @@ public:
     int ColourIndex() const { return colour_index_; }
     TColor Colour() const { return ObjectColour(colour_index_); }
     void SetColourIndex(int index);
+
+    // What smooths the positions before velocities and accelerations are taken.
+    const FilterChoice& Filter() const { return filter_; }
+    void SetFilter(const FilterChoice& filter);
 
     TSheetElements& Columns() { return columns_; }
     const TSheetElements& Columns() const { return columns_; }
@@ -109,6 +115,7 @@ private:
     int polymarker_;
     int colour_index_;
     VisibleSet visible_ = 0;
+    FilterChoice filter_;
     std::map<int32_t, TSampleObject*> samples_;
     TSheetElements columns_;
 };
@@ -135,11 +142,15 @@ public:
     void SetCursor(CursorMode mode) { cursor_mode_ = mode; }
     VisibleSet DefaultVisible() const { return default_visible_; }
     void SetDefaultVisible(VisibleSet visible) { default_visible_ = visible & kAllKindsSet; }
+    // The filter new objects take.
+    const FilterChoice& DefaultFilter() const { return default_filter_; }
+    void SetDefaultFilter(const FilterChoice& filter) { default_filter_ = filter; }
 
 private:
     std::vector<std::unique_ptr<TObjDef>> objects_;
     CursorMode cursor_mode_ = CursorMode::Smart;
     VisibleSet default_visible_ = kDefaultVisibleSet;
+    FilterChoice default_filter_;
     int next_polymarker_ = 0;
     int next_colour_ = 0;
 };

@@ -1,9 +1,12 @@
 #include "measure/sheet_elements.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
+#include "measure/difference_rules.h"
 #include "measure/frame_object.h"
 #include "measure/measure_sheet.h"
 #include "measure/obj_def.h"
@@ -22,6 +25,22 @@ bool IsPointKind(QuantityKind kind)
     const int k = static_cast<int>(kind);
     return k <= static_cast<int>(QuantityKind::AbsVelocity)
         || k >= static_cast<int>(QuantityKind::XAcceleration);
+}
+
+// Velocities and accelerations: the quantities a filter acts on.
+bool IsDerivativeKind(QuantityKind kind)
+{
+    switch (kind) {
+    case QuantityKind::XVelocity:
+    case QuantityKind::YVelocity:
+    case QuantityKind::AbsVelocity:
+    case QuantityKind::XAcceleration:
+    case QuantityKind::YAcceleration:
+    case QuantityKind::AbsAcceleration:
+        return true;
+    default:
+        return false;
+    }
 }
 
 const TScaler& ScalerOf(const TSampleObject& sample)
@@ -44,15 +63,27 @@ double TimeOf(const TSampleObject& sample)
     return sample.Frame()->TimeMs();
 }
 
+// Where derivatives take a point's position from: its object coordinates, or, when the object
+// has a filter, its filtered track.
+std::optional<ObjectPoint> PositionFor(const TSampleObject& sample, int point_index)
+{
+    const TSheetElements& columns = sample.ObjDef()->Columns();
+    if (!columns.Filtering())
+        return Coordinates(sample, point_index);
+    return columns.Track(point_index).PositionAt(sample.Frame()->FrameNumber());
+}
+
 // Change of a point per second between two samples, in display length units.
 std::optional<ObjectPoint> Velocity(const TSampleObject& from, const TSampleObject& to, int point_index)
 {
     const double dt_ms = TimeOf(to) - TimeOf(from);
     if (!(dt_ms > 0))
         return std::nullopt;
-    const ObjectPoint a = Coordinates(from, point_index);
-    const ObjectPoint b = Coordinates(to, point_index);
-    return ObjectPoint { (b.x - a.x) / dt_ms * 1000.0, (b.y - a.y) / dt_ms * 1000.0 };
+    const std::optional<ObjectPoint> a = PositionFor(from, point_index);
+    const std::optional<ObjectPoint> b = PositionFor(to, point_index);
+    if (!a || !b)
+        return std::nullopt;
+    return ObjectPoint { DifferenceVelocity(a->x, b->x, dt_ms), DifferenceVelocity(a->y, b->y, dt_ms) };
 }
 
 // The velocity of a point since the object's previous sample, when it has one.
@@ -74,10 +105,11 @@ std::optional<ObjectPoint> Acceleration(const TSampleObject& sample, int point_i
         return std::nullopt;
     const std::optional<ObjectPoint> before = Velocity(*prev, sample, point_index);
     const std::optional<ObjectPoint> after = Velocity(sample, *next, point_index);
-    const double span_s = (TimeOf(*next) - TimeOf(*prev)) / 1000.0;
-    if (!before || !after || !(span_s > 0))
+    const double span_ms = TimeOf(*next) - TimeOf(*prev);
+    if (!before || !after || !(span_ms / 1000.0 > 0))
         return std::nullopt;
-    return ObjectPoint { 2.0 * (after->x - before->x) / span_s, 2.0 * (after->y - before->y) / span_s };
+    return ObjectPoint { DifferenceAcceleration(before->x, after->x, span_ms),
+        DifferenceAcceleration(before->y, after->y, span_ms) };
 }
 
 } // namespace
@@ -101,12 +133,28 @@ QString TSheetElement::HeaderText(int header_row) const
     case 0:
         return ObjDef()->Name();
     case 1:
+        if (Filtered())
+            return caption_ + QStringLiteral(", ")
+                + FilterLabel(ObjDef()->Filter(), list_->Track(PointIndex()).CutoffHz());
         return caption_;
     case 2:
         return UnitLabel();
     default:
         return {};
     }
+}
+
+bool TSheetElement::Filtered() const
+{
+    return IsDerivativeKind(kind_) && list_->Filtering();
+}
+
+QString TSheetElement::FilterNote() const
+{
+    if (!Filtered())
+        return {};
+    const FilteredTrack& track = list_->Track(PointIndex());
+    return track.Refusal().isEmpty() ? track.Warning() : track.Refusal();
 }
 
 QString TSheetElement::UnitLabel() const
@@ -317,6 +365,11 @@ std::optional<double> TVelocityOrdElement::Compute(const TSampleObject& sample) 
 
 void TVelocityOrdElement::SampleChanged(int32_t frame_number)
 {
+    // A filter spreads every change over the whole track.
+    if (Filtered()) {
+        RecomputeAll();
+        return;
+    }
     RecomputeRow(frame_number);
     RecomputeNext(frame_number);
 }
@@ -343,6 +396,10 @@ std::optional<double> TAccelerationOrdElement::Compute(const TSampleObject& samp
 
 void TAccelerationOrdElement::SampleChanged(int32_t frame_number)
 {
+    if (Filtered()) {
+        RecomputeAll();
+        return;
+    }
     RecomputePrevious(frame_number);
     RecomputeRow(frame_number);
     RecomputeNext(frame_number);
@@ -477,14 +534,57 @@ void TSheetElements::CreateColumns(const QString&, int point_count, int line_cou
 
 void TSheetElements::RecomputeAll()
 {
+    tracks_.clear();
     for (const auto& column : columns_)
         column->RecomputeAll();
 }
 
 void TSheetElements::SampleChanged(int32_t frame_number)
 {
+    tracks_.clear();
+    // The automatic cut-off, and with it the headers, may move with any sample.
+    if (Filtering())
+        sheet_->NoteAllCells();
     for (const auto& column : columns_)
         column->SampleChanged(frame_number);
+}
+
+bool TSheetElements::Filtering() const
+{
+    return owner_->Filter().kind != FilterKind::None;
+}
+
+const FilteredTrack& TSheetElements::Track(int point_index) const
+{
+    auto it = tracks_.find(point_index);
+    if (it == tracks_.end())
+        it = tracks_.emplace(point_index, FilteredTrack::Build(*owner_, point_index)).first;
+    return it->second;
+}
+
+void TSheetElements::FilterChanged()
+{
+    sheet_->NoteLayout();
+    RecomputeAll();
+}
+
+QString TSheetElements::FilterStatus() const
+{
+    if (!Filtering() || owner_->Samples().empty())
+        return {};
+    QStringList lines;
+    const int points = owner_->PointCount();
+    for (int p = 0; p < points; ++p) {
+        const FilteredTrack& track = Track(p);
+        QString line = track.Refusal().isEmpty() ? track.Warning() : track.Refusal();
+        if (track.CutoffHz())
+            line = QStringLiteral("Automatic cut-off: ") + FrequencyText(*track.CutoffHz())
+                + QStringLiteral(" Hz");
+        if (line.isEmpty())
+            continue;
+        lines << (points > 1 ? QStringLiteral("Point %1: ").arg(p + 1) + line : line);
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void TSheetElements::RefreshHeaders()

@@ -3,11 +3,13 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
+#include "measure/filtered_track.h"
 #include "measure/measure_units.h"
 
 namespace fw {
@@ -35,8 +37,13 @@ public:
     const QString& Caption() const { return caption_; }
     static constexpr int kWidth = 50;
 
-    // Header rows from the top: object name, caption, unit label.
+    // Header rows from the top: object name, caption, unit label. The caption of a velocity or
+    // acceleration of a filtered object names the filter ("X Velocity, CFC 180").
     QString HeaderText(int header_row) const;
+    // Velocities and accelerations come from the filtered positions when the object has a filter.
+    bool Filtered() const;
+    // Why a filtered column has no values, or what to beware of in them; empty otherwise.
+    QString FilterNote() const;
     QString UnitLabel() const;
     // The "&Show" menu entry of the hidden column.
     QString ShowMenuCaption() const;
@@ -180,6 +187,15 @@ public:
 
     TObjDef* Owner() const { return owner_; }
     MeasureSheet* Sheet() const { return sheet_; }
+    // The object has a filter: its velocities and accelerations come from its filtered track.
+    bool Filtering() const;
+    // A point's filtered positions, built when first asked for after a change.
+    const FilteredTrack& Track(int point_index) const;
+    // The object's filter changed: every header and value that depends on it follows.
+    void FilterChanged();
+    // What the filter said, point by point: why it refused, what to beware of, the automatic
+    // cut-off; empty without a filter or before any sample.
+    QString FilterStatus() const;
     const std::vector<std::unique_ptr<TSheetElement>>& Columns() const { return columns_; }
     int IndexOf(const TSheetElement* column) const;
 
@@ -199,6 +215,8 @@ private:
     TObjDef* owner_;
     MeasureSheet* sheet_;
     std::vector<std::unique_ptr<TSheetElement>> columns_;
+    // Filtered tracks by point index; rebuilt after every change of the object's samples.
+    mutable std::map<int, FilteredTrack> tracks_;
 };
 
 } // namespace fw

@@ -33,6 +33,7 @@ const std::pair<QString, QString> kNames[] = {
     { fw::kQuickMeasureVelocityUnits, "Linear" },
     { fw::kQuickMeasureVelocityUnits, "Angular" },
     { fw::kQuickMeasureVelocityUnits, "Acceleration" },
+    { fw::kQuickMeasureCollection, "Filter" },
 };
 
 void FuzzStoredValues(const QString& text)
@@ -50,6 +51,9 @@ void FuzzStoredValues(const QString& text)
     Check(fw::IsLinearVelocityUnit(s.linear_velocity_units));
     Check(fw::IsAngularVelocityUnit(s.angular_velocity_units));
     Check(fw::IsAccelerationUnit(s.acceleration_units));
+    Check(s.filter.kind != fw::FilterKind::Butterworth
+        || (std::isfinite(s.filter.cutoff_hz) && s.filter.cutoff_hz > 0));
+    Check(fw::ParseFilterChoice(fw::FilterChoiceText(s.filter)) == s.filter);
     if (const auto visible = fw::ParseVisibles(lines.front()))
         Check(fw::ParseVisibles(fw::FormatVisibles(*visible)) == visible);
 }

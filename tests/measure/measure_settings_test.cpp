@@ -39,6 +39,7 @@ TEST(QuickMeasureSettings, HostileStoredValuesKeepTheirDefaults)
         { { kQuickMeasureVelocityUnits, "Linear" }, "rpm" },
         { { kQuickMeasureVelocityUnits, "Angular" }, "" },
         { { kQuickMeasureVelocityUnits, "Acceleration" }, "g" },
+        { { c, "Filter" }, "butterworth:-1" },
     };
     const QuickMeasureSettings s = ParseQuickMeasureSettings(values, true);
     EXPECT_FALSE(s.grid_width);
@@ -52,6 +53,7 @@ TEST(QuickMeasureSettings, HostileStoredValuesKeepTheirDefaults)
     EXPECT_EQ(s.linear_velocity_units, 2);
     EXPECT_EQ(s.angular_velocity_units, 5);
     EXPECT_EQ(s.acceleration_units, 3);
+    EXPECT_EQ(s.filter, FilterChoice {});
 }
 
 TEST(QuickMeasureSettings, WithoutTheSubKeyEveryUnitIsTheFirst)
@@ -84,6 +86,7 @@ TEST(QuickMeasureSettings, RoundTripThroughTheStore)
     written.linear_velocity_units = 3;
     written.angular_velocity_units = 6;
     written.acceleration_units = 1;
+    written.filter = { FilterKind::Cfc600, 0.0 };
     {
         SettingsStore store(path);
         StoreQuickMeasureSettings(store, written);
@@ -92,6 +95,7 @@ TEST(QuickMeasureSettings, RoundTripThroughTheStore)
     EXPECT_EQ(store.readString(kQuickMeasureCollection, "Visibles"), "10000000000000100");
     EXPECT_EQ(store.readString(kQuickMeasureVelocityUnits, "Acceleration"), QString::fromUtf8("cm/s²"));
     EXPECT_EQ(store.readString(kQuickMeasureDisplacementUnits, "Area"), QString::fromUtf8("mm²"));
+    EXPECT_EQ(store.readString(kQuickMeasureCollection, "Filter"), "cfc600");
     const QuickMeasureSettings read = LoadQuickMeasureSettings(store);
     EXPECT_EQ(read.export_path, written.export_path);
     EXPECT_EQ(read.grid_width, 800);
@@ -105,6 +109,15 @@ TEST(QuickMeasureSettings, RoundTripThroughTheStore)
     EXPECT_EQ(read.linear_velocity_units, 3);
     EXPECT_EQ(read.angular_velocity_units, 6);
     EXPECT_EQ(read.acceleration_units, 1);
+    EXPECT_EQ(read.filter, written.filter);
+}
+
+TEST(QuickMeasureSettings, SettingsWrittenBeforeFiltersReadAsNoFilter)
+{
+    const StoredValues old { { { kQuickMeasureCollection, "Visibles" }, "0011000000000000" } };
+    EXPECT_EQ(ParseQuickMeasureSettings(old, true).filter, FilterChoice {});
+    const StoredValues auto_filter { { { kQuickMeasureCollection, "Filter" }, "auto" } };
+    EXPECT_EQ(ParseQuickMeasureSettings(auto_filter, true).filter.kind, FilterKind::Auto);
 }
 
 TEST(Scaling, RoundTripsThroughTheDescriptorBlock)

@@ -48,6 +48,7 @@ extern const CliCommand kConvertCommand;
 extern const CliCommand kCompressorsCommand;
 extern const CliCommand kGpibCommand;
 extern const CliCommand kCaptureCommand;
+extern const CliCommand kKinematicsCommand;
 
 // Log lines go to the log file; with --verbose to standard error as well.
 void InstallToolLogging(bool verbose);

@@ -1,5 +1,5 @@
 // framewright-cli: batch access to clips and TIFF/BAY sequences (facts, frames, descriptor block,
-// conversion).
+// conversion), imagers and processors, and measured positions.
 #include <cstdio>
 #include <exception>
 
@@ -28,6 +28,7 @@ const CliCommand* const kCommands[] = {
     &fw::cli::kImagerCommand,
     &fw::cli::kGpibCommand,
     &fw::cli::kCaptureCommand,
+    &fw::cli::kKinematicsCommand,
 };
 
 QString toolHelp()

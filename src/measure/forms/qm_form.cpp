@@ -115,6 +115,7 @@ void TQMForm::ConnectPages()
         display_.RefreshPicture();
     });
     connect(objects_, &QMObjectsPage::LooksChanged, this, [this] { display_.RefreshPicture(); });
+    connect(objects_, &QMObjectsPage::FilterChanged, this, &TQMForm::RefreshSheet);
     connect(reference_, &QMReferencePage::ReferenceChanged, this, [this] {
         if (Page() == QMPage::Reference)
             Prompt(reference_->PromptText());
@@ -149,6 +150,7 @@ void TQMForm::ReadSettings()
     db_.SetAccelerationUnits(stored_.acceleration_units);
     db_.HeaderList().SetCursor(stored_.cursor);
     db_.HeaderList().SetDefaultVisible(stored_.visibles);
+    db_.HeaderList().SetDefaultFilter(stored_.filter);
     filling_ = false;
     ShowStoredValues();
 }
@@ -165,6 +167,7 @@ void TQMForm::WriteSettings()
     stored_.acceleration_units = scaler.AccelerationUnits();
     stored_.cursor = db_.HeaderList().Cursor();
     stored_.visibles = db_.HeaderList().DefaultVisible();
+    stored_.filter = db_.HeaderList().DefaultFilter();
     if (Page() == QMPage::Collection) {
         stored_.grid_width = width();
         stored_.grid_height = height();
@@ -206,6 +209,11 @@ void TQMForm::PageEntered(int index)
         Prompt(reference_->PromptText());
         break;
     case QMPage::Collection:
+        break;
+    case QMPage::Objects:
+        // What the filters say follows the samples collected since.
+        objects_->ShowObjectProperties();
+        Prompt(QString());
         break;
     default:
         Prompt(QString());

@@ -21,6 +21,7 @@ class QTabWidget;
 
 namespace fw {
 
+class FilterChooser;
 class QMObjectsPage;
 class QMReferencePage;
 class QMScalePage;
@@ -129,6 +130,7 @@ private:
     QCheckBox* auto_step_ = nullptr;
     QButtonGroup* cursor_modes_ = nullptr;
     std::vector<QCheckBox*> visible_checks_;
+    FilterChooser* default_filter_ = nullptr;
 };
 
 } // namespace fw

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "measure/forms/filter_chooser.h"
 #include "measure/forms/qm_controls.h"
 #include "measure/forms/qm_reference_page.h"
 #include "measure/sheet_menus.h"
@@ -72,6 +73,11 @@ QWidget* TQMForm::BuildDefaultsPage()
         cursor_layout->addWidget(button);
     }
     left->addWidget(cursor);
+    auto* filter = new QGroupBox(QStringLiteral("Filter of New Objects"), page);
+    auto* filter_layout = new QVBoxLayout(filter);
+    default_filter_ = new FilterChooser(QStringLiteral("Default"), filter);
+    filter_layout->addWidget(default_filter_);
+    left->addWidget(filter);
     left->addStretch();
     layout->addLayout(left);
     auto* visible = new QGroupBox(QStringLiteral("Visible Columns"), page);
@@ -90,6 +96,7 @@ QWidget* TQMForm::BuildDefaultsPage()
     connect(frame_step_, &QSpinBox::valueChanged, this, &TQMForm::DefaultsChanged);
     connect(auto_step_, &QCheckBox::toggled, this, &TQMForm::DefaultsChanged);
     connect(cursor_modes_, &QButtonGroup::idClicked, this, &TQMForm::DefaultsChanged);
+    connect(default_filter_, &FilterChooser::Changed, this, &TQMForm::DefaultsChanged);
     return page;
 }
 
@@ -105,6 +112,7 @@ void TQMForm::ShowStoredValues()
     frame_step_->setValue(stored_.frame_step);
     auto_step_->setChecked(stored_.auto_step);
     cursor_modes_->button(int(db_.HeaderList().Cursor()))->setChecked(true);
+    default_filter_->SetChoice(db_.HeaderList().DefaultFilter());
     const std::vector<VisibleChoice> choices = VisibleColumnChoices(db_.HeaderList().DefaultVisible());
     for (size_t i = 0; i < choices.size() && i < visible_checks_.size(); ++i)
         visible_checks_[i]->setChecked(choices[i].checked);
@@ -140,6 +148,7 @@ void TQMForm::DefaultsChanged()
     stored_.frame_step = frame_step_->value();
     stored_.auto_step = auto_step_->isChecked();
     db_.HeaderList().SetCursor(CursorMode(std::max(cursor_modes_->checkedId(), 0)));
+    db_.HeaderList().SetDefaultFilter(default_filter_->Choice());
     UpdatePrediction();
 }
 

@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "measure/forms/filter_chooser.h"
 #include "measure/forms/polymarker.h"
 #include "measure/motion_data_base.h"
 #include "support/fw_error.h"
@@ -108,6 +109,7 @@ QMObjectsPage::QMObjectsPage(TMotionDataBase& db, QWidget* parent)
     connect(tree_, &QTreeWidget::currentItemChanged, this, &QMObjectsPage::ShowObjectProperties);
     connect(colour_spin_, &QSpinBox::valueChanged, this, &QMObjectsPage::ObjectPropertyChanged);
     connect(marker_spin_, &QSpinBox::valueChanged, this, &QMObjectsPage::ObjectPropertyChanged);
+    connect(filter_, &FilterChooser::Changed, this, &QMObjectsPage::ObjectFilterChanged);
     ShowObjectProperties();
 }
 
@@ -136,6 +138,13 @@ QWidget* QMObjectsPage::BuildProperties()
     grid->addWidget(new QLabel(QStringLiteral("Marker"), properties), 1, 0);
     grid->addWidget(marker_preview_, 1, 1);
     grid->addWidget(marker_spin_, 1, 2);
+    filter_ = new FilterChooser(QString(), properties);
+    filter_status_ = new QLabel(properties);
+    filter_status_->setObjectName(QStringLiteral("FilterStatusLbl"));
+    filter_status_->setWordWrap(true);
+    grid->addWidget(new QLabel(QStringLiteral("Filter"), properties), 2, 0);
+    grid->addWidget(filter_, 2, 1, 1, 2);
+    grid->addWidget(filter_status_, 3, 0, 1, 3);
     return properties;
 }
 
@@ -245,11 +254,14 @@ void QMObjectsPage::ShowObjectProperties()
     filling_ = true;
     colour_spin_->setEnabled(def);
     marker_spin_->setEnabled(def);
+    filter_->setEnabled(def);
     if (def) {
         colour_spin_->setValue(def->ColourIndex());
         marker_spin_->setValue(def->Polymarker());
         colour_swatch_->setToolTip(ObjectColourName(def->ColourIndex()));
+        filter_->SetChoice(def->Filter());
     }
+    filter_status_->setText(def ? def->Columns().FilterStatus() : QString());
     const QColor colour = def ? ColourOfBgr(def->Colour()) : palette().color(QPalette::Window);
     colour_swatch_->setStyleSheet(
         QStringLiteral("background-color: %1; border: 1px solid gray;").arg(colour.name()));
@@ -261,6 +273,16 @@ void QMObjectsPage::ShowObjectProperties()
     }
     marker_preview_->setPixmap(marker);
     filling_ = was_filling;
+}
+
+void QMObjectsPage::ObjectFilterChanged()
+{
+    TObjDef* def = SelectedObject();
+    if (filling_ || !def)
+        return;
+    def->SetFilter(filter_->Choice());
+    filter_status_->setText(def->Columns().FilterStatus());
+    emit FilterChanged();
 }
 
 void QMObjectsPage::ObjectPropertyChanged()

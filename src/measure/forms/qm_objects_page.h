@@ -11,6 +11,7 @@ class QTreeWidgetItem;
 
 namespace fw {
 
+class FilterChooser;
 class TMotionDataBase;
 
 // The Objects page of Quick Measure: the measurement objects as a tree, made, renamed,
@@ -20,6 +21,10 @@ class QMObjectsPage : public QWidget {
 public:
     QMObjectsPage(TMotionDataBase& db, QWidget* parent = nullptr);
 
+    // Shows the selected object's colour, marker and filter, with what the filter says about its
+    // samples now.
+    void ShowObjectProperties();
+
 signals:
     // An object was made or renamed.
     void ObjectsChanged();
@@ -28,6 +33,8 @@ signals:
     void SamplesCleared();
     // Colour or marker of an object changed.
     void LooksChanged();
+    // An object's filter changed, and with it its velocities and accelerations.
+    void FilterChanged();
 
 private:
     TObjDef* SelectedObject() const;
@@ -35,8 +42,8 @@ private:
     void ObjectRenamed(QTreeWidgetItem* item);
     void DeleteSelectedObject();
     void ClearSelectedObject();
-    void ShowObjectProperties();
     void ObjectPropertyChanged();
+    void ObjectFilterChanged();
     void RefillObjectTree(const TObjDef* select);
     QWidget* BuildProperties();
 
@@ -48,6 +55,8 @@ private:
     QSpinBox* colour_spin_ = nullptr;
     QLabel* marker_preview_ = nullptr;
     QSpinBox* marker_spin_ = nullptr;
+    FilterChooser* filter_ = nullptr;
+    QLabel* filter_status_ = nullptr;
 };
 
 } // namespace fw

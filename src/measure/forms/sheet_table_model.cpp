@@ -54,6 +54,12 @@ QVariant SheetTableModel::data(const QModelIndex& index, int role) const
 
 QVariant SheetTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal) {
+        // Why a filtered column is empty, or what to beware of in it.
+        const TSheetElement* column = sheet_.ColumnAt(section);
+        const QString note = column ? column->FilterNote() : QString();
+        return note.isEmpty() ? QVariant() : QVariant(note);
+    }
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Vertical)

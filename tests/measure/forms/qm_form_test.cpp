@@ -20,6 +20,7 @@
 #include "clips/descriptor_block.h"
 #include "measure/forms/qm_form.h"
 #include "measure/measure_settings.h"
+#include "measure/sheet_elements.h"
 #include "shell/display_layout.h"
 #include "shell/forms/display_form.h"
 #include "shell/forms/form_test_support.h"
@@ -46,6 +47,8 @@ private slots:
     void closingWithUnexportedSamplesAsksFirst();
     void columnsHideAndShowAgainFromTheEditMenu();
     void clearingAnObjectEmptiesItsCells();
+    void filtersAreChosenPerObjectAndNamedInTheSheet();
+    void theDefaultFilterIsStoredAndOldSettingsReadAsNone();
 
 private:
     TQMForm* openMeasure();
@@ -526,6 +529,88 @@ void QMFormTest::clearingAnObjectEmptiesItsCells()
     QVERIFY(form->Database().UserObjects()[0]->Samples().empty());
     QVERIFY(grid->model()->index(0, 1).data().toString().isEmpty());
     QCOMPARE(form->Database().UserObjects().size(), size_t(1));
+}
+
+// The clip runs at 1000 frames/s here: CFC 600 is refused, CFC 180 warned about.
+void QMFormTest::filtersAreChosenPerObjectAndNamedInTheSheet()
+{
+    TQMForm* form = collectOnePoint();
+    QVERIFY(form);
+    // Steady motion with a pixel of jitter, which the filters take out.
+    for (int frame = 0; frame < 12; ++frame)
+        form->PictureClicked(frame, QPointF(10 + 3 * frame + (frame % 2), 30));
+    form->SetPage(QMPage::Defaults);
+    form->findChild<QCheckBox*>("Visible7")->setChecked(true); // X Velocity
+    const TObjDef& def = *form->Database().UserObjects().front();
+    const TSheetElement* vx = nullptr;
+    for (const auto& column : def.Columns().Columns())
+        if (column->Kind() == QuantityKind::XVelocity)
+            vx = column.get();
+    QVERIFY(vx && vx->Shown());
+    const float plain = *vx->Value(6);
+    const auto header = [&] { return form->Database().Sheet().CellText(vx->GridColumn(), 1); };
+    auto* table = form->findChild<QTableView*>();
+    QVERIFY(table);
+
+    form->SetPage(QMPage::Objects);
+    auto* tree = form->findChild<QTreeWidget*>("ObjectTree");
+    tree->setCurrentItem(tree->topLevelItem(0));
+    auto* kinds = form->findChild<QComboBox*>("FilterCB");
+    auto* status = form->findChild<QLabel*>("FilterStatusLbl");
+    QVERIFY(kinds && status);
+    QCOMPARE(kinds->currentText(), QString("None"));
+    kinds->setCurrentText("CFC 600");
+    QCOMPARE(def.Filter().kind, FilterKind::Cfc600);
+    QVERIFY2(status->text().startsWith("A sample rate of 1000 Hz is too low for CFC 600"),
+        qPrintable(status->text()));
+    QCOMPARE(header(), QString("X Velocity, CFC 600"));
+    QVERIFY(!vx->Value(6));
+    QCOMPARE(table->model()->headerData(vx->GridColumn(), Qt::Horizontal, Qt::ToolTipRole).toString(),
+        status->text());
+    QVERIFY(form->CopyText(true, false).contains("X Velocity, CFC 600"));
+
+    kinds->setCurrentText("CFC 180");
+    QVERIFY2(status->text().contains("below 3000 Hz"), qPrintable(status->text()));
+    QVERIFY(vx->Value(6));
+
+    kinds->setCurrentText("Butterworth");
+    auto* cutoff = form->findChild<QLineEdit*>("CutoffEN");
+    QVERIFY(cutoff->isEnabled());
+    cutoff->setText("100");
+    QTest::keyClick(cutoff, Qt::Key_Return);
+    QCOMPARE(def.Filter(), (FilterChoice { FilterKind::Butterworth, 100.0 }));
+    QCOMPARE(header(), QString("X Velocity, Butterworth 100 Hz"));
+    QVERIFY(status->text().isEmpty());
+    QVERIFY(vx->Value(6) && *vx->Value(6) != plain);
+
+    kinds->setCurrentText("None");
+    QVERIFY(!cutoff->isEnabled());
+    QCOMPARE(header(), QString("X Velocity"));
+    QCOMPARE(*vx->Value(6), plain);
+}
+
+void QMFormTest::theDefaultFilterIsStoredAndOldSettingsReadAsNone()
+{
+    settings_->writeInteger(kQuickMeasureCollection, "FrameStep", 2); // written before filters existed
+    TQMForm* form = openMeasure();
+    QVERIFY(form);
+    form->SetPage(QMPage::Defaults);
+    auto* kinds = form->findChild<QComboBox*>("DefaultFilterCB");
+    auto* cutoff = form->findChild<QLineEdit*>("DefaultCutoffEN");
+    QVERIFY(kinds && cutoff);
+    QCOMPARE(kinds->currentText(), QString("None"));
+    kinds->setCurrentText("Butterworth");
+    cutoff->setText("12.5");
+    QTest::keyClick(cutoff, Qt::Key_Return);
+    form->SetPage(QMPage::Objects);
+    form->findChild<QPushButton*>("NewPointBtn")->click();
+    QCOMPARE(
+        form->Database().UserObjects().front()->Filter(), (FilterChoice { FilterKind::Butterworth, 12.5 }));
+    QCOMPARE(form->findChild<QComboBox*>("FilterCB")->currentText(), QString("Butterworth"));
+    QCOMPARE(form->findChild<QLineEdit*>("CutoffEN")->text(), QString("12.5"));
+    form->close();
+    QCOMPARE(settings_->readString(kQuickMeasureCollection, "Filter"), QString("butterworth:12.5"));
+    QCOMPARE(LoadQuickMeasureSettings(*settings_).filter, (FilterChoice { FilterKind::Butterworth, 12.5 }));
 }
 
 QTEST_MAIN(QMFormTest)
