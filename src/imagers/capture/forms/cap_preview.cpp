@@ -67,6 +67,8 @@ TCapPreview::TCapPreview(const ChildContext& context, std::shared_ptr<TIMAQ> ima
     connect(display_->Cropper(), &TCropShape::boundsChanged, this, [this] { RegionMoved(); });
     display_->SetOwnerFrames(
         0, CaptureDescriptorBlock(values_.time_per_frame_ms, values_.time_at_frame0_ms, opened_));
+    // The live picture stands for the first frame of the capture to come.
+    display_->Seek(0);
 
     thread_ = std::make_unique<TCaptureThread>(*imaq_, interface_name, MakeCallbacks(), std::move(waits));
     ApplyValuesToThread();
