@@ -150,8 +150,11 @@ void TCapPreview::TakeProperties(const CaptureProperties& properties)
     // Making the buffers set the whole frame; the window's region takes over again.
     ApplyRegion();
     colour_button_->setEnabled(properties.colour_capable);
-    if (!properties.colour_capable)
+    if (!properties.colour_capable) {
+        // The grabber is monochrome already; asking for it would only make the buffers anew.
+        const QSignalBlocker quiet(monochrome_button_);
         monochrome_button_->setChecked(true);
+    }
     if (properties.width != frame_width_ || properties.height != frame_height_) {
         frame_width_ = properties.width;
         frame_height_ = properties.height;
