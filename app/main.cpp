@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include "imagers/capture/forms/cap_preview.h"
 #include "imagers/em/em_stream_open.h"
 #include "imagers/em/forms/em_preview.h"
 #include "imagers/forms/hg_form.h"
@@ -16,6 +18,7 @@
 #include "imagers/hg/ro_rs485.h"
 #include "imagers/hg/shared_serial_driver.h"
 #include "imagers/imager_links.h"
+#include "imagers/imaq/imaq.h"
 #include "imagers/ro.h"
 #include "measure/forms/qm_form.h"
 #include "shell/forms/ro_preview.h"
@@ -87,13 +90,32 @@ bool GpibDriverLoads()
     return true;
 }
 
-// The imager attach window over this machine's ports. The frame-grabber interfaces come with
-// the capture library (Sources::imaq_interfaces).
-std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& settings)
+// The interfaces the frame-grabber library (FRAMEWRIGHT_IMAQ_LIBRARY, else the GenICam library)
+// reports; the attach window lists them as ports, and Find lists them as entries.
+std::vector<QString> ImaqInterfaces(fw::TIMAQ& imaq)
+{
+    if (!imaq.Load()) {
+        qCInfo(lcImagers).noquote() << "Frame-grabber interfaces are not listed:"
+                                    << imaq.ErrorText(fw::TIMAQ::kLibraryNotLoaded);
+        return {};
+    }
+    const QStringList names = imaq.InterfaceNames();
+    if (names.isEmpty() && imaq.LastError() != 0)
+        qCInfo(lcImagers).noquote() << "Frame-grabber interfaces are not listed:"
+                                    << imaq.ErrorText(imaq.LastError());
+    else if (names.isEmpty())
+        qCInfo(lcImagers).noquote() << imaq.LibraryName() << "reports no frame-grabber interfaces";
+    imaq.Unload();
+    return { names.begin(), names.end() };
+}
+
+// The imager attach window over this machine's ports.
+std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& settings, fw::TIMAQ& imaq)
 {
     fw::TPortList::Sources ports;
     ports.serial_ports = fw::TPortList::SystemSerialPorts();
     ports.gpib_available = GpibDriverLoads();
+    ports.imaq_interfaces = ImaqInterfaces(imaq);
     ports.make_serial_driver = [](const QString& port_name, const QString& system_port_name) {
         return std::make_unique<fw::TSharedSerialDriver>(system_port_name, port_name);
     };
@@ -145,17 +167,28 @@ void OpenEMDownload(const fw::ChildContext& context, const fw::TAttachPreference
     preview->SetAutoDetach(preferences.auto_detach);
 }
 
-void InstallImagerAttach(
-    fw::TWrightViewer& viewer, fw::TImagerAttach& attach, std::shared_ptr<fw::TGPIB>& gpib)
+// An attached frame grabber's capture window on the program's one frame-grabber library.
+void OpenCapture(const fw::ChildContext& context, const fw::TAttachPreferences& preferences,
+    const std::shared_ptr<fw::TIMAQ>& imaq, const fw::TAttacher& entry, const QString& interface_name)
+{
+    auto* preview = new fw::TCapPreview(context, imaq, interface_name, entry.DownloadTitle());
+    preview->SetAutoDetach(preferences.auto_detach);
+}
+
+void InstallImagerAttach(fw::TWrightViewer& viewer, fw::TImagerAttach& attach,
+    std::shared_ptr<fw::TGPIB>& gpib, const std::shared_ptr<fw::TIMAQ>& imaq)
 {
     fw::ImagerAttachCommand command;
-    command.attach = [&attach, &gpib](const fw::ChildContext& context) {
+    command.attach = [&attach, &gpib, imaq](const fw::ChildContext& context) {
         attach.Run(
             [&context, &attach](const fw::TAttacher& entry, std::unique_ptr<fw::THGCommLayer> link) {
                 OpenHGDownload(context, attach.List().Preferences(), entry, std::move(link));
             },
             [&context, &attach, &gpib](const fw::TAttacher& entry, const QString& address) {
                 OpenEMDownload(context, attach.List().Preferences(), gpib, entry, address);
+            },
+            [&context, &attach, &imaq](const fw::TAttacher& entry, const QString& interface_name) {
+                OpenCapture(context, attach.List().Preferences(), imaq, entry, interface_name);
             });
     };
     command.write_settings = [&attach](fw::SettingsStore& store) { attach.Save(store); };
@@ -200,12 +233,14 @@ int main(int argc, char* argv[])
         auto settings = options.settings_file.isEmpty()
             ? std::make_unique<fw::SettingsStore>()
             : std::make_unique<fw::SettingsStore>(options.settings_file);
+        // The frame-grabber library, shared by the attach window's ports and the capture windows.
+        const auto imaq = std::make_shared<fw::TIMAQ>();
         // The attach window outlives the main window, which stores its list when it closes.
-        const std::unique_ptr<fw::TImagerAttach> imager_attach = MakeImagerAttach(*settings);
+        const std::unique_ptr<fw::TImagerAttach> imager_attach = MakeImagerAttach(*settings, *imaq);
         // The GPIB driver library, shared by the processors' download windows.
         std::shared_ptr<fw::TGPIB> gpib;
         fw::TWrightViewer viewer(*settings);
-        InstallImagerAttach(viewer, *imager_attach, gpib);
+        InstallImagerAttach(viewer, *imager_attach, gpib, imaq);
         LogOpenedFiles(viewer);
         QObject::connect(
             &instance, &fw::SingleInstance::fileReceived, &viewer, &fw::TWrightViewer::QueueFile);

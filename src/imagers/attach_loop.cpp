@@ -60,16 +60,21 @@ void AttachHG(const std::shared_ptr<TAttacher>& entry, const TAttachActions& act
     actions.open_hg_download(*entry, std::move(link));
 }
 
-void AttachProcessor(const TAttacher& entry, const TAttachActions& actions)
+using WindowOpener = std::function<void(const TAttacher& entry, const QString& address)>;
+
+// Opens the entry's window on `address`; without an opener this version cannot attach the kind,
+// and a window that cannot be made is reported.
+void OpenWindow(const TAttacher& entry, const WindowOpener& open, const QString& address)
 {
-    if (!actions.open_em_download) {
+    if (!open) {
         showInformation(NotBuiltYetText(entry.kind));
         return;
     }
     try {
-        actions.open_em_download(entry, entry.GpibAddress());
+        open(entry, address);
     } catch (const Error& failure) {
-        qCWarning(lcImagers).noquote() << "No processor" << entry.name << "-" << failure.message();
+        qCWarning(lcImagers).noquote()
+            << "No window for" << entry.name << "on" << address << "-" << failure.message();
         showError(failure.message());
     }
 }
@@ -92,17 +97,10 @@ AttachRoute AttachRouteOf(int kind)
 
 QString AttachRefusalText(const TAttacher& entry)
 {
-    switch (AttachRouteOf(entry.kind)) {
-    case AttachRoute::HGDownload:
-    case AttachRoute::EMDownload:
-    case AttachRoute::HSDownload:
+    if (AttachRouteOf(entry.kind) != AttachRoute::Unsupported)
         return {};
-    case AttachRoute::Unsupported:
-        return QStringLiteral("Imager Type ") + ImagerKindName(entry.kind) + QStringLiteral(" via ")
-            + entry.PortText() + QStringLiteral(" is not supported in this version.");
-    default:
-        return NotBuiltYetText(entry.kind);
-    }
+    return QStringLiteral("Imager Type ") + ImagerKindName(entry.kind) + QStringLiteral(" via ")
+        + entry.PortText() + QStringLiteral(" is not supported in this version.");
 }
 
 void AttachFlagged(const TImagerList& list, const TAttachActions& actions)
@@ -113,8 +111,10 @@ void AttachFlagged(const TImagerList& list, const TAttachActions& actions)
             showInformation(refusal);
         else if (IsHGFamily(entry->kind))
             AttachHG(entry, actions);
+        else if (AttachRouteOf(entry->kind) == AttachRoute::Capture)
+            OpenWindow(*entry, actions.open_capture, entry->PortText());
         else
-            AttachProcessor(*entry, actions);
+            OpenWindow(*entry, actions.open_em_download, entry->GpibAddress());
     }
 }
 

@@ -16,8 +16,7 @@ enum class AttachRoute { HGDownload, EMDownload, HSDownload, Capture, Unsupporte
 
 AttachRoute AttachRouteOf(int kind);
 // The information shown for an entry that gets no window: the kinds this version does not
-// support, and the kinds whose download windows this version does not have yet. Empty for the
-// HG/RO family and the GPIB processors.
+// support. Empty for the kinds that have a window.
 QString AttachRefusalText(const TAttacher& entry);
 
 struct TAttachActions {
@@ -30,6 +29,9 @@ struct TAttachActions {
     // Opens the download window of an EM 1012 or HS 4540 entry on the processor at `address`
     // ("board:device"); throws fw::Error when the processor cannot be reached.
     std::function<void(const TAttacher& entry, const QString& address)> open_em_download;
+    // Opens the capture window of an NI-IMAQ entry on the frame-grabber interface of its port;
+    // throws fw::Error when the window cannot be made.
+    std::function<void(const TAttacher& entry, const QString& interface_name)> open_capture;
 };
 
 // Attaches the entries flagged for attach, in list order. A link that cannot be made is

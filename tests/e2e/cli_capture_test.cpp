@@ -69,23 +69,6 @@ protected:
     QProcessEnvironment environment_;
 };
 
-std::vector<QByteArray> SimFrames(const char* interface_name, bool monochrome, uint32_t decimation,
-    const std::vector<uint32_t>& camera_frames)
-{
-    std::vector<QByteArray> frames;
-    for (const uint32_t frame : camera_frames) {
-        frames.push_back(StoredSimFrame(interface_name, monochrome, decimation, frame));
-    }
-    return frames;
-}
-
-uint32_t U32At(const QByteArray& bytes, qsizetype at)
-{
-    uint32_t value = 0;
-    std::memcpy(&value, bytes.constData() + at, 4);
-    return value;
-}
-
 // The capture file as laid out, then the descriptor chunk inside the same RIFF form.
 void ExpectClip(const QByteArray& file, const ExpectedCapture& expected)
 {
@@ -149,7 +132,7 @@ TEST_F(CliCaptureTest, ClipsReadInFfmpegAndHoldTheGrabbersFrames)
         const bool colour = QLatin1String(clip.interface_name) == QLatin1String("img0") && !clip.monochrome;
         ExpectClip(readFile(Path("clip.avi")),
             ExpectedCapture { 64 / divisor, 48 / divisor, colour, 8,
-                SimFrames(clip.interface_name, clip.monochrome, clip.decimation, camera_frames) });
+                StoredSimFrames(clip.interface_name, clip.monochrome, clip.decimation, camera_frames) });
         EXPECT_EQ(Files(), QStringList { "clip.avi" }) << clip.options.join(' ').toStdString();
     }
 }
@@ -162,7 +145,7 @@ TEST_F(CliCaptureTest, TriggerStartsWithTheFrameBeforeAChangeInTheRegion)
     ASSERT_EQ(run.exit_code, 0) << run.err.constData();
     EXPECT_TRUE(run.err.contains("Waiting for Trigger"));
     ExpectClip(readFile(Path("clip.avi")),
-        ExpectedCapture { 64, 48, false, 3, SimFrames("img1", false, 0, { 19, 20, 21 }) });
+        ExpectedCapture { 64, 48, false, 3, StoredSimFrames("img1", false, 0, { 19, 20, 21 }) });
 }
 
 TEST_F(CliCaptureTest, ATriggerThatNeverFiresTimesOutWithoutAFile)

@@ -32,6 +32,11 @@ protected:
             if (entry.name.contains("silent"))
                 throw Error("Imager Not Opened: GPIB Error: No Listeners");
         };
+        actions_.open_capture = [this](const TAttacher& entry, const QString& interface_name) {
+            events_ << "capture " + entry.DownloadTitle() + " " + interface_name;
+            if (entry.name.contains("broken"))
+                throw Error("Error creating Video display form.");
+        };
     }
 
     void Flag(std::initializer_list<const char*> names)
@@ -66,13 +71,12 @@ TEST_F(AttachLoopTest, EachKindGoesItsWayInListOrder)
                 "end", "begin Checking for b HG - Kodak HG 2000 on Ethernet at IP 10.0.0.2", "link b HG",
                 "download (Kodak HG 2000) b HG Ethernet:10.0.0.2", "end",
                 "begin Checking for c HRC - Kodak HRC on GPIB1", "end",
-                "begin Checking for d grabber - NI-IMAQ on img0", "end",
+                "begin Checking for d grabber - NI-IMAQ on img0", "capture (NI-IMAQ) d grabber img0", "end",
                 "begin Checking for e HS - Kodak 4540 on GPIB-ENET at IP 10.0.0.4",
                 "processor (Kodak 4540) e HS GPIB0:DEV8", "end",
                 "begin Checking for f odd - Unknown on GPIB2", "end" }));
     EXPECT_EQ(prompt_->texts(),
         QStringList({ "Imager Type Kodak HRC via GPIB1 is not supported in this version.",
-            "This version cannot attach NI-IMAQ imagers yet.",
             "Imager Type Unknown via GPIB2 is not supported in this version." }));
     for (const auto& question : prompt_->questions())
         EXPECT_EQ(question.kind, PromptKind::Information);
@@ -104,6 +108,31 @@ TEST_F(AttachLoopTest, AProcessorThatCannotBeReachedIsReportedAndTheOthersGoOn)
     ASSERT_EQ(prompt_->questions().size(), 1u);
     EXPECT_EQ(prompt_->questions()[0].kind, PromptKind::Error);
     EXPECT_EQ(prompt_->questions()[0].text, "Imager Not Opened: GPIB Error: No Listeners");
+}
+
+TEST_F(AttachLoopTest, AGrabberOpensOnTheInterfaceOfItsPortAndAFailureIsReported)
+{
+    list_.Add("NI-IMAQ: img0", "NI-IMAQ;img0");
+    list_.Add("broken grabber", "NI-IMAQ;img0");
+    list_.Add("missing grabber", "NI-IMAQ;img7"); // an interface the library no longer reports
+    Flag({ "NI-IMAQ: img0", "broken grabber", "missing grabber" });
+    AttachFlagged(list_, actions_);
+    // In list order; a name that holds the kind already titles the window alone.
+    EXPECT_EQ(events_.filter("capture"),
+        QStringList({ "capture (NI-IMAQ) broken grabber img0", "capture NI-IMAQ: img0 img0" }));
+    EXPECT_EQ(events_.filter("end").size(), 2);
+    ASSERT_EQ(prompt_->questions().size(), 1u);
+    EXPECT_EQ(prompt_->questions()[0].kind, PromptKind::Error);
+    EXPECT_EQ(prompt_->questions()[0].text, "Error creating Video display form.");
+
+    actions_.open_capture = nullptr;
+    events_.clear();
+    list_.MarkForAttach();
+    AttachFlagged(list_, actions_);
+    EXPECT_EQ(events_.filter("capture").size(), 0);
+    EXPECT_EQ(prompt_->texts().mid(1),
+        QStringList({ "This version cannot attach NI-IMAQ imagers yet.",
+            "This version cannot attach NI-IMAQ imagers yet." }));
 }
 
 TEST_F(AttachLoopTest, TheLinkTellsTheEntryWhileTheEntryExists)

@@ -14,6 +14,7 @@
 
 #include "clips/avi_stream.h"
 #include "imagers/capture/capture_descriptor.h"
+#include "imagers/capture/capture_ending.h"
 #include "imagers/capture/capture_thread.h"
 #include "imagers/imaq/imaq.h"
 #include "support/fw_error.h"
@@ -127,7 +128,7 @@ QString ShortCaptureMessage(const CaptureCompletion& completion)
     if (completion.frames_written >= completion.frames_requested && !completion.text.isEmpty()) {
         return completion.text;
     }
-    QString message = QStringLiteral("Video Capture Stopped After %1 Frames").arg(completion.frames_written);
+    QString message = CaptureStoppedCaption(completion.frames_written);
     if (!completion.text.isEmpty()) {
         message += QStringLiteral(": ") + completion.text;
     }
@@ -201,12 +202,15 @@ private:
         // Lost frames in the live picture may have slowed the grabber down; the capture runs at
         // the rate asked for.
         thread_.SetRateIndex(request_.rate_index);
-        thread_.SetFramesRequested(request_.frames);
-        thread_.SetUseTrigger(request_.threshold.has_value());
-        thread_.SetThreshold(request_.threshold.value_or(0));
-        thread_.SetRegion(request_.region.value_or(CaptureRegion {}), !request_.region.has_value());
         thread_.RequestBaseline();
-        thread_.SetOutputFile(working_);
+        CaptureOrder order;
+        order.file_name = working_;
+        order.frames = request_.frames;
+        order.use_trigger = request_.threshold.has_value();
+        order.threshold = request_.threshold.value_or(0);
+        order.region = request_.region.value_or(CaptureRegion {});
+        order.whole_frame = !request_.region.has_value();
+        thread_.StartCapture(order);
         capture_started_ = true;
         thread_.Resume();
         Note("Preparing File");

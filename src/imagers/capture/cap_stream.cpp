@@ -10,6 +10,12 @@ TCapStream::TCapStream()
 
 TCapStream::~TCapStream() = default;
 
+int TCapStream::TypeCount() const
+{
+    constexpr int kClipTypes = 2;
+    return kClipTypes;
+}
+
 QString TCapStream::GetTitle() const
 {
     return title_;

@@ -41,6 +41,9 @@ public:
 
     int32_t FrameCount() override { return 0; }
     bool CanSave() const override { return false; }
+    // A capture is written as an AVI file: the clip types alone (AVI and KFS, an AVI file under
+    // another extension) are offered.
+    int TypeCount() const override;
     QString GetTitle() const override;
     QString GetShortName() const override;
 

@@ -141,6 +141,15 @@ void TCaptureThread::SetOutputFile(const QString& file_name)
     cancel_requested_ = false;
 }
 
+void TCaptureThread::StartCapture(const CaptureOrder& order)
+{
+    SetFramesRequested(order.frames);
+    SetUseTrigger(order.use_trigger);
+    SetThreshold(order.threshold);
+    SetRegion(order.region, order.whole_frame);
+    SetOutputFile(order.file_name);
+}
+
 void TCaptureThread::Cancel()
 {
     cancel_requested_ = true;
@@ -389,6 +398,11 @@ void TCaptureThread::StageStopSession()
 
 void TCaptureThread::StageCloseAviFile()
 {
+    // A cancel the frame loop had no turn to see (the owner cancels and ends the thread at once)
+    // still ends the capture as cancelled.
+    if (cancel_requested_.exchange(false) && file_) {
+        Record(kCapErrCanceled);
+    }
     if (file_) {
         bool written = false;
         try {

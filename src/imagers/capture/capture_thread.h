@@ -33,6 +33,17 @@ struct CaptureStatus {
     QString text; // stage name + " " + error text
 };
 
+// One capture as its owner asks for it. StartCapture hands it to the thread in the order the
+// thread needs: the file name, which starts the capture, last.
+struct CaptureOrder {
+    QString file_name;
+    int32_t frames = 1;
+    bool use_trigger = false;
+    int threshold = 500; // 0..999
+    CaptureRegion region; // in grabber pixels; ignored with whole_frame
+    bool whole_frame = true;
+};
+
 // The grabber's properties, sent each time the buffers have been made.
 struct CaptureProperties {
     bool colour_capable = false;
@@ -118,6 +129,8 @@ public:
     // Starts a capture into `file_name` (set everything else first): the ring stops, the file is
     // opened, the ring starts again. The capture ends with the completion callback.
     void SetOutputFile(const QString& file_name);
+    // Sets the frames, the trigger and its region of `order`, then its output file.
+    void StartCapture(const CaptureOrder& order);
     // Stops a capture in progress as cancelled by the user; its file is written with the frames
     // so far and the completion reports kCapErrCanceled.
     void Cancel();

@@ -5,6 +5,11 @@
 
 namespace fw {
 
+CaptureRegion LinesTurnedOver(const CaptureRegion& region, int32_t height)
+{
+    return CaptureRegion { region.left, height - 1 - region.bottom, region.right, height - 1 - region.top };
+}
+
 void TFrameCompareTrigger::Allocate(int32_t width, int32_t height)
 {
     width_ = std::max(width, 0);

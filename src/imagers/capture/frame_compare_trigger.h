@@ -17,6 +17,11 @@ struct CaptureRegion {
     bool operator==(const CaptureRegion&) const = default;
 };
 
+// The region with its lines counted from the other end of a frame `height` lines high: from
+// grabber lines to the rows of the upright picture (whose bottom row is the first line
+// delivered), and back.
+CaptureRegion LinesTurnedOver(const CaptureRegion& region, int32_t height);
+
 // The frame-compare trigger. A frame is cut into blocks of 16 x 16 pixels (a partial block at the
 // right or bottom edge is left out) and the first byte of every pixel of a block is summed. The
 // first frame looked at after the baseline was forgotten becomes the baseline. Each later frame

@@ -44,7 +44,8 @@ void TImagerAttach::Save(SettingsStore& store)
     form_->Save(store);
 }
 
-void TImagerAttach::Run(const HGDownloadOpener& open_hg_download, const EMDownloadOpener& open_em_download)
+void TImagerAttach::Run(const HGDownloadOpener& open_hg_download, const EMDownloadOpener& open_em_download,
+    const CaptureOpener& open_capture)
 {
     if (!form_->Select())
         return;
@@ -54,6 +55,7 @@ void TImagerAttach::Run(const HGDownloadOpener& open_hg_download, const EMDownlo
     actions.links = links_;
     actions.open_hg_download = open_hg_download;
     actions.open_em_download = open_em_download;
+    actions.open_capture = open_capture;
     AttachFlagged(list_, actions);
 }
 

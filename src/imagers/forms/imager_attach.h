@@ -19,6 +19,7 @@ class TImagerAttach {
 public:
     using HGDownloadOpener = std::function<void(const TAttacher& entry, std::unique_ptr<THGCommLayer> link)>;
     using EMDownloadOpener = std::function<void(const TAttacher& entry, const QString& address)>;
+    using CaptureOpener = std::function<void(const TAttacher& entry, const QString& interface_name)>;
 
     explicit TImagerAttach(TPortList::Sources port_sources);
     ~TImagerAttach();
@@ -33,8 +34,10 @@ public:
 
     // The attach window, then each entry chosen in list order: HG/RO entries get their link
     // and go to `open_hg_download`, EM 1012 and HS 4540 entries go to `open_em_download` with
-    // their processor address; the others are told apart as AttachRefusalText says.
-    void Run(const HGDownloadOpener& open_hg_download, const EMDownloadOpener& open_em_download = {});
+    // their processor address, NI-IMAQ entries to `open_capture` with their interface; the
+    // others are told apart as AttachRefusalText says.
+    void Run(const HGDownloadOpener& open_hg_download, const EMDownloadOpener& open_em_download = {},
+        const CaptureOpener& open_capture = {});
 
     TImagerList& List() { return list_; }
     const TPortList& Ports() const { return ports_; }

@@ -203,24 +203,67 @@ std::optional<DisplaySaver::SaveChoice> DisplaySaver::ChooseSaveTarget(
     }
 }
 
+std::optional<DisplaySaver::SaveChoice> DisplaySaver::ChooseTarget(
+    const QString& caption, const QString& proposed_name)
+{
+    if (!display_.Stream())
+        return std::nullopt;
+    const auto target = ChooseSaveTarget(caption, proposed_name);
+    if (!target)
+        return std::nullopt;
+    if (SettingsStore* settings = display_.Settings()) {
+        settings->writeInteger(QStringLiteral("Save"), QStringLiteral("FilterIndex"), target->type);
+        settings->writeString(QStringLiteral("Save"), QStringLiteral("FileName"), target->file_name);
+    }
+    return target;
+}
+
 void DisplaySaver::SaveThroughWindow(const QString& caption, const QString& proposed_name)
 {
-    TAVISTREAM* stream = display_.Stream();
-    if (Saving() || !stream)
+    if (Saving() || !display_.Stream())
         return;
     display_.hide();
-    const auto target = ChooseSaveTarget(caption, proposed_name);
+    const auto target = ChooseTarget(caption, proposed_name);
     if (!target) {
         display_.show();
         if (finished_hook_)
             finished_hook_(false, false, QString());
         return;
     }
-    if (SettingsStore* settings = display_.Settings()) {
-        settings->writeInteger(QStringLiteral("Save"), QStringLiteral("FilterIndex"), target->type);
-        settings->writeString(QStringLiteral("Save"), QStringLiteral("FileName"), target->file_name);
-    }
     SaveTo(target->type, target->file_name);
+}
+
+bool DisplaySaver::CancelRequested() const
+{
+    return owner_task_ ? panel_->CancelRequested() : state_.CancelRequested();
+}
+
+void DisplaySaver::BeginOwnerTask(const QString& caption)
+{
+    if (Saving())
+        return;
+    owner_task_ = true;
+    title_before_task_ = display_.windowTitle();
+    display_.setWindowTitle(caption);
+    panel_->Begin();
+    emit savingChanged();
+}
+
+void DisplaySaver::ReportOwnerTask(const QString& caption, int percent)
+{
+    if (!owner_task_)
+        return;
+    display_.setWindowTitle(caption);
+    panel_->Report(percent, steadyNowMs());
+}
+
+void DisplaySaver::EndOwnerTask()
+{
+    if (!owner_task_)
+        return;
+    owner_task_ = false;
+    EndSavePanel(title_before_task_);
+    emit saveEnded();
 }
 
 void DisplaySaver::SaveTo(int type, const QString& file_name)

@@ -37,8 +37,9 @@ public:
     explicit DisplaySaver(TDisplayForm& display);
 
     SavePanel* Panel() const { return panel_; }
-    bool Saving() const { return state_.Saving(); }
-    bool CancelRequested() const { return state_.CancelRequested(); }
+    // A save or an owner's task is running: the save panel shows.
+    bool Saving() const { return state_.Saving() || owner_task_; }
+    bool CancelRequested() const;
     // The owner hears of each save's progress and of its end.
     void SetHooks(std::function<void(int percent)> progress,
         std::function<void(bool success, bool clip_file, const QString& final_name)> finished);
@@ -47,6 +48,9 @@ public:
     // hears of the end through its save-finished hook.
     // `proposed_name` (no folder) replaces the name last saved to, in the same folder.
     void SaveThroughWindow(const QString& caption, const QString& proposed_name = {});
+    // Asks where to save as SaveThroughWindow does, without saving; the choice is remembered as
+    // the next save's proposal. Nothing when the user cancelled.
+    std::optional<SaveChoice> ChooseTarget(const QString& caption, const QString& proposed_name = {});
     // Saves the stream as save type `type` to `file_name` without asking (the preview's approve
     // mode); the owner hears of the end as above.
     void SaveTo(int type, const QString& file_name);
@@ -60,6 +64,14 @@ public:
     // The save ended with the given code (0 for success) and the reason the saver gave.
     void FinishSave(int32_t code, const QString& reason = {});
     void RequestSaveCancel();
+
+    // A task of the window's owner that writes a file in its own way (a capture) shows on the
+    // save panel like a save: `caption` as the window's title, the percentage on the bar, and
+    // the panel's Cancel button as CancelRequested.
+    void BeginOwnerTask(const QString& caption);
+    void ReportOwnerTask(const QString& caption, int percent);
+    void EndOwnerTask();
+
     // Processes events until the running save has ended.
     void WaitForSaveEnd();
 
@@ -78,6 +90,8 @@ private:
     SavePanel* panel_;
     std::function<void(int)> progress_hook_;
     std::function<void(bool, bool, const QString&)> finished_hook_;
+    bool owner_task_ = false;
+    QString title_before_task_;
 };
 
 } // namespace fw

@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <cstring>
+
 #include <thread>
 
 #include <QFile>
@@ -452,6 +454,23 @@ QByteArray ExpectedCapture::FileBytes() const
         movi += Chunk("00db", frame);
     }
     return Chunk("RIFF", head + List("movi", movi) + Chunk("idx1", index));
+}
+
+std::vector<QByteArray> StoredSimFrames(
+    const char* interface_name, bool monochrome, uint32_t decimation, const std::vector<uint32_t>& frames)
+{
+    std::vector<QByteArray> stored;
+    for (const uint32_t frame : frames) {
+        stored.push_back(StoredSimFrame(interface_name, monochrome, decimation, frame));
+    }
+    return stored;
+}
+
+uint32_t U32At(const QByteArray& bytes, qsizetype at)
+{
+    uint32_t value = 0;
+    std::memcpy(&value, bytes.constData() + at, 4);
+    return value;
 }
 
 QByteArray ReadAll(const QString& path)

@@ -106,6 +106,12 @@ uint32_t StampOf(const uint8_t* frame, int pixel_bytes);
 // What the simulator delivers as camera frame `frame` on `interface_name` with these settings,
 // converted as a capture stores it: lines padded to 4 bytes, colour as blue, green, red.
 QByteArray StoredSimFrame(const char* interface_name, bool monochrome, uint32_t decimation, uint32_t frame);
+// StoredSimFrame of each camera frame in `frames`.
+std::vector<QByteArray> StoredSimFrames(
+    const char* interface_name, bool monochrome, uint32_t decimation, const std::vector<uint32_t>& frames);
+
+// The little-endian 32-bit number at byte `at`.
+uint32_t U32At(const QByteArray& bytes, qsizetype at);
 
 // The capture file expected for these frames, built from the file layout byte by byte.
 struct ExpectedCapture {
