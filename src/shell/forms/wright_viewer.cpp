@@ -25,6 +25,7 @@
 #include "shell/forms/new_window_place.h"
 #include "shell/forms/time_bar.h"
 #include "shell/forms/titles_form.h"
+#include "shell/data_folders.h"
 #include "shell/main_commands.h"
 #include "shell/window_placement.h"
 #include "shell/window_spot.h"
@@ -180,7 +181,7 @@ void TWrightViewer::ReadSettings()
 {
     show_hints_ = settings_.readBool(kPreferences, QStringLiteral("Show Hints"), true);
     actions_.at(QStringLiteral("ShowHints"))->setChecked(show_hints_);
-    const QString samples = QCoreApplication::applicationDirPath() + QStringLiteral("/Samples/");
+    const QString samples = SamplesFolder(QCoreApplication::applicationDirPath()) + QLatin1Char('/');
     open_queue_.SetLastDirectory(settings_.readString(kOpen, QStringLiteral("Directory"), samples));
     last_file_name_ = settings_.readString(kOpen, QStringLiteral("Filename"));
     presentation_file_name_ = settings_.readString(kPresentation, QStringLiteral("Filename"));
