@@ -42,9 +42,14 @@ expect_in "$("$cli" --version 2>&1)" "^framewright-cli $version$" "--version"
 expect_in "$("$cli" info "$samples/Spinning Disc.kfs" 2>&1)" '"frames": 400' "info on the KFS sample"
 expect_in "$("$cli" info "$samples/Bouncing Ball BAY/F00000.bay" 2>&1)" '"first_number": -50' \
     "info on the BAY sample"
-# The program starts from the tree (its libraries and Qt plugins resolve).
-expect_in "$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/framewright" --help 2>&1)" "--instance-name" \
-    "framewright --help"
+# The program starts from the tree (its libraries and Qt plugins resolve), and its manual page
+# describes every option it takes.
+program_help=$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/framewright" --help 2>&1)
+expect_in "$program_help" "--instance-name" "framewright --help"
+program_page=$(zcat "$root/usr/share/man/man1/framewright.1.gz" | sed 's/\\-/-/g')
+for option in $(grep -o -- '--[a-z][a-z-]*' <<<"$program_help" | sort -u); do
+    grep -q -- "$option" <<<"$program_page" || fail "framewright(1) lacks $option"
+done
 # The GenICam library, opened by name, is found beside the programs through their run path.
 expect_in "$(FW_GENICAM_FAKE=1 "$cli" capture interfaces 2>&1)" '"name"' "capture interfaces"
 
