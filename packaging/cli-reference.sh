@@ -69,6 +69,13 @@ help_keys() {
     done < <(all_keys)
 }
 
+# Ask every help here, where a tool that fails stops the script, rather than inside the
+# substitutions below, where a failure would only leave text out.
+while read -r key; do
+    # shellcheck disable=SC2086
+    help_of $key >/dev/null
+done < <(all_keys)
+
 # Text as roff prints it verbatim: backslashes and minus signs escaped, no line read as a request.
 roff_verbatim() {
     sed -e 's/\\/\\e/g' -e 's/-/\\-/g' -e "s/^\\([.']\\)/\\\\\\&\\1/"
