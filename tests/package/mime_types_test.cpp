@@ -48,7 +48,7 @@ protected:
     QTemporaryDir files_;
 };
 
-const QByteArray kAviStart("RIFF\x10\x00\x00\x00" "AVI LIST", 16);
+const QByteArray kAviStart = QByteArray("RIFF\x10\0\0\0", 8) + "AVI LIST";
 
 TEST_F(MimeTypesTest, ClipsAreKnownByTheirExtensionAndKfsIsAKindOfAvi)
 {
@@ -61,8 +61,8 @@ TEST_F(MimeTypesTest, ClipsAreKnownByTheirExtensionAndKfsIsAKindOfAvi)
 
 TEST_F(MimeTypesTest, BayFramesAreKnownByTheirExtension)
 {
-    EXPECT_EQ(NameOf(TypeOf(QStringLiteral("F-0050.bay"), QByteArray(4096, '\x20'))),
-        "image/x-framewright-bay");
+    EXPECT_EQ(
+        NameOf(TypeOf(QStringLiteral("F-0050.bay"), QByteArray(4096, '\x20'))), "image/x-framewright-bay");
 }
 
 TEST_F(MimeTypesTest, SettingsFilesAreTextAndLeavePatchFilesAlone)

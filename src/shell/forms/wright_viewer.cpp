@@ -16,6 +16,7 @@
 
 #include "clips/avi_stream.h"
 #include "clips/forms/compression_dialog.h"
+#include "shell/data_folders.h"
 #include "shell/forms/child_form.h"
 #include "shell/forms/child_windows.h"
 #include "shell/forms/cleanup_form.h"
@@ -25,7 +26,6 @@
 #include "shell/forms/new_window_place.h"
 #include "shell/forms/time_bar.h"
 #include "shell/forms/titles_form.h"
-#include "shell/data_folders.h"
 #include "shell/main_commands.h"
 #include "shell/window_placement.h"
 #include "shell/window_spot.h"
