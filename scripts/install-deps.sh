@@ -17,6 +17,8 @@ packages=(
     imagemagick     # and read frame files back with identify
     fonts-dejavu-core # widgets lay out text under the offscreen platform
     libaravis-dev libusb-1.0-0-dev # GenICam cameras; aravis-0.8.pc needs libusb's too
+    dpkg-dev file   # cpack -G DEB: dpkg-shlibdeps finds the run-time libraries
+    bash-completion desktop-file-utils appstream libxml2-utils shared-mime-info # package tests
 )
 
 case "${1:-}" in

@@ -1,11 +1,11 @@
 #include "shell/forms/help_browser.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "shell/data_folders.h"
 #include "support/fw_error.h"
 
 namespace fw {
@@ -27,19 +27,8 @@ THelpBrowser::THelpBrowser(QWidget* parent)
 
 QString THelpBrowser::ContentsPage()
 {
-    const QString app_dir = QCoreApplication::applicationDirPath();
-    QStringList candidates;
-    const QString from_environment = qEnvironmentVariable("FRAMEWRIGHT_DOCS_DIR");
-    if (!from_environment.isEmpty())
-        candidates << from_environment;
-    candidates << app_dir + QStringLiteral("/docs") << app_dir + QStringLiteral("/../share/framewright/docs")
-               << app_dir + QStringLiteral("/../docs") << app_dir + QStringLiteral("/../../docs");
-    for (const QString& directory : candidates) {
-        const QFileInfo page(directory + QStringLiteral("/index.html"));
-        if (page.isFile())
-            return page.canonicalFilePath();
-    }
-    return {};
+    return ManualContentsPage(
+        QCoreApplication::applicationDirPath(), qEnvironmentVariable("FRAMEWRIGHT_DOCS_DIR"));
 }
 
 void THelpBrowser::ShowContents()

@@ -12,8 +12,8 @@ class THelpBrowser : public QWidget {
 public:
     explicit THelpBrowser(QWidget* parent = nullptr);
 
-    // Where the manual's contents page is: $FRAMEWRIGHT_DOCS_DIR, then docs folders beside
-    // and above the program. Empty when there is none.
+    // Where the manual's contents page is: $FRAMEWRIGHT_DOCS_DIR, then the installed manual, then
+    // docs folders beside and above the program. Empty when there is none.
     static QString ContentsPage();
     // Shows the contents page; throws fw::Error when the manual cannot be found.
     void ShowContents();

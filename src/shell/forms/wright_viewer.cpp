@@ -16,6 +16,7 @@
 
 #include "clips/avi_stream.h"
 #include "clips/forms/compression_dialog.h"
+#include "shell/data_folders.h"
 #include "shell/forms/child_form.h"
 #include "shell/forms/child_windows.h"
 #include "shell/forms/cleanup_form.h"
@@ -180,7 +181,7 @@ void TWrightViewer::ReadSettings()
 {
     show_hints_ = settings_.readBool(kPreferences, QStringLiteral("Show Hints"), true);
     actions_.at(QStringLiteral("ShowHints"))->setChecked(show_hints_);
-    const QString samples = QCoreApplication::applicationDirPath() + QStringLiteral("/Samples/");
+    const QString samples = SamplesFolder(QCoreApplication::applicationDirPath()) + QLatin1Char('/');
     open_queue_.SetLastDirectory(settings_.readString(kOpen, QStringLiteral("Directory"), samples));
     last_file_name_ = settings_.readString(kOpen, QStringLiteral("Filename"));
     presentation_file_name_ = settings_.readString(kPresentation, QStringLiteral("Filename"));
