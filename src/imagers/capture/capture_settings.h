@@ -24,7 +24,7 @@ struct CaptureWindowSettings {
     double time_at_frame0_ms = 0.0;
     double time_per_frame_ms = 1.0;
     bool region_on = false; // the trigger compares only the region ("Cropping")
-    uint32_t crop_color = 0x0000FF; // blue, green, red from the high byte down: red
+    uint32_t crop_color = 0x0000FF; // the trigger region's frame, as 0x00BBGGRR: red
     // The trigger region in grabber pixels, line 0 the first line delivered, edges included.
     CaptureRegion region { 0, 0, 639, 479 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QCloseEvent>
+#include <QColor>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +29,17 @@ constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
 constexpr int kMaxThreshold = 999;
 
+// Colours as the settings keep them: 0x00BBGGRR.
+QColor ColorOf(uint32_t bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+uint32_t BgrOf(const QColor& colour)
+{
+    return uint32_t(colour.red()) | uint32_t(colour.green()) << 8 | uint32_t(colour.blue()) << 16;
+}
+
 // Hands `call` to the window's own thread; the capture thread does not wait for it.
 template <typename Call> void Post(TCapPreview* window, Call call)
 {
@@ -47,6 +59,19 @@ TCapPreview::TCapPreview(const ChildContext& context, std::shared_ptr<TIMAQ> ima
     if (context_.settings)
         values_ = CaptureWindowSettings::Read(*context_.settings);
 
+    BuildDisplay();
+    thread_ = std::make_unique<TCaptureThread>(*imaq_, interface_name, MakeCallbacks(), std::move(waits));
+    ApplyValuesToThread();
+    BuildWidgets();
+    ShowValues();
+    thread_->Start();
+    ShowWithDisplay();
+    PlaceRegion();
+    IdleTick();
+}
+
+void TCapPreview::BuildDisplay()
+{
     auto stream = std::make_unique<TCapStream>();
     cap_stream_ = stream.get();
     cap_stream_->SetCompletionHandler([this](const CaptureCompletion& completion) {
@@ -58,26 +83,16 @@ TCapPreview::TCapPreview(const ChildContext& context, std::shared_ptr<TIMAQ> ima
     hooks.layout_changed = [this](const QRect&) { PlaceRegion(); };
     MakeDisplay(std::move(stream), hooks);
     display_->setWindowTitle(QStringLiteral("Live Video"));
-    display_->SetFrameSize(kDefaultWidth, kDefaultHeight);
     frame_width_ = kDefaultWidth;
     frame_height_ = kDefaultHeight;
-    display_->resize(kDefaultWidth, kDefaultHeight);
-    display_->Cropper()->SetColor(QColor(int(values_.crop_color & 0xFF),
-        int((values_.crop_color >> 8) & 0xFF), int((values_.crop_color >> 16) & 0xFF)));
+    display_->SetFrameSize(frame_width_, frame_height_);
+    display_->resize(frame_width_, frame_height_);
+    display_->Cropper()->SetColor(ColorOf(values_.crop_color));
     connect(display_->Cropper(), &TCropShape::boundsChanged, this, [this] { RegionMoved(); });
     display_->SetOwnerFrames(
         0, CaptureDescriptorBlock(values_.time_per_frame_ms, values_.time_at_frame0_ms, opened_));
     // The live picture stands for the first frame of the capture to come.
     display_->Seek(0);
-
-    thread_ = std::make_unique<TCaptureThread>(*imaq_, interface_name, MakeCallbacks(), std::move(waits));
-    ApplyValuesToThread();
-    BuildWidgets();
-    ShowValues();
-    thread_->Start();
-    ShowWithDisplay();
-    PlaceRegion();
-    IdleTick();
 }
 
 TCapPreview::~TCapPreview()
@@ -196,9 +211,7 @@ void TCapPreview::WriteSettings()
     values_.buffers_wanted = thread_->BuffersWanted();
     values_.time_per_frame_ms = display_->FramePeriodMs();
     values_.time_at_frame0_ms = display_->FirstFrameTimeMs();
-    const QColor colour = display_->Cropper()->Color();
-    values_.crop_color
-        = uint32_t(colour.red()) | uint32_t(colour.green()) << 8 | uint32_t(colour.blue()) << 16;
+    values_.crop_color = BgrOf(display_->Cropper()->Color());
     if (context_.settings)
         values_.Write(*context_.settings);
 }

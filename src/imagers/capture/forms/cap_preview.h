@@ -83,7 +83,8 @@ private:
     void PlaceRegion();
     void RegionMoved();
 
-    // The thread (cap_preview.cpp).
+    // The clip window and the thread (cap_preview.cpp).
+    void BuildDisplay();
     CaptureCallbacks MakeCallbacks();
     void ApplyValuesToThread();
     void ApplyRegion();
