@@ -17,6 +17,7 @@ packages=(
     imagemagick     # and read frame files back with identify
     fonts-dejavu-core # widgets lay out text under the offscreen platform
     libaravis-dev libusb-1.0-0-dev # GenICam cameras; aravis-0.8.pc needs libusb's too
+    libopencv-imgproc-dev # template matching of the point tracker (core and imgproc only)
 )
 
 case "${1:-}" in
