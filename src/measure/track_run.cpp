@@ -11,6 +11,20 @@ QString Number(double value)
     return QString::number(value, 'g', 3);
 }
 
+QString StartReason(TrackStopKind kind)
+{
+    switch (kind) {
+    case TrackStopKind::PointLeftPicture:
+        return QStringLiteral("the point lies outside the picture");
+    case TrackStopKind::TemplateLeftPicture:
+        return QStringLiteral("the template around the point does not fit in the picture");
+    case TrackStopKind::FrameUnreadable:
+        return QStringLiteral("the frame cannot be read");
+    default:
+        return {};
+    }
+}
+
 QString Reason(const TrackStop& stop)
 {
     switch (stop.kind) {
@@ -37,6 +51,10 @@ QString Reason(const TrackStop& stop)
 
 QString TrackStopMessage(const TrackStop& stop)
 {
+    if (stop.at_start)
+        return QStringLiteral("Tracking cannot start at frame %1: %2")
+            .arg(stop.frame)
+            .arg(StartReason(stop.kind));
     return QStringLiteral("Tracking stopped at frame %1: %2").arg(stop.frame).arg(Reason(stop));
 }
 
@@ -48,13 +66,12 @@ TrackRun::TrackRun(const TrackRequest& request, TrackFrameSource frames)
     , next_(request.first_frame + direction_)
 {
     const std::optional<PackedFrameView> frame = Read(request.first_frame);
-    if (!frame) {
-        StopAt(TrackStopKind::FrameUnreadable, request.first_frame);
-        return;
-    }
-    if (const std::optional<TrackStopKind> failure
-        = tracker_.Begin(*frame, request.point, request.velocity)) {
+    std::optional<TrackStopKind> failure = TrackStopKind::FrameUnreadable;
+    if (frame)
+        failure = tracker_.Begin(*frame, request.point, request.velocity);
+    if (failure) {
         StopAt(*failure, request.first_frame);
+        stop_->at_start = true;
         return;
     }
     frames_.push_back({ request.first_frame, request.point, 1.0 });

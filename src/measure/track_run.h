@@ -44,8 +44,11 @@ struct TrackStop {
     int32_t frame = 0;
     std::optional<double> confidence;
     double min_confidence = 0.0;
+    // The track could not start: the start frame itself failed.
+    bool at_start = false;
 };
-// "Tracking stopped at frame 84: confidence 0.213 is below the minimum 0.8", and the like.
+// "Tracking stopped at frame 84: confidence 0.213 is below the minimum 0.8", "Tracking cannot
+// start at frame 3: the point lies outside the picture", and the like.
 QString TrackStopMessage(const TrackStop& stop);
 
 // One track run over a frame range, a few frames at a time, so that a window can show progress

@@ -180,8 +180,8 @@ TEST_F(CliTrackTest, WrongArgumentsExitTwoAndFailuresOne)
         "framewright-cli: Frame index 120 is out of range: the clip has 120 frames (0 to 119)");
     const RunResult outside = runCli({ "track", clip, "--point", "400,10", "--first", "0", "--last", "5" });
     EXPECT_EQ(outside.exit_code, 1);
-    EXPECT_EQ(
-        lastLine(outside.err), "framewright-cli: Tracking stopped at frame 0: the point leaves the picture");
+    EXPECT_EQ(lastLine(outside.err),
+        "framewright-cli: Tracking cannot start at frame 0: the point lies outside the picture");
     EXPECT_TRUE(outside.out.isEmpty());
     const RunResult missing
         = runCli({ "track", samplePath("none.avi"), "--point", "1,1", "--first", "0", "--last", "1" });

@@ -220,6 +220,8 @@ TEST(TrackRun, StopsWhenTheTemplateWouldLeaveThePicture)
     ASSERT_TRUE(at_edge.Stop());
     EXPECT_EQ(at_edge.Stop()->frame, 0);
     EXPECT_EQ(at_edge.Stop()->kind, TrackStopKind::TemplateLeftPicture);
+    EXPECT_EQ(TrackStopMessage(*at_edge.Stop()),
+        "Tracking cannot start at frame 0: the template around the point does not fit in the picture");
     EXPECT_TRUE(at_edge.Frames().empty());
 
     // Expected outside the picture altogether.
@@ -269,7 +271,8 @@ TEST(TrackRun, StopsAtAFrameThatCannotBeRead)
 
     TrackRun no_start(MarkerRequest(3, 5), frames.Source());
     EXPECT_TRUE(no_start.Ended());
-    EXPECT_EQ(TrackStopMessage(*no_start.Stop()), "Tracking stopped at frame 3: the frame cannot be read");
+    EXPECT_EQ(
+        TrackStopMessage(*no_start.Stop()), "Tracking cannot start at frame 3: the frame cannot be read");
 }
 
 TEST(TrackRun, AStartFrameAloneIsTheWholeTrack)

@@ -34,6 +34,7 @@ QMTrackRunner::QMTrackRunner(TAVISTREAM& stream, const TrackRequest& request, QW
     progress_->setWindowModality(Qt::ApplicationModal);
     progress_->setAutoClose(false);
     progress_->setAutoReset(false);
+    progress_->setMinimumDuration(500);
     connect(progress_, &QProgressDialog::canceled, this, &QMTrackRunner::Cancel);
 }
 
