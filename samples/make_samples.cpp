@@ -1,5 +1,6 @@
 // fw-make-samples OUTDIR: writes the bundled sample clips, each with its descriptor block, the
-// signal files recorded beside them and the samples recorded as folders of frame files.
+// signal files recorded beside them, the true positions of the tracking marker and the samples
+// recorded as folders of frame files.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "sample_sequences.h"
 #include "sample_signals.h"
 #include "support/fw_error.h"
+#include "tracking_marker.h"
 
 namespace {
 
@@ -59,14 +61,15 @@ void makeSample(const fw::samples::SampleClip& clip, const fs::path& directory)
     }
 }
 
-// Signal files go the same way: a partial file never carries the sample's name.
-void makeSignal(const fw::samples::SampleSignal& signal, const fs::path& directory)
+// Text files (signals, true positions) go the same way: a partial file never carries the
+// sample's name.
+void makeTextFile(const std::string& file_name, const std::string& text, const fs::path& directory)
 {
-    const fs::path target = directory / signal.file_name;
-    const fs::path part = directory / ("." + signal.file_name + ".part");
+    const fs::path target = directory / file_name;
+    const fs::path part = directory / ("." + file_name + ".part");
     {
         std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        out.write(signal.text.data(), static_cast<std::streamsize>(signal.text.size()));
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.close();
         if (!out) {
             std::error_code ignored;
@@ -112,7 +115,8 @@ int main(int argc, char* argv[])
         for (const auto& clip : fw::samples::sampleClips())
             makeSample(clip, directory);
         for (const auto& signal : fw::samples::sampleSignals())
-            makeSignal(signal, directory);
+            makeTextFile(signal.file_name, signal.text, directory);
+        makeTextFile("Tracking Marker.csv", fw::samples::tracking_marker::TruthCsv(), directory);
         for (const auto& sequence : fw::samples::sampleSequences())
             makeSequence(sequence, directory);
     } catch (const std::exception& error) {

@@ -6,6 +6,7 @@
 
 #include "clips/descriptor_block.h"
 #include "thrown_ball.h"
+#include "tracking_marker.h"
 
 namespace fw::samples {
 
@@ -246,6 +247,20 @@ Canvas paint(int index)
 
 } // namespace thrown
 
+// The tracking marker's grey frames, as they are computed, on a canvas for the encoder.
+Canvas trackingMarker(int index)
+{
+    using namespace tracking_marker;
+    const GreyPicture picture = RenderFrame(index);
+    Canvas canvas(kWidth, kHeight, 1);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const uint8_t grey = picture[size_t(y) * kWidth + size_t(x)];
+            canvas.blend(x, y, Colour { grey, grey, grey }, 1.0);
+        }
+    return canvas;
+}
+
 } // namespace
 
 std::vector<SampleClip> sampleClips()
@@ -272,6 +287,12 @@ std::vector<SampleClip> sampleClips()
         { thrown_ball::kWidth, thrown_ball::kHeight, kHeaderFramesPerSecond, 3, ClipCodec::Mjpeg },
         thrown_ball::kFrameCount, descriptorFor(thrown_ball::kFramesPerSecond, 0, "1/5000", "Thrown Ball"),
         thrown::paint });
+
+    // Stored without loss, so that the frames hold the exact sub-pixel picture.
+    clips.push_back({ "Tracking Marker.avi",
+        { tracking_marker::kWidth, tracking_marker::kHeight, kHeaderFramesPerSecond, 1, ClipCodec::RawDib },
+        tracking_marker::kFrameCount,
+        descriptorFor(tracking_marker::kFramesPerSecond, 0, "1/20000", "Tracking Marker"), trackingMarker });
     return clips;
 }
 

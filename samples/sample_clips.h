@@ -36,6 +36,8 @@ double impactTimeS();
 int impactFrame();
 } // namespace falling_ball
 
+// "Tracking Marker.avi" comes with its true positions; see tracking_marker.h.
+
 // A rigid pendulum swinging from 40 degrees, integrated exactly (not the small-angle form), in
 // 8-bit grey.
 namespace pendulum {

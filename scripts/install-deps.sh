@@ -19,6 +19,7 @@ packages=(
     libaravis-dev libusb-1.0-0-dev # GenICam cameras; aravis-0.8.pc needs libusb's too
     dpkg-dev file   # cpack -G DEB: dpkg-shlibdeps finds the run-time libraries
     bash-completion desktop-file-utils appstream libxml2-utils shared-mime-info # package tests
+    libopencv-imgproc-dev # template matching of the point tracker (core and imgproc only)
 )
 
 case "${1:-}" in

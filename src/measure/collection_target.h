@@ -25,6 +25,12 @@ public:
     void Restart();
     // Another frame starts again with the first object; the same frame keeps the target.
     void MoveToFrame(int32_t frame);
+    // Aims at an object (1-based) and one of its points.
+    void Aim(int object, int point)
+    {
+        object_ = object;
+        point_ = point;
+    }
     // Aims at the object and point of a sheet column; false for "Time" and columns without an
     // object, which leave the target alone.
     bool Choose(const TMotionDataBase& db, int grid_column);

@@ -18,6 +18,9 @@ const QString kAutoStep = QStringLiteral("AutoStep");
 const QString kCursorPositioning = QStringLiteral("CursorPositioning");
 const QString kVisibles = QStringLiteral("Visibles");
 const QString kFilter = QStringLiteral("Filter");
+const QString kTrackTemplate = QStringLiteral("TrackTemplate");
+const QString kTrackSearch = QStringLiteral("TrackSearch");
+const QString kTrackMinConfidence = QStringLiteral("TrackMinConfidence");
 const QString kLinear = QStringLiteral("Linear");
 const QString kArea = QStringLiteral("Area");
 const QString kAngular = QStringLiteral("Angular");
@@ -35,6 +38,9 @@ const std::pair<QString, QString> kAllNames[] = {
     { kQuickMeasureCollection, kCursorPositioning },
     { kQuickMeasureCollection, kVisibles },
     { kQuickMeasureCollection, kFilter },
+    { kQuickMeasureCollection, kTrackTemplate },
+    { kQuickMeasureCollection, kTrackSearch },
+    { kQuickMeasureCollection, kTrackMinConfidence },
     { kQuickMeasureDisplacementUnits, kLinear },
     { kQuickMeasureDisplacementUnits, kArea },
     { kQuickMeasureDisplacementUnits, kAngular },
@@ -81,6 +87,19 @@ int UnitOf(const StoredValues& values, const QString& section, const QString& na
 QString UnitName(const UnitEntry& entry)
 {
     return QString::fromUtf8(entry.name);
+}
+
+TrackSettings TrackSettingsOf(const StoredValues& values)
+{
+    const std::optional<int> template_px = FindInteger(values, kQuickMeasureCollection, kTrackTemplate);
+    const std::optional<int> search_px = FindInteger(values, kQuickMeasureCollection, kTrackSearch);
+    const std::optional<QString> confidence = Find(values, kQuickMeasureCollection, kTrackMinConfidence);
+    bool ok = false;
+    const double min_confidence = confidence ? confidence->trimmed().toDouble(&ok) : 0.0;
+    if (!template_px || !search_px || !ok)
+        return {};
+    const TrackSettings stored { *template_px, *search_px, min_confidence };
+    return TrackSettingsProblem(stored).isEmpty() ? stored : TrackSettings {};
 }
 
 } // namespace
@@ -131,6 +150,7 @@ QuickMeasureSettings ParseQuickMeasureSettings(const StoredValues& values, bool 
         settings.visibles = ParseVisibles(*visibles).value_or(kDefaultVisibleSet);
     if (const std::optional<QString> filter = Find(values, kQuickMeasureCollection, kFilter))
         settings.filter = ParseFilterChoice(*filter).value_or(FilterChoice {});
+    settings.tracking = TrackSettingsOf(values);
 
     settings.linear_units
         = UnitOf(values, kQuickMeasureDisplacementUnits, kLinear, FindLengthUnit, settings.linear_units);
@@ -171,6 +191,10 @@ void StoreQuickMeasureSettings(SettingsStore& store, const QuickMeasureSettings&
     store.writeInteger(kQuickMeasureCollection, kCursorPositioning, static_cast<int>(settings.cursor));
     store.writeString(kQuickMeasureCollection, kVisibles, FormatVisibles(settings.visibles));
     store.writeString(kQuickMeasureCollection, kFilter, FilterChoiceText(settings.filter));
+    store.writeInteger(kQuickMeasureCollection, kTrackTemplate, settings.tracking.template_px);
+    store.writeInteger(kQuickMeasureCollection, kTrackSearch, settings.tracking.search_px);
+    store.writeString(kQuickMeasureCollection, kTrackMinConfidence,
+        QString::number(settings.tracking.min_confidence, 'g', 6));
     store.writeString(
         kQuickMeasureDisplacementUnits, kLinear, UnitName(LengthAngleUnit(settings.linear_units)));
     store.writeString(kQuickMeasureDisplacementUnits, kArea, settings.area_units);

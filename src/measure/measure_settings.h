@@ -10,6 +10,7 @@
 #include "measure/filter_choice.h"
 #include "measure/measure_units.h"
 #include "measure/obj_def.h"
+#include "measure/point_tracker.h"
 
 namespace fw {
 
@@ -27,6 +28,9 @@ struct QuickMeasureSettings {
     VisibleSet visibles = kDefaultVisibleSet;
     // The filter new objects take; none when the value is missing or unreadable.
     FilterChoice filter;
+    // What "Track Point" proposes: the last template, search area and minimum confidence used;
+    // the defaults when any of them is missing or they do not go together.
+    TrackSettings tracking;
     int linear_units = 0;
     QString area_units = QStringLiteral("mm\u00B2");
     int angular_units = 10;

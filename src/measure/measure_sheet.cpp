@@ -53,6 +53,14 @@ QString MeasureSheet::CellText(int grid_column, int grid_row) const
     return column->Text(frame_number);
 }
 
+std::optional<float> MeasureSheet::CellConfidence(int grid_column, int grid_row) const
+{
+    const TSheetElement* column = ColumnAt(grid_column);
+    if (!column || grid_row < kSheetHeaderRows || grid_row >= RowCount())
+        return std::nullopt;
+    return column->TrackedConfidence(grid_row - kSheetHeaderRows);
+}
+
 QString MeasureSheet::TimeText(int32_t frame_number) const
 {
     return FormatTimeCell(frames_.FrameTime(frame_number), frames_.TimeDecimals());

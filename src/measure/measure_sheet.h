@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,9 @@ public:
     // A cell's text; empty outside the grid.
     QString CellText(int grid_column, int grid_row) const;
     QString TimeText(int32_t frame_number) const;
+    // The confidence of the tracked point a cell shows; nothing for a clicked point, "Time",
+    // the headers and cells outside the grid.
+    std::optional<float> CellConfidence(int grid_column, int grid_row) const;
 
     // Used by the columns themselves when shown or hidden.
     void AppendColumn(TSheetElement* column);

@@ -64,6 +64,7 @@ constexpr std::array<KindNames, kQuantityKindCount> kKindNames { {
     { "X Acceleration", "X Acceleration" },
     { "Y Acceleration", "Y Acceleration" },
     { "Abs. Acceleration", "Abs. Acceleration" },
+    { "Confidence", "Confidence" },
 } };
 
 const KindNames& NamesOf(QuantityKind kind)

@@ -28,8 +28,10 @@ enum class QuantityKind : int {
     XAcceleration = 14,
     YAcceleration = 15,
     AbsAcceleration = 16,
+    // How sure tracking was of a point: the confidence of its match (0 .. 1); empty for clicks.
+    Confidence = 17,
 };
-constexpr int kQuantityKindCount = 17;
+constexpr int kQuantityKindCount = 18;
 
 // A set of quantity kinds, bit k for kind k.
 using VisibleSet = uint32_t;

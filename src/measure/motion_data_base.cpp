@@ -1,5 +1,7 @@
 #include "measure/motion_data_base.h"
 
+#include <algorithm>
+
 #include "support/fw_error.h"
 #include "support/user_prompt.h"
 
@@ -88,8 +90,34 @@ TSampleObject& TMotionDataBase::SetSamplePoint(
             frame.RemoveSample(&def);
         throw;
     }
+    const bool was_tracked = sample.IsTracked(point_index);
+    sample.MarkClicked(point_index);
     SampleChanged(def, frame_number);
+    // A correction at the very place tracking found leaves the values alone but not the look.
+    if (was_tracked)
+        def.Columns().NoteRow(frame_number);
     return sample;
+}
+
+void TMotionDataBase::SetTrackedPoints(
+    TObjDef& def, int point_index, const std::vector<TrackedSamplePoint>& points)
+{
+    if (&def == ref_object_ || points.empty())
+        return;
+    if (point_index < 0 || point_index >= def.PointCount())
+        throw Error(def.Name() + QStringLiteral(" has no point ") + QString::number(point_index + 1));
+    int32_t earliest = points.front().frame;
+    for (const TrackedSamplePoint& tracked : points) {
+        TSampleObject& sample = frames_.GetOrCreate(tracked.frame).SampleOrNew(&def);
+        sample.SetPoint(point_index, tracked.point);
+        sample.MarkTracked(point_index, tracked.confidence);
+        earliest = std::min(earliest, tracked.frame);
+    }
+    def.UpdateUnwrap(earliest);
+    if (referencer_.Moving() && referencer_.ReferenceObject() == &def)
+        RecomputeAll();
+    else
+        def.Columns().RecomputeAll();
 }
 
 void TMotionDataBase::RemoveSample(int32_t frame_number, TObjDef& def)

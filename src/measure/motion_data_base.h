@@ -14,6 +14,13 @@
 
 namespace fw {
 
+// A point that tracking found on a frame, with the confidence of its match (0 .. 1).
+struct TrackedSamplePoint {
+    int32_t frame = 0;
+    ImagePoint point;
+    float confidence = 0.0f;
+};
+
 // Everything measured on one clip: the frames with their samples, the object definitions, the
 // scaler and the referencer, and the data sheet the columns fill. Every change keeps the sheet
 // up to date and recomputes only the rows that depend on it.
@@ -45,8 +52,12 @@ public:
     void DeleteObject(TObjDef& def);
     void ClearObject(TObjDef& def);
 
-    // Sets a point of the object's sample on a frame, creating frame record and sample.
+    // Sets a point of the object's sample on a frame, creating frame record and sample. The point
+    // counts as clicked, also where tracking had found it.
     TSampleObject& SetSamplePoint(int32_t frame_number, TObjDef& def, int point_index, ImagePoint point);
+    // Sets one point of the object on many frames as tracking found it, then recomputes the
+    // object's columns once. Fails, storing nothing, for a point the object does not have.
+    void SetTrackedPoints(TObjDef& def, int point_index, const std::vector<TrackedSamplePoint>& points);
     void RemoveSample(int32_t frame_number, TObjDef& def);
 
     void SetFixedReferencePoint(ImagePoint point);

@@ -53,6 +53,25 @@ std::optional<double> TSampleObject::TrackedAngle() const
     return std::nullopt;
 }
 
+std::optional<float> TSampleObject::TrackedConfidence(int index) const
+{
+    if (index < 0 || index >= kMostPoints)
+        return std::nullopt;
+    return tracked_confidence_[size_t(index)];
+}
+
+void TSampleObject::MarkTracked(int index, float confidence)
+{
+    CheckIndex(index);
+    tracked_confidence_[size_t(index)] = confidence;
+}
+
+void TSampleObject::MarkClicked(int index)
+{
+    CheckIndex(index);
+    tracked_confidence_[size_t(index)].reset();
+}
+
 void TSampleObject::CheckIndex(int index) const
 {
     if (index < 0 || index >= PointCount())

@@ -69,14 +69,24 @@ public:
     double UnwrappedAngle() const { return unwrapped_angle_rad_; }
     void SetUnwrappedAngle(double radians) { unwrapped_angle_rad_ = radians; }
 
+    // How a point came to be: clicked by the user, or found by tracking with the confidence of
+    // its match (0 .. 1). Points are clicked until marked tracked.
+    std::optional<float> TrackedConfidence(int index) const;
+    bool IsTracked(int index) const { return TrackedConfidence(index).has_value(); }
+    void MarkTracked(int index, float confidence);
+    void MarkClicked(int index);
+
 protected:
     // Fails with "<class> Point Index of <index>" outside 0 .. PointCount() - 1.
     void CheckIndex(int index) const;
 
 private:
+    static constexpr int kMostPoints = 4;
+
     TObjDef* def_;
     TFrameObject* frame_;
     double unwrapped_angle_rad_ = 0.0;
+    std::array<std::optional<float>, kMostPoints> tracked_confidence_ {};
 };
 
 class TPointObject : public TSampleObject {

@@ -184,6 +184,8 @@ QString TSheetElement::UnitLabel() const
     case QuantityKind::YAcceleration:
     case QuantityKind::AbsAcceleration:
         return QString::fromUtf8(AccelerationUnit(scaler.AccelerationUnits()).name);
+    case QuantityKind::Confidence:
+        return QStringLiteral("0..1");
     }
     return {};
 }
@@ -237,6 +239,14 @@ std::optional<float> TSheetElement::Value(int32_t frame_number) const
     if (it == values_.end())
         return std::nullopt;
     return it->second;
+}
+
+std::optional<float> TSheetElement::TrackedConfidence(int32_t frame_number) const
+{
+    const TSampleObject* sample = ObjDef()->SampleAt(frame_number);
+    if (!sample || !IsPointKind(kind_) || !sample->HasPoint(PointIndex()))
+        return std::nullopt;
+    return sample->TrackedConfidence(PointIndex());
 }
 
 QString TSheetElement::Text(int32_t frame_number) const
@@ -415,6 +425,14 @@ std::optional<double> TAccelerationElement::Compute(const TSampleObject& sample)
         std::hypot(acceleration->x, acceleration->y), scaler.DisplayUnits(), scaler.AccelerationUnits());
 }
 
+std::optional<double> TConfidenceElement::Compute(const TSampleObject& sample) const
+{
+    if (!sample.HasPoint(PointIndex()))
+        return std::nullopt;
+    const std::optional<float> confidence = sample.TrackedConfidence(PointIndex());
+    return confidence ? std::optional<double>(*confidence) : std::nullopt;
+}
+
 std::optional<double> TAbsAngleElement::Compute(const TSampleObject& sample) const
 {
     const std::optional<double> angle = sample.LineAngle(CoordinateIndex() - 1);
@@ -516,6 +534,7 @@ void TSheetElements::CreateColumns(const QString&, int point_count, int line_cou
             this, K::YAcceleration, y, caption(K::YAcceleration, n)));
         Add(std::make_unique<TAccelerationElement>(
             this, K::AbsAcceleration, x, caption(K::AbsAcceleration, n)));
+        Add(std::make_unique<TConfidenceElement>(this, K::Confidence, x, caption(K::Confidence, n)));
     }
     if (line_count < 1)
         return;
@@ -547,6 +566,13 @@ void TSheetElements::SampleChanged(int32_t frame_number)
         sheet_->NoteAllCells();
     for (const auto& column : columns_)
         column->SampleChanged(frame_number);
+}
+
+void TSheetElements::NoteRow(int32_t frame_number)
+{
+    for (const auto& column : columns_)
+        if (column->Shown())
+            sheet_->NoteCell(column.get(), frame_number);
 }
 
 bool TSheetElements::Filtering() const

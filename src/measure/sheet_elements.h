@@ -57,6 +57,9 @@ public:
     void Hide();
 
     std::optional<float> Value(int32_t frame_number) const;
+    // The confidence of the point of this column on a frame when tracking found it; nothing
+    // for a clicked point and for columns of angles.
+    std::optional<float> TrackedConfidence(int32_t frame_number) const;
     // Six significant digits; empty without a value.
     QString Text(int32_t frame_number) const;
 
@@ -148,6 +151,13 @@ public:
     std::optional<double> Compute(const TSampleObject& sample) const override;
 };
 
+// The confidence of a tracked point; no value for a clicked one.
+class TConfidenceElement : public TSheetElement {
+public:
+    using TSheetElement::TSheetElement;
+    std::optional<double> Compute(const TSampleObject& sample) const override;
+};
+
 // Absolute angle of a line (coordinate index = line number, 1 or 2).
 class TAbsAngleElement : public TSheetElement {
 public:
@@ -204,6 +214,8 @@ public:
 
     void RecomputeAll();
     void SampleChanged(int32_t frame_number);
+    // The cells of a frame's row changed their look, if not their values.
+    void NoteRow(int32_t frame_number);
     // Every header follows a new name or new units.
     void RefreshHeaders();
     // Leftmost shown column of a point, 0 when none is shown.

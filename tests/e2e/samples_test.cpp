@@ -30,6 +30,7 @@ const Sample kSamples[] = {
     { "Pendulum.avi", 250, 256, 192, 8, 2.0, 0.0 },
     { "Spinning Disc.kfs", 400, 320, 240, 24, 0.5, -100.0 },
     { "Thrown Ball.avi", 300, 512, 384, 24, 1.0, 0.0 },
+    { "Tracking Marker.avi", 120, 320, 240, 8, 1.0, 0.0 },
 };
 
 TEST_F(SamplesTest, OpenWithTheirFormatAndTiming)
@@ -77,7 +78,8 @@ TEST_F(SamplesTest, GenerationIsReproducibleAndLeavesOnlyTheSamples)
     const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
     EXPECT_EQ(made.entryList(everything),
         QStringList({ "Bouncing Ball BAY", "Falling Ball Force.txt", "Falling Ball.avi", "Pendulum TIFF",
-            "Pendulum.avi", "Pressure.txt", "Spinning Disc.kfs", "Thrown Ball.avi" }));
+            "Pendulum.avi", "Pressure.txt", "Spinning Disc.kfs", "Thrown Ball.avi", "Tracking Marker.avi",
+            "Tracking Marker.csv" }));
     // Made again into a folder holding an older sample folder: the folder is replaced whole.
     QTemporaryDir again;
     ASSERT_TRUE(QDir(again.path()).mkpath(QStringLiteral("Pendulum TIFF/stale.tif")));

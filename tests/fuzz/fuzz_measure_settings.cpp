@@ -1,5 +1,6 @@
 // Stored measurement settings and a clip's scaling entries come from files other programs and
-// older versions wrote: any bytes must read into values inside their ranges, and a scale read
+// older versions wrote: any bytes must read into values inside their ranges (a track's template,
+// search area and confidence only as settings that work together), and a scale read
 // from a block must give finite coordinates or none.
 #include <cmath>
 #include <cstdint>
@@ -34,6 +35,9 @@ const std::pair<QString, QString> kNames[] = {
     { fw::kQuickMeasureVelocityUnits, "Angular" },
     { fw::kQuickMeasureVelocityUnits, "Acceleration" },
     { fw::kQuickMeasureCollection, "Filter" },
+    { fw::kQuickMeasureCollection, "TrackTemplate" },
+    { fw::kQuickMeasureCollection, "TrackSearch" },
+    { fw::kQuickMeasureCollection, "TrackMinConfidence" },
 };
 
 void FuzzStoredValues(const QString& text)
@@ -54,6 +58,7 @@ void FuzzStoredValues(const QString& text)
     Check(s.filter.kind != fw::FilterKind::Butterworth
         || (std::isfinite(s.filter.cutoff_hz) && s.filter.cutoff_hz > 0));
     Check(fw::ParseFilterChoice(fw::FilterChoiceText(s.filter)) == s.filter);
+    Check(fw::TrackSettingsProblem(s.tracking).isEmpty());
     if (const auto visible = fw::ParseVisibles(lines.front()))
         Check(fw::ParseVisibles(fw::FormatVisibles(*visible)) == visible);
 }

@@ -20,8 +20,9 @@ TEST(Visibles, ReadsOldAndNewLengthsAndRefusesGarbage)
     EXPECT_EQ(ParseVisibles("0011 "), std::nullopt);
     EXPECT_EQ(ParseVisibles("00x1"), std::nullopt);
     EXPECT_EQ(ParseVisibles(QString::fromUtf8("0\u00B9")), std::nullopt);
-    EXPECT_EQ(FormatVisibles(kDefaultVisibleSet), "00110000000000000");
-    EXPECT_EQ(FormatVisibles(kAllKindsSet).size(), 17);
+    EXPECT_EQ(ParseVisibles("00110000000000000"), kDefaultVisibleSet) << "stored before the confidence";
+    EXPECT_EQ(FormatVisibles(kDefaultVisibleSet), "001100000000000000");
+    EXPECT_EQ(FormatVisibles(kAllKindsSet).size(), 18);
 }
 
 TEST(QuickMeasureSettings, HostileStoredValuesKeepTheirDefaults)
@@ -56,6 +57,26 @@ TEST(QuickMeasureSettings, HostileStoredValuesKeepTheirDefaults)
     EXPECT_EQ(s.filter, FilterChoice {});
 }
 
+TEST(QuickMeasureSettings, TrackSettingsAreTakenOnlyWhenAllThreeGoTogether)
+{
+    const QString c = kQuickMeasureCollection;
+    const auto parse = [&](const char* templ, const char* search, const char* confidence) {
+        return ParseQuickMeasureSettings(
+            { { { c, "TrackTemplate" }, templ }, { { c, "TrackSearch" }, search },
+                { { c, "TrackMinConfidence" }, confidence } },
+            true)
+            .tracking;
+    };
+    EXPECT_EQ(parse("15", "40", "0.65"), (TrackSettings { 15, 40, 0.65 }));
+    EXPECT_EQ(parse("15", "16", "0.65"), TrackSettings {}) << "no room to search";
+    EXPECT_EQ(parse("1", "40", "0.65"), TrackSettings {});
+    EXPECT_EQ(parse("15", "40", "high"), TrackSettings {});
+    EXPECT_EQ(parse("15", "40", "-0.1"), TrackSettings {});
+    EXPECT_EQ(
+        ParseQuickMeasureSettings({ { { c, "TrackTemplate" }, "15" } }, true).tracking, TrackSettings {});
+    EXPECT_EQ(ParseQuickMeasureSettings({}, true).tracking, (TrackSettings { 21, 64, 0.8 }));
+}
+
 TEST(QuickMeasureSettings, WithoutTheSubKeyEveryUnitIsTheFirst)
 {
     QTemporaryDir dir;
@@ -87,17 +108,19 @@ TEST(QuickMeasureSettings, RoundTripThroughTheStore)
     written.angular_velocity_units = 6;
     written.acceleration_units = 1;
     written.filter = { FilterKind::Cfc600, 0.0 };
+    written.tracking = { 31, 80, 0.75 };
     {
         SettingsStore store(path);
         StoreQuickMeasureSettings(store, written);
     }
     SettingsStore store(path);
-    EXPECT_EQ(store.readString(kQuickMeasureCollection, "Visibles"), "10000000000000100");
+    EXPECT_EQ(store.readString(kQuickMeasureCollection, "Visibles"), "100000000000001000");
     EXPECT_EQ(store.readString(kQuickMeasureVelocityUnits, "Acceleration"), QString::fromUtf8("cm/s²"));
     EXPECT_EQ(store.readString(kQuickMeasureDisplacementUnits, "Area"), QString::fromUtf8("mm²"));
     EXPECT_EQ(store.readString(kQuickMeasureCollection, "Filter"), "cfc600");
     const QuickMeasureSettings read = LoadQuickMeasureSettings(store);
     EXPECT_EQ(read.export_path, written.export_path);
+    EXPECT_EQ(read.tracking, written.tracking);
     EXPECT_EQ(read.grid_width, 800);
     EXPECT_FALSE(read.grid_height);
     EXPECT_EQ(read.frame_step, -3);

@@ -34,14 +34,14 @@ TEST(SheetColumns, EachClassCreatesItsColumnsInOrder)
     EXPECT_EQ(captions(point),
         (QStringList { "U", "V", "X", "Y", "X Displacement", "Y Displacement", "Abs. Displacement",
             "X Velocity", "Y Velocity", "Abs. Velocity", "X Acceleration", "Y Acceleration",
-            "Abs. Acceleration" }));
+            "Abs. Acceleration", "Confidence" }));
     const QStringList line_captions = captions(line);
-    EXPECT_EQ(line_captions.size(), 2 * 13 + 3);
-    EXPECT_EQ(line_captions.mid(13, 3), (QStringList { "U2", "V2", "X2" }));
-    EXPECT_EQ(line_captions.mid(26), (QStringList { "Abs. Angle", "Ang. Displacement", "Ang. Velocity" }));
+    EXPECT_EQ(line_captions.size(), 2 * 14 + 3);
+    EXPECT_EQ(line_captions.mid(13, 4), (QStringList { "Confidence1", "U2", "V2", "X2" }));
+    EXPECT_EQ(line_captions.mid(28), (QStringList { "Abs. Angle", "Ang. Displacement", "Ang. Velocity" }));
     const QStringList angle_captions = captions(angle);
-    EXPECT_EQ(angle_captions.size(), 4 * 13 + 5);
-    EXPECT_EQ(angle_captions.mid(52),
+    EXPECT_EQ(angle_captions.size(), 4 * 14 + 5);
+    EXPECT_EQ(angle_captions.mid(56),
         (QStringList { "Abs. Angle1", "Abs. Angle2", "Rel. Angle", "Ang. Displacement", "Ang. Velocity" }));
     EXPECT_EQ(ColumnOf(angle, "Abs. Angle2").CoordinateIndex(), 2);
     EXPECT_EQ(ColumnOf(line, "Y2").CoordinateIndex(), 3);
@@ -128,16 +128,17 @@ TEST(ShowMenu, ListsHiddenColumnsAndBreaksLongMenus)
     db.ApplyDefaultVisible(0);
     db.NewObject(SampleClass::Point);
     items = ShowMenuItems(db.HeaderList());
-    ASSERT_EQ(items.size(), 26u);
+    ASSERT_EQ(items.size(), 28u);
     EXPECT_FALSE(items[18].break_before);
     EXPECT_TRUE(items[19].break_before);
-    EXPECT_EQ(items[13].caption, "U - Point2");
-    items[13].column->Show();
-    EXPECT_EQ(ShowMenuItems(db.HeaderList()).size(), 25u);
+    EXPECT_EQ(items[13].caption, "Confidence - Point");
+    EXPECT_EQ(items[14].caption, "U - Point2");
+    items[14].column->Show();
+    EXPECT_EQ(ShowMenuItems(db.HeaderList()).size(), 27u);
 
     // Twenty entries still fit in one menu column.
-    db.ApplyDefaultVisible(
-        KindBit(QuantityKind::ImageU) | KindBit(QuantityKind::ImageV) | KindBit(QuantityKind::ObjectX));
+    db.ApplyDefaultVisible(KindBit(QuantityKind::ImageU) | KindBit(QuantityKind::ImageV)
+        | KindBit(QuantityKind::ObjectX) | KindBit(QuantityKind::ObjectY));
     items = ShowMenuItems(db.HeaderList());
     ASSERT_EQ(items.size(), 20u);
     EXPECT_TRUE(
@@ -147,7 +148,8 @@ TEST(ShowMenu, ListsHiddenColumnsAndBreaksLongMenus)
 TEST(ShowMenu, VisibleChoicesFollowTheSet)
 {
     std::vector<VisibleChoice> choices = VisibleColumnChoices(kDefaultVisibleSet);
-    ASSERT_EQ(choices.size(), 17u);
+    ASSERT_EQ(choices.size(), 18u);
+    EXPECT_EQ(choices[17].name, "Confidence");
     EXPECT_EQ(choices[2].name, "Object X");
     EXPECT_TRUE(choices[3].checked);
     EXPECT_FALSE(choices[4].checked);

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "measure/motion_data_base.h"
 #include "measure/sheet_elements.h"
+#include "support/fw_error.h"
 
 namespace fw::testing {
 
@@ -27,6 +29,17 @@ inline std::optional<float> ShownValue(TObjDef& def, const QString& caption, int
     TSheetElement& column = ColumnOf(def, caption);
     column.Show();
     return column.Value(frame_number);
+}
+
+// The message of the error an action raises; "(no error)" when it raises none.
+inline QString ErrorText(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Error& error) {
+        return error.message();
+    }
+    return QStringLiteral("(no error)");
 }
 
 inline void SetLine(TMotionDataBase& db, TObjDef& def, int32_t frame, ImagePoint a, ImagePoint b)

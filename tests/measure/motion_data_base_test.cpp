@@ -12,17 +12,8 @@ namespace fw {
 namespace {
 
 using testing::ColumnOf;
+using testing::ErrorText;
 using testing::ShownValue;
-
-QString ErrorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.message();
-    }
-    return QStringLiteral("(no error)");
-}
 
 TEST(SampleObjects, ReportIndexAndEmptySlotFaultsInTheirOwnWords)
 {

@@ -205,6 +205,15 @@ double shortestDouble(float value)
     return widened;
 }
 
+std::string jsonNumber(std::optional<double> value)
+{
+    if (!value || !std::isfinite(*value))
+        return "null";
+    char text[64];
+    const auto written = std::to_chars(text, text + sizeof text, *value);
+    return std::string(text, written.ptr);
+}
+
 void writeJson(const QJsonObject& object, bool one_line)
 {
     QByteArray text

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -49,6 +50,7 @@ extern const CliCommand kCompressorsCommand;
 extern const CliCommand kGpibCommand;
 extern const CliCommand kCaptureCommand;
 extern const CliCommand kKinematicsCommand;
+extern const CliCommand kTrackCommand;
 
 // Log lines go to the log file; with --verbose to standard error as well.
 void InstallToolLogging(bool verbose);
@@ -101,6 +103,9 @@ QString textOfBytes(const std::string& bytes);
 // A single-precision value as the double whose shortest decimal form is the float's own, so the
 // JSON shows 0.1 for 0.1f rather than the float's binary expansion.
 double shortestDouble(float value);
+// A number as JSON text in its shortest form; "null" for nothing and for values that are not
+// finite.
+std::string jsonNumber(std::optional<double> value);
 // One JSON object on standard output: indented, or on a single line.
 void writeJson(const QJsonObject& object, bool one_line = false);
 

@@ -1,5 +1,3 @@
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -31,21 +29,12 @@ const char* const kKinematicsHelp
       "Exit 1 with the reason for unequal spacing, a rate too low for the filter, or a file that\n"
       "cannot be read.";
 
-std::string Number(const std::optional<double>& value)
-{
-    if (!value || !std::isfinite(*value))
-        return "null";
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, *value);
-    return std::string(text, result.ptr);
-}
-
 // The keys in the order the command promises; QJsonObject would sort them.
 std::string RowJson(const KinematicsRow& row)
 {
-    return "{\"time_ms\": " + Number(row.time_ms) + ", \"x\": " + Number(row.x) + ", \"y\": " + Number(row.y)
-        + ", \"vx\": " + Number(row.vx) + ", \"vy\": " + Number(row.vy) + ", \"ax\": " + Number(row.ax)
-        + ", \"ay\": " + Number(row.ay) + "}\n";
+    return "{\"time_ms\": " + jsonNumber(row.time_ms) + ", \"x\": " + jsonNumber(row.x) + ", \"y\": "
+        + jsonNumber(row.y) + ", \"vx\": " + jsonNumber(row.vx) + ", \"vy\": " + jsonNumber(row.vy)
+        + ", \"ax\": " + jsonNumber(row.ax) + ", \"ay\": " + jsonNumber(row.ay) + "}\n";
 }
 
 FilterChoice ReadFilter(const CommandLine& command)
@@ -86,7 +75,7 @@ int RunKinematics(const QStringList& words)
         throw Error(path + QStringLiteral(" holds no samples after its header line."));
     const Kinematics kinematics = ComputeKinematics(samples, choice);
     if (kinematics.cutoff_hz)
-        std::fprintf(stderr, "{\"cutoff_hz\": %s}\n", Number(kinematics.cutoff_hz).c_str());
+        std::fprintf(stderr, "{\"cutoff_hz\": %s}\n", jsonNumber(kinematics.cutoff_hz).c_str());
     if (!kinematics.warning.isEmpty())
         std::fprintf(stderr, "warning: %s\n", qPrintable(kinematics.warning));
     std::string out;

@@ -29,6 +29,7 @@ const CliCommand* const kCommands[] = {
     &fw::cli::kGpibCommand,
     &fw::cli::kCaptureCommand,
     &fw::cli::kKinematicsCommand,
+    &fw::cli::kTrackCommand,
 };
 
 QString toolHelp()

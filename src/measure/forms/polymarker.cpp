@@ -26,10 +26,16 @@ const std::array<std::vector<QPoint>, 8> kMarkers = { {
 
 } // namespace
 
-void DrawPolymarker(QPainter& painter, int marker, QPointF centre, double size, const QColor& colour)
+void DrawPolymarker(
+    QPainter& painter, int marker, QPointF centre, double size, const QColor& colour, bool tracked)
 {
     painter.save();
-    painter.setPen(QPen(colour, 1));
+    if (tracked) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawEllipse(centre, 1.5, 1.5);
+    }
+    painter.setPen(QPen(colour, 1, tracked ? Qt::DashLine : Qt::SolidLine));
     painter.setBrush(Qt::NoBrush);
     if (marker <= 0 || marker >= int(kMarkers.size())) {
         const double radius = size * 400.0 / 1000.0;

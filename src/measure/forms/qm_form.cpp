@@ -241,7 +241,8 @@ std::optional<QPointF> TQMForm::PointerMoved(QPointF image_point)
 
 void TQMForm::PictureClicked(int32_t frame, QPointF image_point)
 {
-    if (!isVisible())
+    // A track writes into the measurement until it ends.
+    if (!isVisible() || TrackRunning())
         return;
     switch (Page()) {
     case QMPage::Scale:
@@ -291,7 +292,7 @@ void TQMForm::PaintOverlay(QPainter& painter, const QRect& picture, int frame_wi
             if (!sample->HasPoint(i))
                 continue;
             const QPointF at = toPicture(sample->GetPoint(i), picture, frame_width, frame_height);
-            DrawPolymarker(painter, def->Polymarker(), at, kMarkerSize, colour);
+            DrawPolymarker(painter, def->Polymarker(), at, kMarkerSize, colour, sample->IsTracked(i));
             points.push_back(at);
         }
         // A line joins its two points; an angle's two lines each join theirs.

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "measure/collection_target.h"
+#include "measure/forms/track_dialog.h"
 #include "measure/measure_settings.h"
 #include "measure/motion_data_base.h"
 #include "shell/forms/measurement_link.h"
@@ -22,6 +23,7 @@ class QTabWidget;
 namespace fw {
 
 class FilterChooser;
+class QMTrackRunner;
 class QMObjectsPage;
 class QMReferencePage;
 class QMScalePage;
@@ -63,6 +65,19 @@ public:
     using ExportPathChooser = std::function<std::optional<QString>(QWidget*, const QString&)>;
     static void SetExportPathChooser(ExportPathChooser chooser);
 
+    // Follows the collection target's point from the current frame over the frames the user
+    // chooses, storing what it finds as tracked samples (qm_form_tracking.cpp).
+    void TrackPoint();
+    bool TrackRunning() const { return track_ != nullptr; }
+    // Ends a running track as the progress dialog's Cancel does.
+    void CancelTrack();
+    // Asks how to track (parent, the point's name, start frame, last frame of the clip, what to
+    // propose); nothing when cancelled. The program shows the track dialog, tests install their
+    // own answers.
+    using TrackChooser = std::function<std::optional<TrackChoice>(
+        QWidget*, const QString&, int32_t, int32_t, const TrackChoice&)>;
+    static void SetTrackChooser(TrackChooser chooser);
+
     // From the clip window.
     QWidget* Window() override { return this; }
     std::optional<QPointF> PointerMoved(QPointF image_point) override;
@@ -102,6 +117,13 @@ private:
     void UpdatePrediction();
     void RefreshSheet();
 
+    // Tracking (qm_form_tracking.cpp).
+    void StartTrack(TObjDef& def, int point, const TrackChoice& choice);
+    void StoreTrackFrames(size_t first_new);
+    void TrackFinished();
+    // The position (from 1) of the object being tracked; 0 once it is gone.
+    int TrackedObject() const;
+
     TDisplayForm& display_;
     SettingsStore* settings_;
     TMotionDataBase db_;
@@ -112,6 +134,14 @@ private:
     // A sample was collected since the last export.
     bool unexported_ = false;
     QSize design_size_;
+    // The track under way and what it tracks.
+    QMTrackRunner* track_ = nullptr;
+    struct TrackTarget {
+        TObjDef* def = nullptr;
+        int point = 0;
+        int picture_height = 0;
+        std::optional<int32_t> clicked_frame;
+    } track_target_;
 
     QTabWidget* pages_ = nullptr;
     std::array<QLabel*, 4> panels_ {};

@@ -121,6 +121,11 @@ void TQMForm::BuildMenus()
     show->setObjectName(QStringLiteral("ShowMenu"));
     connect(show, &QMenu::aboutToShow, sheet_, [this, show] { sheet_->FillShowMenu(*show); });
     edit->addAction(QStringLiteral("Se&lect All"), sheet_, &QMSheetPage::SelectAll);
+    QMenu* track = bar->addMenu(QStringLiteral("&Track"));
+    track->setObjectName(QStringLiteral("TrackMenu"));
+    QAction* track_point = track->addAction(QStringLiteral("Track &Point..."), this, &TQMForm::TrackPoint);
+    track_point->setObjectName(QStringLiteral("TrackItem"));
+    track_point->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     bar->setNativeMenuBar(false);
     // The menu bar sits above the pages.
     if (auto* box = qobject_cast<QVBoxLayout*>(layout()))

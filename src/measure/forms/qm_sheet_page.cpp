@@ -31,6 +31,7 @@ QMSheetPage::QMSheetPage(TMotionDataBase& db, QWidget* parent)
     grid_->verticalHeader()->setVisible(false);
     grid_->horizontalHeader()->setDefaultSectionSize(90);
     grid_->setFont(QFont(QStringLiteral("Arial"), 9));
+    model_->SetFont(grid_->font());
     grid_->setStyleSheet(QStringLiteral("QTableView { background: white; }"));
     grid_->setSelectionMode(QAbstractItemView::ContiguousSelection);
     grid_->setContextMenuPolicy(Qt::ActionsContextMenu);

@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QFont>
 
 #include "measure/frame_object.h"
 #include "measure/measure_sheet.h"
@@ -12,6 +13,8 @@ namespace fw {
 namespace {
 
 const QColor kTargetColour(0x00, 0x80, 0x80); // teal
+// Cells of points that tracking found are written in blue italics, clicked ones as before.
+const QColor kTrackedColour(0x1A, 0x4F, 0xA8);
 
 } // namespace
 
@@ -47,9 +50,31 @@ QVariant SheetTableModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::TextAlignmentRole:
         return int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::ForegroundRole:
+        return Confidence(index) ? QVariant(QBrush(kTrackedColour)) : QVariant();
+    case Qt::FontRole:
+        return TrackedFont(index);
+    case Qt::ToolTipRole:
+        if (const std::optional<float> confidence = Confidence(index))
+            return QStringLiteral("Tracked, confidence %1").arg(double(*confidence), 0, 'f', 3);
+        return {};
     default:
         return {};
     }
+}
+
+std::optional<float> SheetTableModel::Confidence(const QModelIndex& index) const
+{
+    return sheet_.CellConfidence(index.column(), index.row() + kSheetHeaderRows);
+}
+
+QVariant SheetTableModel::TrackedFont(const QModelIndex& index) const
+{
+    if (!Confidence(index))
+        return {};
+    QFont font = font_;
+    font.setItalic(true);
+    return font;
 }
 
 QVariant SheetTableModel::headerData(int section, Qt::Orientation orientation, int role) const
