@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <span>
 
-#include "measure/forms/qm_sheet_page.h"
 #include "measure/forms/qm_track_runner.h"
 #include "measure/point_track_plan.h"
 #include "shell/forms/display_form.h"
