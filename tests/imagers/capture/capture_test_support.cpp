@@ -14,11 +14,22 @@ namespace fw {
 
 void ImmediateWaits::Wait(std::chrono::milliseconds duration)
 {
-    {
-        std::lock_guard lock(log_->mutex);
-        ++log_->waits_by_ms[duration.count()];
-    }
+    std::unique_lock lock(log_->mutex);
+    ++log_->waits_by_ms[duration.count()];
+    if (log_->hold_idle && duration >= std::chrono::milliseconds(1500))
+        log_->woken_changed.wait(lock, [this] { return log_->woken; });
+    log_->woken = false;
+    lock.unlock();
     std::this_thread::yield();
+}
+
+void ImmediateWaits::Wake()
+{
+    {
+        const std::lock_guard lock(log_->mutex);
+        log_->woken = true;
+    }
+    log_->woken_changed.notify_all();
 }
 
 // ---- CaptureRecorder ----------------------------------------------------------------------------

@@ -29,6 +29,11 @@ public:
     struct Log {
         std::mutex mutex;
         std::map<long long, int> waits_by_ms;
+        // Idle waits (the thread's pause after an error) last until the next Wake, so that the
+        // status of the failure stays on show.
+        bool hold_idle = false;
+        std::condition_variable woken_changed;
+        bool woken = false;
 
         int Count(long long ms)
         {
@@ -42,7 +47,7 @@ public:
     {
     }
     void Wait(std::chrono::milliseconds duration) override;
-    void Wake() override { }
+    void Wake() override;
 
 private:
     std::shared_ptr<Log> log_;

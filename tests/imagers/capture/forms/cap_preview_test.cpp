@@ -44,14 +44,15 @@ const QString kRateQuestion = QStringLiteral("Capture rate exceeded your compute
                                              "\n"
                                              "      Would you like to keep this partial file?");
 
+// The test's watchdog thread reads the environment: changes go through Qt, which locks it.
 void ResetSimulator()
 {
     for (const char* name : { "FW_IMAQ_SIM_CHANGES", "FW_IMAQ_SIM_OBJECT", "FW_IMAQ_SIM_FPS",
              "FW_IMAQ_SIM_MAX_BUFFERS", "FW_IMAQ_SIM_NO_OPEN", "FW_IMAQ_SIM_ACQUISITION_ERROR",
              "FW_IMAQ_SIM_LOST_FRAMES", "FW_IMAQ_SIM_TIMEOUT" })
-        unsetenv(name);
-    setenv("FW_IMAQ_SIM_WIDTH", "64", 1);
-    setenv("FW_IMAQ_SIM_HEIGHT", "48", 1);
+        qunsetenv(name);
+    qputenv("FW_IMAQ_SIM_WIDTH", "64");
+    qputenv("FW_IMAQ_SIM_HEIGHT", "48");
 }
 
 // The capture file as laid out, then the window's descriptor chunk inside the same RIFF form;
@@ -237,7 +238,8 @@ void CapPreviewTest::opensToLiveModeWithTheGrabbersPicture()
 
 void CapPreviewTest::captureIsOnlyOfferedInLiveMode()
 {
-    setenv("FW_IMAQ_SIM_NO_OPEN", "img0", 1);
+    qputenv("FW_IMAQ_SIM_NO_OPEN", "img0");
+    waits_->hold_idle = true;
     QPointer<TCapPreview> window = Open("img0");
     auto* status = window->findChild<QLabel*>("StatusBar1");
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -256,7 +258,8 @@ void CapPreviewTest::captureIsOnlyOfferedInLiveMode()
     QVERIFY(!window->Capturing());
     CloseAndWaitForTheGrabber(window);
 
-    unsetenv("FW_IMAQ_SIM_NO_OPEN");
+    qunsetenv("FW_IMAQ_SIM_NO_OPEN");
+    waits_->hold_idle = false;
     window = Open("img0");
     WaitForLive(*window);
     ok = window->findChild<QPushButton*>("OkBtn");
@@ -332,7 +335,7 @@ void CapPreviewTest::changedSettingsTakeNewBuffersForTheNextCapture()
 
 void CapPreviewTest::triggerStartsWithTheFrameBeforeAChangeInTheRegion()
 {
-    setenv("FW_IMAQ_SIM_CHANGES", "20", 1);
+    qputenv("FW_IMAQ_SIM_CHANGES", "20");
     settings_->writeBool(kSection, "UseTrig", true);
     settings_->writeInteger(kSection, "TrigLevel", 500);
     settings_->writeInteger(kSection, "CaptureRate", 0);
@@ -366,7 +369,7 @@ void CapPreviewTest::triggerStartsWithTheFrameBeforeAChangeInTheRegion()
 
 void CapPreviewTest::aCancelledCaptureAsksAndNoDeletesTheFile()
 {
-    setenv("FW_IMAQ_SIM_CHANGES", "none", 1);
+    qputenv("FW_IMAQ_SIM_CHANGES", "none");
     settings_->writeBool(kSection, "UseTrig", true);
     QPointer<TCapPreview> window = Open("img1");
     WaitForLive(*window);
@@ -394,7 +397,7 @@ void CapPreviewTest::aCancelledCaptureAsksAndNoDeletesTheFile()
 
 void CapPreviewTest::lostFramesAskWithTheRateTextAndLowerTheRate()
 {
-    setenv("FW_IMAQ_SIM_LOST_FRAMES", "25", 1);
+    qputenv("FW_IMAQ_SIM_LOST_FRAMES", "25");
     settings_->writeInteger(kSection, "CaptureRate", 0);
     QPointer<TCapPreview> window = Open("img1");
     // Frames lost in the live picture slow the grabber down, once for each loss, and the rate
@@ -423,7 +426,7 @@ void CapPreviewTest::lostFramesAskWithTheRateTextAndLowerTheRate()
 
 void CapPreviewTest::closingWhileCapturingAsksAndLetsTheGrabberGo()
 {
-    setenv("FW_IMAQ_SIM_CHANGES", "none", 1);
+    qputenv("FW_IMAQ_SIM_CHANGES", "none");
     settings_->writeBool(kSection, "UseTrig", true);
     QPointer<TCapPreview> window = Open("img0");
     WaitForLive(*window);
