@@ -111,6 +111,37 @@ void MeasureSheet::NoteCell(const TSheetElement* column, int32_t frame_number)
 {
     if (!changes_.all_cells)
         changes_.cells.emplace_back(column, frame_number);
+    Tell(column);
+}
+
+void MeasureSheet::NoteAllCells()
+{
+    changes_.all_cells = true;
+    Tell(nullptr);
+}
+
+void MeasureSheet::NoteLayout()
+{
+    changes_.layout = true;
+    Tell(nullptr);
+}
+
+int MeasureSheet::AddListener(SheetListener listener)
+{
+    const int id = next_listener_++;
+    listeners_.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void MeasureSheet::RemoveListener(int id)
+{
+    std::erase_if(listeners_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void MeasureSheet::Tell(const TSheetElement* column) const
+{
+    for (const auto& [id, listener] : listeners_)
+        listener(column);
 }
 
 SheetChanges MeasureSheet::TakeChanges()

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -21,6 +22,11 @@ struct SheetChanges {
     // Single cells of shown columns, by column and frame number; may repeat.
     std::vector<std::pair<const TSheetElement*, int32_t>> cells;
 };
+
+// Told of every change as the sheet notes it: the column whose cell changed, or nullptr when
+// every cell or the layout may have changed (a column shown, hidden, moved, renamed). A column
+// being hidden has left the sheet by the time its listeners hear of it.
+using SheetListener = std::function<void(const TSheetElement* column)>;
 
 // The data sheet as a table of texts: column 0 is "Time", then the shown object columns in
 // grid order; three header rows, then one row per frame from 0 to the last frame of the clip.
@@ -48,17 +54,25 @@ public:
     void MoveColumn(int from_grid_column, int to_grid_column);
 
     void NoteCell(const TSheetElement* column, int32_t frame_number);
-    void NoteAllCells() { changes_.all_cells = true; }
-    void NoteLayout() { changes_.layout = true; }
+    void NoteAllCells();
+    void NoteLayout();
     SheetChanges TakeChanges();
+
+    // Returns the number that removes the listener again. Listeners never add or remove
+    // listeners while they are told.
+    int AddListener(SheetListener listener);
+    void RemoveListener(int id);
 
 private:
     void Renumber();
+    void Tell(const TSheetElement* column) const;
 
     const TFrameObjectList& frames_;
     int32_t last_frame_ = -1;
     std::vector<TSheetElement*> shown_;
     SheetChanges changes_;
+    std::vector<std::pair<int, SheetListener>> listeners_;
+    int next_listener_ = 1;
 };
 
 // Fixed notation with the given decimals.

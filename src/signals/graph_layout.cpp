@@ -51,6 +51,22 @@ GraphLayoutPlan PlanGraphLayout(int signal_count, int overlay_count, bool share_
     return plan;
 }
 
+GraphLayoutPlan PlanGroupedLayout(const std::vector<int>& group_of_signal)
+{
+    GraphLayoutPlan plan;
+    std::vector<int> groups;
+    for (size_t signal = 0; signal < group_of_signal.size(); ++signal) {
+        const auto known = std::find(groups.begin(), groups.end(), group_of_signal[signal]);
+        if (known == groups.end()) {
+            groups.push_back(group_of_signal[signal]);
+            plan.axes.push_back(AxisPlan { plan.area_count++, { int(signal) } });
+        } else {
+            plan.axes[size_t(known - groups.begin())].members.push_back(int(signal));
+        }
+    }
+    return plan;
+}
+
 int32_t SampleTimes::NearestPoint(double time_ms) const
 {
     if (count <= 0)

@@ -34,6 +34,9 @@ struct GraphLayoutPlan {
 };
 
 GraphLayoutPlan PlanGraphLayout(int signal_count, int overlay_count, bool share_first_axis);
+// Signals of one group share a plot area and one axis; the areas follow the order in which
+// their groups first appear.
+GraphLayoutPlan PlanGroupedLayout(const std::vector<int>& group_of_signal);
 
 // The samples of one plotted signal sit at first_ms + k × period_ms.
 struct SampleTimes {

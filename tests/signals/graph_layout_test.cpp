@@ -40,6 +40,19 @@ TEST(GraphLayoutPlan, OverlaySignalsShareTheFirstAreaOnOneOrSeveralAxes)
     EXPECT_EQ(overlapping.AxisOf(5), -1);
 }
 
+TEST(GraphLayoutPlan, GroupsShareAnAreaAndAxisInTheOrderTheyFirstAppear)
+{
+    const GraphLayoutPlan plan = PlanGroupedLayout({ 7, 15, 7, 3, 15 });
+    EXPECT_EQ(plan.area_count, 3);
+    EXPECT_EQ(Members(plan), (std::vector<std::vector<int>> { { 0, 2 }, { 1, 4 }, { 3 } }));
+    EXPECT_EQ(Areas(plan), (std::vector<int> { 0, 1, 2 }));
+    EXPECT_EQ(plan.AxisOf(4), 1);
+
+    const GraphLayoutPlan none = PlanGroupedLayout({});
+    EXPECT_EQ(none.area_count, 0);
+    EXPECT_TRUE(none.axes.empty());
+}
+
 TEST(GraphLayoutPlan, CountsOutOfRangeAreBounded)
 {
     // Without overlay signals every signal stands alone.

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "measure/forms/measured_plot.h"
 #include "measure/forms/polymarker.h"
 #include "measure/forms/qm_controls.h"
 #include "measure/forms/qm_objects_page.h"
@@ -57,6 +58,7 @@ TQMForm::TQMForm(TDisplayForm& display, SettingsStore* settings)
     design_size_ = QSize(int(kDesignSize.width() * dpi_scale), int(kDesignSize.height() * dpi_scale));
 
     db_.SetLastFrame(display.LastIndex());
+    plot_ = std::make_unique<MeasuredPlot>(display, db_, settings);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -268,6 +270,7 @@ void TQMForm::FrameChanged(int32_t frame)
     UpdateTarget();
     sheet_->ScrollToFrame(frame);
     UpdatePrediction();
+    plot_->FrameChanged();
 }
 
 void TQMForm::TimeBaseChanged(double frame0_time_ms, double interval_ms, int decimals)

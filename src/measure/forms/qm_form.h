@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QPointF>
@@ -23,6 +24,7 @@ class QTabWidget;
 namespace fw {
 
 class FilterChooser;
+class MeasuredPlot;
 class QMTrackRunner;
 class QMObjectsPage;
 class QMReferencePage;
@@ -64,6 +66,8 @@ public:
     // program uses a save dialog, tests install their own answers.
     using ExportPathChooser = std::function<std::optional<QString>(QWidget*, const QString&)>;
     static void SetExportPathChooser(ExportPathChooser chooser);
+    // The plot of the sheet's columns against the clip's time ("&Plot..." in the Edit menu).
+    MeasuredPlot& Plot() { return *plot_; }
 
     // Follows the collection target's point from the current frame over the frames the user
     // chooses, storing what it finds as tracked samples (qm_form_tracking.cpp).
@@ -161,6 +165,8 @@ private:
     QButtonGroup* cursor_modes_ = nullptr;
     std::vector<QCheckBox*> visible_checks_;
     FilterChooser* default_filter_ = nullptr;
+    // Declared after the database, which must outlive it.
+    std::unique_ptr<MeasuredPlot> plot_;
 };
 
 } // namespace fw

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "measure/forms/measured_plot.h"
 #include "measure/forms/qm_reference_page.h"
 #include "measure/forms/qm_sheet_page.h"
 #include "measure/sheet_text.h"
@@ -113,6 +114,11 @@ void TQMForm::BuildMenus()
     QAction* export_item
         = edit->addAction(QStringLiteral("&Export Visible Columns..."), this, [this] { ExportSamples(); });
     export_item->setObjectName(QStringLiteral("ExportItem"));
+    QAction* plot_item = edit->addAction(QStringLiteral("&Plot..."), this, [this] {
+        const std::vector<TSheetElement*> selected = sheet_->SelectedColumns();
+        plot_->ChooseAndPlot({ selected.begin(), selected.end() });
+    });
+    plot_item->setObjectName(QStringLiteral("PlotItem"));
     edit->addSeparator();
     QAction* hide
         = edit->addAction(QStringLiteral("&Hide Columns"), sheet_, &QMSheetPage::HideSelectedColumns);

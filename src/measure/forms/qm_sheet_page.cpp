@@ -104,14 +104,23 @@ void QMSheetPage::CopyToClipboard(bool all, bool grid_format)
         clipboard->setText(CopyText(all, grid_format));
 }
 
+std::vector<TSheetElement*> QMSheetPage::SelectedColumns() const
+{
+    std::vector<int> grid_columns;
+    for (const QModelIndex& index : grid_->selectionModel()->selectedIndexes())
+        grid_columns.push_back(index.column());
+    std::sort(grid_columns.begin(), grid_columns.end());
+    grid_columns.erase(std::unique(grid_columns.begin(), grid_columns.end()), grid_columns.end());
+    std::vector<TSheetElement*> columns;
+    for (int grid_column : grid_columns)
+        if (TSheetElement* element = db_.Sheet().ColumnAt(grid_column))
+            columns.push_back(element);
+    return columns;
+}
+
 void QMSheetPage::HideSelectedColumns()
 {
-    std::vector<TSheetElement*> hidden;
-    for (const QModelIndex& index : grid_->selectionModel()->selectedIndexes())
-        if (TSheetElement* element = db_.Sheet().ColumnAt(index.column()))
-            if (std::find(hidden.begin(), hidden.end(), element) == hidden.end())
-                hidden.push_back(element);
-    for (TSheetElement* element : hidden)
+    for (TSheetElement* element : SelectedColumns())
         element->Hide();
     emit ColumnsChanged();
 }

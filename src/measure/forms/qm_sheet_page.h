@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include <QWidget>
 
@@ -13,6 +14,7 @@ namespace fw {
 
 class SheetTableModel;
 class TMotionDataBase;
+class TSheetElement;
 
 // The Collection page of Quick Measure: the data sheet as a grid. Its cells and headers choose
 // frame and target, it copies as text, and its columns are hidden and shown again here.
@@ -33,6 +35,8 @@ public:
     // out), for the selection or everything.
     QString CopyText(bool all, bool grid_format) const;
     void CopyToClipboard(bool all, bool grid_format);
+    // The object columns of the selected cells, in grid order.
+    std::vector<TSheetElement*> SelectedColumns() const;
     void HideSelectedColumns();
     // Lists the hidden columns; choosing one shows it again, "All" the default set.
     void FillShowMenu(QMenu& menu);

@@ -195,15 +195,35 @@ void TGraphChart::BuildGraphs()
         const int axis = plan_.AxisOf(int(i));
         QCPAxis* value_axis = value_axes_[size_t(axis)];
         QCPGraph* graph = addGraph(value_axis->axisRect()->axis(QCPAxis::atBottom), value_axis);
-        QVector<QCPGraphData> data(qsizetype(signal.values.size()));
-        for (size_t k = 0; k < signal.values.size(); ++k)
-            data[qsizetype(k)] = QCPGraphData(signal.times.TimeOf(int64_t(k)), signal.values[k]);
-        graph->data()->set(data, signal.times.period_ms > 0.0);
         graph->setName(signal.name);
         graph->setLineStyle(QCPGraph::lsLine);
         graph->addToLegend(legend_box_);
         graphs_.push_back(graph);
+        FillGraph(int(i));
     }
+}
+
+void TGraphChart::FillGraph(int signal)
+{
+    const ChartSignal& series = signals_[size_t(signal)];
+    QVector<QCPGraphData> data(qsizetype(series.values.size()));
+    for (size_t k = 0; k < series.values.size(); ++k)
+        data[qsizetype(k)] = QCPGraphData(series.times.TimeOf(int64_t(k)), series.values[k]);
+    graphs_[size_t(signal)]->data()->set(data, series.times.period_ms > 0.0);
+}
+
+bool TGraphChart::UpdateSignals(std::vector<ChartSignal> series)
+{
+    if (series.size() != signals_.size())
+        return false;
+    signals_ = std::move(series);
+    for (int i = 0; i < SignalCount(); ++i)
+        FillGraph(i);
+    if (!zoomed_)
+        RescaleAll();
+    SetCursor(cursor_signal_, cursor_point_);
+    replot();
+    return true;
 }
 
 void TGraphChart::BuildCursor()
@@ -299,13 +319,16 @@ void TGraphChart::ApplyAppearance(const GraphAppearance& look)
         time_axis->grid()->setVisible(look_.grid);
     }
     for (size_t axis = 0; axis < value_axes_.size(); ++axis) {
-        StyleAxis(value_axes_[axis], SignalColor(plan_.axes[axis].members.front()));
+        StyleAxis(value_axes_[axis], AxisColour(int(axis)));
         // One grid per plot area, from its innermost scale.
         const bool innermost = value_axes_[axis] == value_axes_[axis]->axisRect()->axis(QCPAxis::atLeft);
         value_axes_[axis]->grid()->setVisible(look_.grid && innermost);
     }
-    for (size_t i = 0; i < graphs_.size(); ++i)
-        graphs_[i]->setPen(QPen(SignalColor(int(i)), look_.line_width));
+    for (size_t i = 0; i < graphs_.size(); ++i) {
+        graphs_[i]->setPen(QPen(ColourOf(int(i)), look_.line_width));
+        if (signals_[i].sample_dots)
+            graphs_[i]->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, ColourOf(int(i)), 4.0));
+    }
     if (legend_box_) {
         legend_box_->setFont(ChartFont(look_));
         legend_box_->setTextColor(look_.text_color);
@@ -323,6 +346,18 @@ void TGraphChart::ApplyAppearance(const GraphAppearance& look)
     }
     PlaceCursor();
     replot();
+}
+
+QColor TGraphChart::ColourOf(int signal) const
+{
+    const QColor own = signals_[size_t(signal)].colour;
+    return own.isValid() ? own : SignalColor(signal);
+}
+
+QColor TGraphChart::AxisColour(int axis) const
+{
+    const int first = plan_.axes[size_t(axis)].members.front();
+    return signals_[size_t(first)].colour.isValid() ? look_.text_color : SignalColor(first);
 }
 
 QCPAxis* TGraphChart::ValueAxisOf(int signal) const

@@ -22,6 +22,11 @@ struct ChartSignal {
     QString y_label;
     SampleTimes times;
     std::vector<double> values;
+    // A colour of its own; invalid: the colour of its position. An axis carrying signals with
+    // colours of their own is drawn in the text colour.
+    QColor colour;
+    // Each sample drawn as a dot as well, for data sampled sparsely.
+    bool sample_dots = false;
 };
 
 // Where on the chart a point lies, by the plot areas stacked in it.
@@ -40,6 +45,10 @@ public:
     void ResetChart();
     void Plot(std::vector<ChartSignal> series, const GraphLayoutPlan& plan, GraphScaling scaling,
         const QString& title, const QString& x_label);
+    // New samples for the signals plotted, in the same order and on the same axes: the zoom and
+    // the cursor stay; an unzoomed chart rescales to the new values. False, and nothing
+    // changed, when the count differs.
+    bool UpdateSignals(std::vector<ChartSignal> series);
     void ApplyAppearance(const GraphAppearance& look);
     const GraphAppearance& Appearance() const { return look_; }
 
@@ -52,6 +61,7 @@ public:
     QCPAxis* ValueAxisOf(int signal) const;
     int AreaOf(int signal) const;
     QCPGraph* GraphOf(int signal) const { return graphs_[size_t(signal)]; }
+    QColor ColourOf(int signal) const;
 
     // The cursor: a signal and one of its points.
     void SetCursor(int signal, int32_t point);
@@ -96,6 +106,8 @@ private:
     void BuildAreas(const QString& title);
     void BuildAxes(GraphScaling scaling);
     void BuildGraphs();
+    void FillGraph(int signal);
+    QColor AxisColour(int axis) const;
     void BuildCursor();
     void SyncTimeAxes(const QCPRange& range);
     void RescaleAll();

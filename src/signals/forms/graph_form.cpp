@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "shell/forms/child_form.h"
@@ -28,7 +29,6 @@ namespace {
 
 const QString kGraphSection = QStringLiteral("Graph Signals");
 const QString kGraphOpenSection = QStringLiteral("Graph Signals\\Open");
-const QString kPlacementName = QStringLiteral("GraphForm");
 
 bool ExecDialog(QDialog& dialog)
 {
@@ -49,11 +49,13 @@ QRect ScreenOf(const QWidget& widget)
 
 } // namespace
 
-TGraphForm::TGraphForm(QWidget* parent, TChildForm* display, SettingsStore* settings)
+TGraphForm::TGraphForm(
+    QWidget* parent, TChildForm* display, SettingsStore* settings, const QString& placement_name)
     : QWidget(parent, Qt::Window)
     , settings_(settings)
+    , placement_name_(placement_name)
 {
-    setObjectName(kPlacementName);
+    setObjectName(placement_name_);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -99,6 +101,11 @@ void TGraphForm::SetDialogRunner(DialogRunner runner)
     dialogRunner() = runner ? std::move(runner) : DialogRunner(ExecDialog);
 }
 
+bool TGraphForm::RunDialog(QDialog& dialog)
+{
+    return dialogRunner()(dialog);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Settings
 
@@ -116,9 +123,9 @@ void TGraphForm::ReadSettings()
         look = *stored;
     chart_->ApplyAppearance(look);
 
-    placement_stored_before_ = settings_->valueExists(desktopSection(), kPlacementName);
+    placement_stored_before_ = settings_->valueExists(desktopSection(), placement_name_);
     const WindowPlacement current { y(), x(), width(), height(), 0 };
-    const WindowPlacement placed = ReadPlacement(*settings_, kPlacementName, current, ScreenOf(*this));
+    const WindowPlacement placed = ReadPlacement(*settings_, placement_name_, current, ScreenOf(*this));
     move(placed.left, placed.top);
     if (placed.width > 0 && placed.height > 0)
         resize(placed.width, placed.height);
@@ -130,12 +137,14 @@ void TGraphForm::WriteSettings()
 {
     if (!settings_)
         return;
-    settings_->writeString(kGraphOpenSection, QStringLiteral("Signal"), dialog_->LastFileName());
+    // A graph of a source chose no file: the last one stays as the file graphs left it.
+    if (!plots_source_)
+        settings_->writeString(kGraphOpenSection, QStringLiteral("Signal"), dialog_->LastFileName());
     // The store keeps text: the appearance block travels as Base64.
     settings_->writeString(kGraphSection, QStringLiteral("Settings"),
         QString::fromLatin1(chart_->Appearance().Encode().toBase64()));
     if (placement_restored_)
-        WritePlacement(*settings_, kPlacementName, WindowPlacement { y(), x(), width(), height(), 0 }, true);
+        WritePlacement(*settings_, placement_name_, WindowPlacement { y(), x(), width(), height(), 0 }, true);
 }
 
 void TGraphForm::closeEvent(QCloseEvent* event)
@@ -168,8 +177,11 @@ void TGraphForm::Follow(TChildForm* display)
 
 void TGraphForm::UpdateCaption()
 {
-    setWindowTitle(
-        display_ ? QStringLiteral("Signals vs ") + display_->Title() : QStringLiteral("Signal Graphing"));
+    if (plots_source_)
+        setWindowTitle(display_ ? source_name_ + QStringLiteral(" vs ") + display_->Title() : source_name_);
+    else
+        setWindowTitle(
+            display_ ? QStringLiteral("Signals vs ") + display_->Title() : QStringLiteral("Signal Graphing"));
 }
 
 double TGraphForm::ToleranceMs() const
@@ -281,6 +293,83 @@ void TGraphForm::PlotChoice()
     chart_->SetCursor(0, 0);
     if (display_)
         VideoTimeChanged(display_->CurrentTime());
+    RefreshReadouts();
+}
+
+// ---------------------------------------------------------------------------------------------
+// A source in memory
+
+void TGraphForm::PlotSource(SignalSource* source)
+{
+    if (source_ != source) {
+        if (source_)
+            disconnect(source_, nullptr, this, nullptr);
+        source_ = source;
+        if (source)
+            connect(source, &SignalSource::changed, this, &TGraphForm::SourceChanged);
+    }
+    plots_source_ = true;
+    source_name_ = source ? source->Name() : QString();
+    UpdateCaption();
+    show();
+    raise();
+    PlotFromSource();
+}
+
+void TGraphForm::SourceChanged()
+{
+    if (source_replot_pending_)
+        return;
+    source_replot_pending_ = true;
+    QTimer::singleShot(0, this, &TGraphForm::PlotFromSource);
+}
+
+namespace {
+
+// Whether new signals only bring new samples to the curves on the chart.
+bool SameCurves(const TGraphChart& chart, const std::vector<ChartSignal>& series, const GraphLayoutPlan& plan)
+{
+    if (int(series.size()) != chart.SignalCount() || plan.area_count != chart.Plan().area_count
+        || plan.axes.size() != chart.Plan().axes.size())
+        return false;
+    for (size_t axis = 0; axis < plan.axes.size(); ++axis)
+        if (plan.axes[axis].members != chart.Plan().axes[axis].members)
+            return false;
+    for (int i = 0; i < chart.SignalCount(); ++i) {
+        const ChartSignal& shown = chart.Signal(i);
+        const ChartSignal& next = series[size_t(i)];
+        if (shown.name != next.name || shown.y_label != next.y_label || shown.colour != next.colour)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void TGraphForm::PlotFromSource()
+{
+    source_replot_pending_ = false;
+    // A closed window reads the source again when it is shown with it.
+    if (!source_ || !isVisible())
+        return;
+    std::vector<ChartSignal> series;
+    std::vector<int> groups;
+    for (MemorySignal& signal : source_->Signals()) {
+        groups.push_back(signal.group);
+        series.push_back(ChartSignal {
+            signal.name, signal.y_label, signal.times, std::move(signal.values), signal.colour, true });
+    }
+    const GraphLayoutPlan plan = PlanGroupedLayout(groups);
+    const double cursor_ms = display_ ? double(display_->CurrentTime()) : chart_->CursorX();
+    if (SameCurves(*chart_, series, plan))
+        chart_->UpdateSignals(std::move(series));
+    else
+        chart_->Plot(
+            std::move(series), plan, GraphScaling::Linear, QString(), QString::fromLatin1(kTimeAxisLabel));
+    if (HasSignals()) {
+        const int signal = chart_->CursorSignal();
+        chart_->SetCursor(signal, chart_->Signal(signal).times.NearestPoint(cursor_ms));
+    }
     RefreshReadouts();
 }
 
@@ -398,7 +487,10 @@ void TGraphForm::MaxClick()
 
 void TGraphForm::SignalsClick()
 {
-    ChooseAndPlot({});
+    if (signals_command_)
+        signals_command_();
+    else
+        ChooseAndPlot({});
 }
 
 void TGraphForm::ControlsClick()

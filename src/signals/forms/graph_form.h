@@ -7,6 +7,7 @@
 
 #include "shell/forms/child_form.h"
 #include "shell/forms/child_windows.h"
+#include "signals/signal_source.h"
 
 class QDialog;
 
@@ -20,12 +21,16 @@ class TSigSelectDlg;
 struct GraphAppearance;
 
 // The signal graph window: up to six signals against time with a crosshair cursor kept in step
-// with the video of the clip window it follows. Closing hides it and drops its chart; the
-// signal choice stays for the next time.
+// with the video of the clip window it follows. The signals come from files the user chooses,
+// or from a source in memory that the window plots again whenever it changes. Closing hides it
+// and drops its chart; the signal choice stays for the next time.
 class TGraphForm : public QWidget, public SignalGraphWindow {
     Q_OBJECT
 public:
-    TGraphForm(QWidget* parent, TChildForm* display, SettingsStore* settings);
+    // The placement name keys the window's place in "Desktop", so that graphs of different
+    // kinds keep places of their own.
+    TGraphForm(QWidget* parent, TChildForm* display, SettingsStore* settings,
+        const QString& placement_name = QStringLiteral("GraphForm"));
     ~TGraphForm() override;
 
     QWidget* Window() override { return this; }
@@ -34,6 +39,13 @@ public:
     bool ChooseAndPlot(const QStringList& file_names) override;
     void VideoTimeChanged(double time_ms) override;
     bool HasSignals() const override;
+
+    // Plots the source's signals, grouped by their groups, shows the window and follows the
+    // source's changes from now on.
+    void PlotSource(SignalSource* source);
+    SignalSource* Source() const { return source_; }
+    // What "Signals" does instead of choosing files (a graph of a source chooses its own way).
+    void SetSignalsCommand(std::function<void()> command) { signals_command_ = std::move(command); }
 
     TGraphChart* Chart() const { return chart_; }
     TSigSelectDlg* SelectDialog() const { return dialog_; }
@@ -54,6 +66,8 @@ public:
     // answer the dialogs through their own runner.
     using DialogRunner = std::function<bool(QDialog&)>;
     static void SetDialogRunner(DialogRunner runner);
+    // Runs a dialog that belongs to a graph (a source's own choice of signals) the same way.
+    static bool RunDialog(QDialog& dialog);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -71,8 +85,17 @@ private:
     void CursorMovedByUser();
     void SeekDisplay(double time_ms);
     void RefreshReadouts();
+    // Reads the source once after a run of changes.
+    void SourceChanged();
+    void PlotFromSource();
 
     SettingsStore* settings_ = nullptr;
+    QString placement_name_;
+    QPointer<SignalSource> source_;
+    QString source_name_;
+    bool plots_source_ = false;
+    bool source_replot_pending_ = false;
+    std::function<void()> signals_command_;
     QPointer<TChildForm> display_;
     TGraphChart* chart_ = nullptr;
     TGraphStatusBar* status_ = nullptr;

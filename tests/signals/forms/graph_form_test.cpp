@@ -14,6 +14,7 @@
 #include "signals/forms/graph_form.h"
 #include "signals/forms/graph_status_bar.h"
 #include "signals/forms/graph_test_support.h"
+#include "signals/signal_source.h"
 #include "support/settings_store.h"
 #include "support/user_prompt.h"
 
@@ -21,6 +22,29 @@ using namespace fw;
 using namespace fw::test;
 
 namespace {
+
+// Signals in memory that the test changes at will.
+class FakeSource : public SignalSource {
+public:
+    QString Name() const override { return QStringLiteral("Fake"); }
+    std::vector<MemorySignal> Signals() const override { return signals_; }
+    void Set(std::vector<MemorySignal> series)
+    {
+        signals_ = std::move(series);
+        emit changed();
+    }
+
+private:
+    std::vector<MemorySignal> signals_;
+};
+
+MemorySignal Ramp(const QString& name, int group, QColor colour, int count, double slope = 1.0)
+{
+    MemorySignal signal { name, name + QStringLiteral(" (m/s)"), colour, group, { 10.0, 5.0, count }, {} };
+    for (int k = 0; k < count; ++k)
+        signal.values.push_back(k * slope);
+    return signal;
+}
 
 int AxisCount(QCPAxisRect* rect)
 {
@@ -51,6 +75,7 @@ private slots:
     void signalsWithoutUsableTimingAreLeftOut();
     void clipWindowOpensAGraphOfItsOwn();
     void mainWindowGraphsSignalFilesAndFollowsTheCurrentClip();
+    void aSourceInMemoryIsPlottedByGroupAndReadAgainWhenItChanges();
 
 private:
     QString Signal(const QString& name, int count, double step_ms, double first_ms = 0.0);
@@ -582,6 +607,66 @@ void GraphFormTest::mainWindowGraphsSignalFilesAndFollowsTheCurrentClip()
     QCOMPARE(viewer.MainSignalGraph(), graph);
     QVERIFY(!graph->Followed());
     SetSignalGraphFactory(nullptr);
+}
+
+void GraphFormTest::aSourceInMemoryIsPlottedByGroupAndReadAgainWhenItChanges()
+{
+    auto source = std::make_unique<FakeSource>();
+    source->Set({ Ramp("a", 7, Qt::blue, 20), Ramp("b", 15, QColor(), 20), Ramp("c", 7, Qt::red, 10) });
+    TGraphForm graph(nullptr, nullptr, settings_.get(), QStringLiteral("SourceGraph"));
+    graph.resize(800, 600);
+    graph.PlotSource(source.get());
+    QCOMPARE(graph.windowTitle(), QStringLiteral("Fake"));
+    TGraphChart* chart = graph.Chart();
+    QCOMPARE(chart->AreaCount(), 2);
+    QCOMPARE(chart->AreaOf(0), 0);
+    QCOMPARE(chart->AreaOf(2), 0);
+    QCOMPARE(chart->ValueAxisOf(0), chart->ValueAxisOf(2));
+    QCOMPARE(chart->AreaOf(1), 1);
+    QCOMPARE(chart->GraphOf(0)->pen().color(), QColor(Qt::blue));
+    QCOMPARE(chart->GraphOf(1)->pen().color(), SignalColor(1));
+    QCOMPARE(chart->GraphOf(0)->scatterStyle().shape(), QCPScatterStyle::ssDisc);
+    // Axes carrying colours of their own signals' are drawn in the text colour.
+    QCOMPARE(chart->ValueAxisOf(0)->labelColor(), chart->Appearance().text_color);
+    QCOMPARE(chart->ValueAxisOf(1)->labelColor(), SignalColor(1));
+    QCOMPARE(chart->ValueAxisOf(0)->label(), QStringLiteral("a (m/s), c (m/s)"));
+
+    // Many changes in a row are read once, after them; new samples keep the zoom and cursor.
+    graph.MoveCursor(0, 4);
+    const QRect area = chart->Area(0)->rect();
+    chart->ZoomTo(QRect(area.left() + 1, area.top() + 1, area.width() / 2, area.height() - 2), 0);
+    const QCPRange zoomed = chart->VisibleTimes();
+    for (int count = 21; count <= 25; ++count)
+        source->Set(
+            { Ramp("a", 7, Qt::blue, count, 2.0), Ramp("b", 15, QColor(), 20), Ramp("c", 7, Qt::red, 10) });
+    QCOMPARE(chart->GraphOf(0)->data()->size(), 20);
+    QTRY_COMPARE(chart->GraphOf(0)->data()->size(), 25);
+    QCOMPARE(chart->GraphOf(0)->data()->at(3)->value, 6.0);
+    QVERIFY(chart->Zoomed());
+    QCOMPARE(chart->VisibleTimes(), zoomed);
+    QCOMPARE(chart->CursorPoint(), 4);
+
+    // Other curves are plotted anew.
+    source->Set({ Ramp("d", 3, QColor(), 5) });
+    QTRY_COMPARE(chart->SignalCount(), 1);
+    QVERIFY(!chart->Zoomed());
+    QCOMPARE(chart->Signal(0).name, QStringLiteral("d"));
+
+    // A closed window is not drawn; shown with its source again it reads it.
+    graph.close();
+    source->Set({ Ramp("e", 3, QColor(), 5), Ramp("f", 4, QColor(), 5) });
+    QTest::qWait(1);
+    QVERIFY(!graph.HasSignals());
+    graph.PlotSource(source.get());
+    QCOMPARE(chart->SignalCount(), 2);
+
+    // A source that goes away leaves the chart as it was.
+    source.reset();
+    QTest::qWait(1);
+    QCOMPARE(chart->SignalCount(), 2);
+    graph.close();
+    QVERIFY(settings_->valueExists(QStringLiteral("Desktop"), QStringLiteral("SourceGraph")));
+    QVERIFY(!settings_->valueExists(QStringLiteral("Graph Signals\\Open"), QStringLiteral("Signal")));
 }
 
 QTEST_MAIN(GraphFormTest)
