@@ -195,6 +195,24 @@ TEST_F(MeasuredSignalsTest, TellsOfChangesToPlottedColumnsAndDropsColumnsThatLea
     EXPECT_TRUE(source.Signals().empty());
 }
 
+TEST_F(MeasuredSignalsTest, TrackedPointsReachThePlotAsOneRun)
+{
+    TObjDef& point = PointAt({ 0 });
+    TSheetElement& y = ColumnOf(point, "Y");
+    MeasuredSignals source(db);
+    source.SetColumns({ &y });
+    int changes = 0;
+    QObject::connect(&source, &SignalSource::changed, [&changes] { ++changes; });
+    std::vector<TrackedSamplePoint> tracked;
+    for (int32_t frame = 1; frame <= 6; ++frame)
+        tracked.push_back({ frame, { float(frame), float(3 * frame) }, 0.95f });
+    db.SetTrackedPoints(point, 0, tracked);
+    EXPECT_GT(changes, 0);
+    const MemorySignal signal = source.Signals().at(0);
+    ASSERT_EQ(signal.times.count, 7);
+    EXPECT_DOUBLE_EQ(signal.values[6], 18.0);
+}
+
 TEST_F(MeasuredSignalsTest, AGoneSourceHearsNothingMore)
 {
     TObjDef& point = PointAt({ 0 });

@@ -97,8 +97,10 @@ void QMTrackRunner::Finish()
         emit FramesFound(first_new);
     }
     finished_ = true;
-    if (progress_)
-        progress_->hide();
+    // Hiding is not enough: a dialog that has not shown yet shows itself once its delay is up,
+    // and being modal it would then block the message that says why the track ended.
+    delete progress_;
+    progress_ = nullptr;
     emit Finished();
 }
 

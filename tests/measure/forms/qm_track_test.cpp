@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -63,6 +64,18 @@ struct ChooserLog {
     TrackChoice proposal;
 };
 
+// Answers every question with its first button and counts the progress windows of a window at
+// that moment: a modal one left behind would come up over the question and block it.
+struct ProgressCountingPrompt : UserPrompt {
+    QWidget* window = nullptr;
+    int progress_windows = -1;
+    PromptButton ask(PromptKind, const QString&, const QString&, PromptButton buttons) override
+    {
+        progress_windows = int(window->findChildren<QProgressDialog*>().size());
+        return firstButton(buttons);
+    }
+};
+
 // A copy of the sample clip in a clip window that measures, with settings and prompts of the
 // test's own. Members go in reverse order: the window before what it uses.
 struct Session {
@@ -96,6 +109,7 @@ private slots:
     void tracksToTheCardSaysWhyAndIsCorrectedAndResumed();
     void cancellingKeepsWhatWasFoundAndSaysSo();
     void theDialogProposesTheLastChoiceAndTellsTheDirection();
+    void theProgressWindowIsGoneBeforeTheTrackSaysWhyItStopped();
 
 private:
     TQMForm* OpenWithTwoPoints();
@@ -331,6 +345,24 @@ void QMTrackTest::theDialogProposesTheLastChoiceAndTellsTheDirection()
     QCOMPARE(search->value(), 64);
     dialog.findChild<QDoubleSpinBox*>("MinConfidenceSE")->setValue(0.9);
     QVERIFY(dialog.Choice() == (TrackChoice { 10, { 41, 64, 0.9 } }));
+}
+
+void QMTrackTest::theProgressWindowIsGoneBeforeTheTrackSaysWhyItStopped()
+{
+    TQMForm* form = OpenWithTwoPoints();
+    QVERIFY(form);
+    Click(form, 0, ImageTruth(0));
+    Display().UserSeek(0);
+    Aim(form, "Point");
+    Answer(TrackChoice { marker::kFrameCount - 1, {} });
+    ProgressCountingPrompt counting;
+    counting.window = form;
+    installPrompt(&counting);
+    Track(form);
+    installPrompt(&session_->prompt);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(counting.progress_windows, 0);
 }
 
 QTEST_MAIN(QMTrackTest)
