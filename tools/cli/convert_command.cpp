@@ -17,11 +17,11 @@
 
 #include "bayer_clip.h"
 #include "cli_common.h"
-#include "convert_save.h"
 #include "clips/avi_clip_writer.h"
 #include "clips/avi_encoders.h"
 #include "clips/avi_favi.h"
 #include "clips/tiff_avi.h"
+#include "convert_save.h"
 #include "frame_sources.h"
 #include "settings_processing.h"
 #include "support/fw_error.h"
@@ -361,6 +361,22 @@ void convertToDirectory(const ConvertRequest& request, const std::function<void(
         return;
     }
     mergeIntoFolder(temporary.path(), target.absoluteFilePath(), request.target);
+}
+
+void readDownloadRange(const CommandLine& command, ConvertRequest& save)
+{
+    const auto given = [&](const char* name) { return command.isSet(QString::fromLatin1(name)); };
+    const auto value = [&](const char* name) { return command.value(QString::fromLatin1(name)); };
+    if (given("compressor"))
+        save.compressor = compressorOf(value("compressor"));
+    if (given("first"))
+        save.first = wholeNumber("first", value("first"), INT32_MIN, INT32_MAX);
+    if (given("last"))
+        save.last = wholeNumber("last", value("last"), INT32_MIN, INT32_MAX);
+    if (given("step"))
+        save.step = wholeNumber("step", value("step"), 1, INT32_MAX);
+    if (save.first && save.last && *save.first > *save.last)
+        throw UsageError("--first must not lie after --last");
 }
 
 void saveFrames(TAVISTREAM& stream, const std::string& descriptor, const ConvertRequest& request)

@@ -42,6 +42,12 @@ int32_t wholeNumber(const QString& option, const QString& text, int32_t low, int
 // The code of a compressor this machine can write; throws UsageError with the available codes.
 uint32_t compressorOf(const QString& text);
 
+class CommandLine;
+
+// A download's --compressor, --first, --last and --step into `save`; throws UsageError for a
+// wrong value or a --first after --last.
+void readDownloadRange(const CommandLine& command, ConvertRequest& save);
+
 // A clip file carrying `descriptor`, or frame files in a folder; nothing half-written is left.
 void saveFrames(TAVISTREAM& stream, const std::string& descriptor, const ConvertRequest& request);
 // Runs `save` into a fresh folder beside the target and moves the result into place.

@@ -191,16 +191,7 @@ std::optional<DownloadRequest> ParseDownload(const QStringList& words)
     if (save.type == kBayFilesType)
         throw UsageError(
             "--type bay is for BAY frames; a processor's frames are avi, kfs, bmp, gif, jpeg or tif");
-    if (given("compressor"))
-        save.compressor = compressorOf(value("compressor"));
-    if (given("first"))
-        save.first = wholeNumber("first", value("first"), INT32_MIN, INT32_MAX);
-    if (given("last"))
-        save.last = wholeNumber("last", value("last"), INT32_MIN, INT32_MAX);
-    if (given("step"))
-        save.step = wholeNumber("step", value("step"), 1, INT32_MAX);
-    if (save.first && save.last && *save.first > *save.last)
-        throw UsageError("--first must not lie after --last");
+    readDownloadRange(command, save);
     request.raw = given("raw");
     if (given("settings") && request.raw)
         throw UsageError("give --settings or --raw, not both");

@@ -77,20 +77,11 @@ std::optional<DownloadRequest> ParseDownload(const QStringList& words)
     if (!given("type"))
         throw UsageError("imager download needs --type");
     save.type = clipTypeOf(value("type"));
-    if (given("compressor"))
-        save.compressor = compressorOf(value("compressor"));
-    if (given("first"))
-        save.first = wholeNumber("first", value("first"), INT32_MIN, INT32_MAX);
-    if (given("last"))
-        save.last = wholeNumber("last", value("last"), INT32_MIN, INT32_MAX);
-    if (given("step"))
-        save.step = wholeNumber("step", value("step"), 1, INT32_MAX);
+    readDownloadRange(command, save);
     if (given("settings") && given("raw"))
         throw UsageError("give --settings or --raw, not both");
     if (given("settings"))
         save.settings = value("settings");
-    if (save.first && save.last && *save.first > *save.last)
-        throw UsageError("--first must not lie after --last");
     return request;
 }
 
