@@ -21,6 +21,7 @@
 #include "shell/forms/child_windows.h"
 #include "shell/forms/cleanup_form.h"
 #include "shell/forms/display_form.h"
+#include "shell/forms/first_start_note.h"
 #include "shell/forms/help_browser.h"
 #include "shell/forms/measurement_link.h"
 #include "shell/forms/new_window_place.h"
@@ -39,6 +40,7 @@ namespace fw {
 namespace {
 
 const QString kPreferences = QStringLiteral("Preferences");
+const QString kShowFirstStartNote = QStringLiteral("Show First Start Note");
 const QString kOpen = QStringLiteral("Open");
 const QString kPresentation = QStringLiteral("Presentation");
 const QString kRecordReadyHint = QStringLiteral("Master Record Ready");
@@ -137,6 +139,8 @@ TWrightViewer::TWrightViewer(SettingsStore& settings, QWidget* parent)
     layout->addWidget(tool_panel_, 0, Qt::AlignLeft);
     layout->addWidget(time_panel_, 0, Qt::AlignHCenter);
     time_panel_->hide();
+    BuildFirstStartNote();
+    layout->addWidget(first_start_note_);
     setCentralWidget(central);
     // The window is as small as its tool bar, and grows by the time panel while clips are open.
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -181,6 +185,7 @@ void TWrightViewer::ReadSettings()
 {
     show_hints_ = settings_.readBool(kPreferences, QStringLiteral("Show Hints"), true);
     actions_.at(QStringLiteral("ShowHints"))->setChecked(show_hints_);
+    show_first_start_note_ = settings_.readBool(kPreferences, kShowFirstStartNote, true);
     const QString samples = SamplesFolder(QCoreApplication::applicationDirPath()) + QLatin1Char('/');
     open_queue_.SetLastDirectory(settings_.readString(kOpen, QStringLiteral("Directory"), samples));
     last_file_name_ = settings_.readString(kOpen, QStringLiteral("Filename"));
@@ -196,6 +201,7 @@ void TWrightViewer::ReadSettings()
 void TWrightViewer::WriteSettings()
 {
     settings_.writeBool(kPreferences, QStringLiteral("Show Hints"), show_hints_);
+    settings_.writeBool(kPreferences, kShowFirstStartNote, show_first_start_note_);
     settings_.writeString(kOpen, QStringLiteral("Directory"), open_queue_.LastDirectory());
     settings_.writeString(kOpen, QStringLiteral("Filename"), last_file_name_);
     settings_.writeString(kPresentation, QStringLiteral("Filename"), presentation_file_name_);
@@ -351,6 +357,7 @@ void TWrightViewer::UpdateCommands()
     // Kind 1: an imager window whose recorder is idle; kind 2: one armed or recording.
     facts.idle_imager = clock_.HasKind(1);
     facts.armed_imager = clock_.HasKind(2);
+    UpdateFirstStartNote();
     const MainCommandStates states = MainCommandStatesFor(facts);
     for (const auto& [name, on] : states.enabled)
         actions_.at(name)->setEnabled(on);
@@ -368,11 +375,13 @@ void TWrightViewer::UpdateCommands()
 void TWrightViewer::QueueFile(const QString& file_name)
 {
     open_queue_.Append(file_name);
+    UpdateFirstStartNote();
 }
 
 void TWrightViewer::QueueFiles(const QStringList& file_names)
 {
     open_queue_.Append(file_names);
+    UpdateFirstStartNote();
 }
 
 void TWrightViewer::DispatchOpenQueue()
@@ -509,6 +518,17 @@ void TWrightViewer::Open1Click()
     const QStringList names = QFileDialog::getOpenFileNames(
         this, QStringLiteral("Open"), open_queue_.LastDirectory(), OpenFilter());
     QueueFiles(names);
+}
+
+void TWrightViewer::OpenSamplesItemClick()
+{
+    const QString samples = SamplesFolder(QCoreApplication::applicationDirPath());
+    if (!QFileInfo(samples).isDir()) {
+        showError(QStringLiteral("The sample clips were not found: there is no folder ") + samples);
+        return;
+    }
+    QueueFiles(
+        QFileDialog::getOpenFileNames(this, QStringLiteral("Open Sample Clips"), samples, OpenFilter()));
 }
 
 void TWrightViewer::SetImagerAttachCommand(ImagerAttachCommand command)

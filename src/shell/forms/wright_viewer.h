@@ -26,6 +26,7 @@ struct ChildContext;
 class SettingsStore;
 class SignalGraphWindow;
 class TChildForm;
+class TFirstStartNote;
 class TimeBarSlider;
 class THelpBrowser;
 class TTitlesForm;
@@ -102,6 +103,8 @@ private:
     void ForgetLink(ChildLink* link);
     void AfterRangeChanged();
     void UpdateCommands();
+    void UpdateFirstStartNote();
+    void BuildFirstStartNote();
     void MirrorClock();
 
     void DispatchOpenQueue();
@@ -115,6 +118,7 @@ private:
 
     // Command handlers, named after their components.
     void Open1Click();
+    void OpenSamplesItemClick();
     void OpenImager1Click();
     void CloseItemClick();
     void CloseAllItemClick();
@@ -148,6 +152,8 @@ private:
     bool busy_ = false;
     bool destroying_ = false;
     bool show_hints_ = true;
+    bool show_first_start_note_ = true;
+    TFirstStartNote* first_start_note_ = nullptr;
     QString last_file_name_;
     QString presentation_file_name_;
     DatabaseLists databases_;

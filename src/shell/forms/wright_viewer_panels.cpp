@@ -11,6 +11,7 @@
 #include "shell/forms/assign_db_form.h"
 #include "shell/forms/child_form.h"
 #include "shell/forms/default_titles_form.h"
+#include "shell/forms/first_start_note.h"
 #include "shell/forms/time_bar.h"
 
 // The main window's commands, tool bar and time panel.
@@ -63,6 +64,8 @@ void TWrightViewer::BuildCommands()
     auto current
         = [this](void (TChildForm::*command)()) { return [this, command] { CurrentChildCommand(command); }; };
     MakeAction("Open1", QStringLiteral("&Open..."), own(&TWrightViewer::Open1Click));
+    MakeAction("OpenSamplesItem", QStringLiteral("Open Sa&mple Clips..."),
+        own(&TWrightViewer::OpenSamplesItemClick));
     MakeAction("OpenImager1", QStringLiteral("&Attach Imager..."), own(&TWrightViewer::OpenImager1Click));
     MakeAction("CloseItem", QStringLiteral("&Close"), own(&TWrightViewer::CloseItemClick));
     MakeAction("CloseAllItem", QStringLiteral("C&lose All"), own(&TWrightViewer::CloseAllItemClick));
@@ -102,8 +105,8 @@ void TWrightViewer::BuildMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
     add(file,
-        { "Open1", "OpenImager1", "-", "CloseItem", "CloseAllItem", "-", "SaveAs", "CompressionOptions", "-",
-            "AssignDatabaseFiles", "DeleteSourceFiles", "-", "Exit1" });
+        { "Open1", "OpenSamplesItem", "OpenImager1", "-", "CloseItem", "CloseAllItem", "-", "SaveAs",
+            "CompressionOptions", "-", "AssignDatabaseFiles", "DeleteSourceFiles", "-", "Exit1" });
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("Edit1"));
     add(edit, { "CopyFrameItem", "-", "DefaultTitlesItem", "DescriptorsItem" });
@@ -113,6 +116,25 @@ void TWrightViewer::BuildMenus()
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     add(help, { "HelpTopics1", "-", "ShowHints" });
+}
+
+void TWrightViewer::BuildFirstStartNote()
+{
+    first_start_note_ = new TFirstStartNote(this);
+    first_start_note_->hide();
+    connect(first_start_note_, &TFirstStartNote::openSamplesRequested, this,
+        &TWrightViewer::OpenSamplesItemClick);
+    connect(first_start_note_, &TFirstStartNote::manualRequested, this, &TWrightViewer::HelpTopics1Click);
+    connect(first_start_note_, &TFirstStartNote::turnedOff, this, [this] {
+        show_first_start_note_ = false;
+        UpdateFirstStartNote();
+    });
+}
+
+// The note shows while nothing is open or waiting to open.
+void TWrightViewer::UpdateFirstStartNote()
+{
+    first_start_note_->setVisible(show_first_start_note_ && links_.empty() && open_queue_.Empty());
 }
 
 QWidget* TWrightViewer::BuildToolPanel()

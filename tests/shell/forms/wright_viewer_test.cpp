@@ -1,13 +1,17 @@
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 
 #include "clips/descriptor_block.h"
@@ -52,6 +56,8 @@ private slots:
     void cleanupCommandFollowsTheList();
     void hintsCanBeSwitchedOff();
     void helpTopicsShowTheManual();
+    void firstStartNoteShowsWhileNothingIsOpenUntilTurnedOff();
+    void sampleClipsAreOfferedFromTheSamplesFolder();
     void activatedChildBecomesCurrentAndAllFollowTheTimeBar();
     void clipsOfDifferentRatesPlayInStep();
 
@@ -134,6 +140,7 @@ void WrightViewerTest::commandsCarryTheirCaptionsAndHints()
 {
     const std::pair<const char*, const char*> items[] = {
         { "Open1", "&Open..." },
+        { "OpenSamplesItem", "Open Sa&mple Clips..." },
         { "OpenImager1", "&Attach Imager..." },
         { "CloseItem", "&Close" },
         { "CloseAllItem", "C&lose All" },
@@ -399,6 +406,52 @@ void WrightViewerTest::helpTopicsShowTheManual()
     }
     QVERIFY(text);
     QCOMPARE(text->documentTitle(), QStringLiteral("Framewright User Manual"));
+    QVERIFY(prompt_->texts().isEmpty());
+}
+
+void WrightViewerTest::firstStartNoteShowsWhileNothingIsOpenUntilTurnedOff()
+{
+    auto* note = viewer_->findChild<QWidget*>(QStringLiteral("FirstStartNote"));
+    QVERIFY(note);
+    QVERIFY(note->isVisibleTo(viewer_.get()));
+    viewer_->QueueFile(clip_);
+    QVERIFY(!note->isVisibleTo(viewer_.get()));
+    QVERIFY(TickUntil([&] { return viewer_->Children().size() == 1; }));
+    QVERIFY(!note->isVisibleTo(viewer_.get()));
+    viewer_->findChild<QAction*>(QStringLiteral("CloseAllItem"))->trigger();
+    QVERIFY(TickUntil([&] { return viewer_->Children().empty(); }));
+    QVERIFY(note->isVisibleTo(viewer_.get()));
+
+    note->findChild<QPushButton*>(QStringLiteral("NoteOffBtn"))->click();
+    QVERIFY(!note->isVisibleTo(viewer_.get()));
+    QVERIFY(viewer_->close());
+    SettingsStore written(temp_.filePath(QStringLiteral("settings.ini")));
+    QCOMPARE(written.readBool(QStringLiteral("Preferences"), QStringLiteral("Show First Start Note"), true),
+        false);
+    MakeViewer();
+    QVERIFY(!viewer_->findChild<QWidget*>(QStringLiteral("FirstStartNote"))->isVisibleTo(viewer_.get()));
+}
+
+void WrightViewerTest::sampleClipsAreOfferedFromTheSamplesFolder()
+{
+    // Both the menu item and the note's button open the file dialog in the samples folder.
+    QStringList directories;
+    auto answerDialog = [&] {
+        QTimer::singleShot(0, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                directories << dialog->directory().absolutePath();
+                dialog->reject();
+            }
+        });
+    };
+    answerDialog();
+    viewer_->findChild<QAction*>(QStringLiteral("OpenSamplesItem"))->trigger();
+    answerDialog();
+    viewer_->findChild<QPushButton*>(QStringLiteral("OpenSamplesBtn"))->click();
+    const QString samples
+        = QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/Samples")).absolutePath();
+    QCOMPARE(directories, QStringList({ samples, samples }));
+    QVERIFY(viewer_->Children().empty());
     QVERIFY(prompt_->texts().isEmpty());
 }
 
