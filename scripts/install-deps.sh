@@ -20,6 +20,7 @@ packages=(
     dpkg-dev file   # cpack -G DEB: dpkg-shlibdeps finds the run-time libraries
     bash-completion desktop-file-utils appstream libxml2-utils shared-mime-info # package tests
     libopencv-imgproc-dev # template matching of the point tracker (core and imgproc only)
+    xvfb xauth openbox xdotool x11-utils x11-xserver-utils # the manual's screenshots (docs/screenshots.sh)
 )
 
 case "${1:-}" in
