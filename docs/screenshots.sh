@@ -216,6 +216,32 @@ scene_bayer_preview() {
     stop_program
 }
 
+# The windows of one clip: its descriptions, the video save options and the import preview that
+# saves it anew.
+scene_clip_dialogs() {
+    start_program dialogs "$SAMPLES/Pendulum.avi" <<< "$NOTE_OFF"
+    local clip dialog picture
+    clip=$(window "^Pendulum.avi$")
+    settle 1
+    menu "$MAIN" e f
+    dialog=$(window "Descriptors")
+    settle 1
+    shoot descriptors "$dialog"
+    xdotool windowactivate --sync "$dialog" key Escape
+    settle 0.5
+    menu "$MAIN" f v
+    dialog=$(window "^Video Compression$")
+    settle 0.5
+    shoot video-save-options "$dialog"
+    xdotool windowactivate --sync "$dialog" key Escape
+    settle 0.5
+    menu "$MAIN" f s
+    dialog=$(window "Pendulum.avi$")
+    settle 2
+    shoot import-preview $(xdotool search --onlyvisible --name "Pendulum")
+    stop_program
+}
+
 # Tracks the marker of the tracking sample, then plots its X velocity and Y acceleration
 # through a CFC 60 filter.
 scene_measure_and_plot() {
@@ -291,7 +317,7 @@ scene_measure_and_plot() {
     stop_program
 }
 
-SCENES=(${FW_SCREENSHOT_SCENES:-first_start clips_playing signal_graph bayer_preview measure_and_plot})
+SCENES=(${FW_SCREENSHOT_SCENES:-first_start clips_playing signal_graph bayer_preview clip_dialogs measure_and_plot})
 
 openbox > "$WORK/openbox.log" 2>&1 &
 OPENBOX_PID=$!
