@@ -1,4 +1,3 @@
-#include "imagers/devices/demo_devices.h"
 #include "imagers/devices/demo_files.h"
 
 #include <QDir>
@@ -36,27 +35,6 @@ TEST(DemoFiles, FoundInTheBuildAndTheInstalledLayout)
     EXPECT_EQ(installed.imaq_library, QString());
     // The simulator's path is named even when it is missing, for the message that says so.
     EXPECT_EQ(installed.simulator, root.filePath("usr/bin/fw-imager-sim"));
-}
-
-TEST(DemoDevicesText, NamesWhatRunsAndWhatDoesNot)
-{
-    TDemoSummary summary;
-    summary.imagers = QStringList { "Demo HG 2000", "Demo RO" };
-    summary.processors = QStringList { "Demo EM 1012" };
-    summary.grabbers = QStringList { "Demo Frame Grabber" };
-    EXPECT_EQ(DemoDevicesText(summary),
-        "Demo devices are running: two simulated imagers on this computer (Demo HG 2000, Demo RO), a "
-        "simulated GPIB processor (Demo EM 1012) and a simulated frame grabber (Demo Frame Grabber). "
-        "Choose File > Attach Imager... to attach them. They stop when you choose Tools > Demo Devices "
-        "again or close Framewright; the demo entries are not kept.");
-
-    summary.processors.clear();
-    summary.grabbers.clear();
-    summary.not_running << "No GPIB processor is simulated: libfw-gpib-sim.so was not found.";
-    const QString text = DemoDevicesText(summary);
-    EXPECT_TRUE(text.startsWith("Demo devices are running: two simulated imagers on this computer "
-                                "(Demo HG 2000, Demo RO). No GPIB processor is simulated"))
-        << text.toStdString();
 }
 
 } // namespace
