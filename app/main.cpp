@@ -9,6 +9,8 @@
 #include <QTextStream>
 
 #include "imagers/capture/forms/cap_preview.h"
+#include "imagers/devices/demo_devices.h"
+#include "imagers/devices/device_libraries.h"
 #include "imagers/em/em_stream_open.h"
 #include "imagers/em/forms/em_preview.h"
 #include "imagers/forms/hg_form.h"
@@ -77,45 +79,16 @@ void LogOpenedFiles(fw::TWrightViewer& viewer)
     });
 }
 
-// Whether the GPIB driver library (FRAMEWRIGHT_GPIB_LIBRARY, else linux-gpib's) loads; the
-// attach window lists the GPIB ports only then.
-bool GpibDriverLoads()
-{
-    fw::TGPIB gpib;
-    if (!gpib.Load()) {
-        qCInfo(lcImagers).noquote() << "GPIB ports are not listed:" << gpib.ErrorMessage();
-        return false;
-    }
-    gpib.Unload();
-    return true;
-}
-
-// The interfaces the frame-grabber library (FRAMEWRIGHT_IMAQ_LIBRARY, else the GenICam library)
-// reports; the attach window lists them as ports, and Find lists them as entries.
-std::vector<QString> ImaqInterfaces(fw::TIMAQ& imaq)
-{
-    if (!imaq.Load()) {
-        qCInfo(lcImagers).noquote() << "Frame-grabber interfaces are not listed:"
-                                    << imaq.ErrorText(fw::TIMAQ::kLibraryNotLoaded);
-        return {};
-    }
-    const QStringList names = imaq.InterfaceNames();
-    if (names.isEmpty() && imaq.LastError() != 0)
-        qCInfo(lcImagers).noquote() << "Frame-grabber interfaces are not listed:"
-                                    << imaq.ErrorText(imaq.LastError());
-    else if (names.isEmpty())
-        qCInfo(lcImagers).noquote() << imaq.LibraryName() << "reports no frame-grabber interfaces";
-    imaq.Unload();
-    return { names.begin(), names.end() };
-}
-
 // The imager attach window over this machine's ports.
-std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& settings, fw::TIMAQ& imaq)
+// The GPIB ports are listed when the GPIB driver library (FRAMEWRIGHT_GPIB_LIBRARY, else
+// linux-gpib's) loads; the frame-grabber library's interfaces (FRAMEWRIGHT_IMAQ_LIBRARY, else the
+// GenICam library) are listed as ports, and Find lists them as entries.
+std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& settings, fw::TDeviceLibraries& libraries)
 {
     fw::TPortList::Sources ports;
     ports.serial_ports = fw::TPortList::SystemSerialPorts();
-    ports.gpib_available = GpibDriverLoads();
-    ports.imaq_interfaces = ImaqInterfaces(imaq);
+    ports.gpib_available = libraries.GpibLoads();
+    ports.imaq_interfaces = libraries.ImaqInterfaces();
     ports.make_serial_driver = [](const QString& port_name, const QString& system_port_name) {
         return std::make_unique<fw::TSharedSerialDriver>(system_port_name, port_name);
     };
@@ -153,14 +126,12 @@ void OpenHGDownload(const fw::ChildContext& context, const fw::TAttachPreference
     preview->SetAutoDetach(preferences.auto_detach);
 }
 
-// An attached EM 1012 or HS 4540 processor's download window. The driver library is made on
-// first use and shared by every processor; a processor that cannot be reached throws, and the
-// attach loop shows why.
+// An attached EM 1012 or HS 4540 processor's download window on the program's driver library,
+// shared by every processor; a processor that cannot be reached throws, and the attach loop shows
+// why.
 void OpenEMDownload(const fw::ChildContext& context, const fw::TAttachPreferences& preferences,
-    std::shared_ptr<fw::TGPIB>& gpib, const fw::TAttacher& entry, const QString& address)
+    const std::shared_ptr<fw::TGPIB>& gpib, const fw::TAttacher& entry, const QString& address)
 {
-    if (!gpib)
-        gpib = std::make_shared<fw::TGPIB>();
     const fw::EmModel model = entry.kind == fw::ikHS4540 ? fw::EmModel::Hs4540 : fw::EmModel::Em1012;
     auto stream = fw::OpenEmStream(model, gpib, address, context.settings);
     auto* preview = new fw::TEMPreview(context, std::move(stream), address, entry.DownloadTitle());
@@ -175,24 +146,31 @@ void OpenCapture(const fw::ChildContext& context, const fw::TAttachPreferences& 
     preview->SetAutoDetach(preferences.auto_detach);
 }
 
-void InstallImagerAttach(fw::TWrightViewer& viewer, fw::TImagerAttach& attach,
-    std::shared_ptr<fw::TGPIB>& gpib, const std::shared_ptr<fw::TIMAQ>& imaq)
+void InstallImagerAttach(fw::TWrightViewer& viewer, fw::TImagerAttach& attach, fw::TDeviceLibraries& libraries)
 {
     fw::ImagerAttachCommand command;
-    command.attach = [&attach, &gpib, imaq](const fw::ChildContext& context) {
+    command.attach = [&attach, &libraries](const fw::ChildContext& context) {
         attach.Run(
             [&context, &attach](const fw::TAttacher& entry, std::unique_ptr<fw::THGCommLayer> link) {
                 OpenHGDownload(context, attach.List().Preferences(), entry, std::move(link));
             },
-            [&context, &attach, &gpib](const fw::TAttacher& entry, const QString& address) {
-                OpenEMDownload(context, attach.List().Preferences(), gpib, entry, address);
+            [&context, &attach, &libraries](const fw::TAttacher& entry, const QString& address) {
+                OpenEMDownload(context, attach.List().Preferences(), libraries.Gpib(), entry, address);
             },
-            [&context, &attach, &imaq](const fw::TAttacher& entry, const QString& interface_name) {
-                OpenCapture(context, attach.List().Preferences(), imaq, entry, interface_name);
+            [&context, &attach, &libraries](const fw::TAttacher& entry, const QString& interface_name) {
+                OpenCapture(context, attach.List().Preferences(), libraries.Imaq(), entry, interface_name);
             });
     };
     command.write_settings = [&attach](fw::SettingsStore& store) { attach.Save(store); };
     viewer.SetImagerAttachCommand(std::move(command));
+}
+
+void InstallDemoDevices(fw::TWrightViewer& viewer, fw::TDemoDevices& demo)
+{
+    fw::DemoDevicesCommand command;
+    command.start = [&demo] { return demo.Start(); };
+    command.stop = [&demo] { demo.Stop(); };
+    viewer.SetDemoDevicesCommand(std::move(command));
 }
 
 } // namespace
@@ -233,14 +211,17 @@ int main(int argc, char* argv[])
         auto settings = options.settings_file.isEmpty()
             ? std::make_unique<fw::SettingsStore>()
             : std::make_unique<fw::SettingsStore>(options.settings_file);
-        // The frame-grabber library, shared by the attach window's ports and the capture windows.
-        const auto imaq = std::make_shared<fw::TIMAQ>();
+        // The GPIB and frame-grabber libraries, shared by the attach window's ports and the
+        // download and capture windows.
+        fw::TDeviceLibraries libraries;
         // The attach window outlives the main window, which stores its list when it closes.
-        const std::unique_ptr<fw::TImagerAttach> imager_attach = MakeImagerAttach(*settings, *imaq);
-        // The GPIB driver library, shared by the processors' download windows.
-        std::shared_ptr<fw::TGPIB> gpib;
+        const std::unique_ptr<fw::TImagerAttach> imager_attach = MakeImagerAttach(*settings, libraries);
+        // The demo devices end after the main window, whose download windows let go of them first.
+        fw::TDemoDevices demo_devices(
+            imager_attach->List(), imager_attach->Ports(), libraries, QCoreApplication::applicationDirPath());
         fw::TWrightViewer viewer(*settings);
-        InstallImagerAttach(viewer, *imager_attach, gpib, imaq);
+        InstallImagerAttach(viewer, *imager_attach, libraries);
+        InstallDemoDevices(viewer, demo_devices);
         LogOpenedFiles(viewer);
         QObject::connect(
             &instance, &fw::SingleInstance::fileReceived, &viewer, &fw::TWrightViewer::QueueFile);

@@ -56,6 +56,8 @@ struct TAttacher {
     bool selected_for_attach = false;
     // Told by the entry's link: from a successful identify until it detaches or is destroyed.
     bool attached = false;
+    // Listed for this run only (the demo devices' entries): the list never stores it.
+    bool transient = false;
 
     // Splits a stored value into the entry's fields and looks its port up in `ports`.
     void ParseValue(const QString& value, const TPortList& ports);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "imagers/port_list.h"
 #include "support/settings_store.h"
 
 namespace fw {
@@ -61,8 +62,10 @@ void TImagerList::Save(SettingsStore& store) const
 {
     preferences_.Save(store);
     store.eraseSection(kImagers);
-    for (const Row& row : rows_)
-        store.writeString(kImagers, row.entry->name, row.entry->Value());
+    for (const Row& row : rows_) {
+        if (!row.entry->transient)
+            store.writeString(kImagers, row.entry->name, row.entry->Value());
+    }
 }
 
 int TImagerList::RowOf(const QString& name) const
@@ -72,6 +75,13 @@ int TImagerList::RowOf(const QString& name) const
             return int(row);
     }
     return -1;
+}
+
+int TImagerList::RowOf(const TAttacher& entry) const
+{
+    const auto found = std::find_if(
+        rows_.begin(), rows_.end(), [&](const Row& row) { return row.entry.get() == &entry; });
+    return found == rows_.end() ? -1 : int(found - rows_.begin());
 }
 
 int TImagerList::Insert(Row row)
@@ -99,6 +109,15 @@ int TImagerList::Rename(int row, const QString& name)
 void TImagerList::Remove(int row)
 {
     rows_.erase(rows_.begin() + row);
+}
+
+void TImagerList::RelinkPorts()
+{
+    for (const Row& row : rows_) {
+        TAttacher& entry = *row.entry;
+        entry.port_name = entry.PortText();
+        entry.port = ports_.Find(entry.port_name);
+    }
 }
 
 QString TImagerList::FreeName(const QString& name) const

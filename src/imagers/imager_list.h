@@ -34,7 +34,8 @@ public:
     TAttachPreferences& Preferences() { return preferences_; }
     const TAttachPreferences& Preferences() const { return preferences_; }
 
-    // Section "Imagers": one value per entry, named after it. Saving rewrites the section.
+    // Section "Imagers": one value per entry, named after it. Saving rewrites the section
+    // without the transient entries.
     void Load(const SettingsStore& store);
     void Save(SettingsStore& store) const;
 
@@ -43,12 +44,18 @@ public:
     std::shared_ptr<TAttacher> SharedEntry(int row) const { return rows_[size_t(row)].entry; }
     // The row of the name ignoring case, or -1.
     int RowOf(const QString& name) const;
+    // The row of that very entry, or -1 once it is removed.
+    int RowOf(const TAttacher& entry) const;
 
     // Adds an entry under FreeName(name) at its sorted place; answers its row.
     int Add(const QString& name, const QString& value);
     // Renames an entry (it moves to its sorted place); answers its new row.
     int Rename(int row, const QString& name);
     void Remove(int row);
+    // Looks every entry's port up again by name, after the port list was relisted: an entry
+    // whose port left the list keeps its name as a missing port, one whose port came back
+    // gets it again.
+    void RelinkPorts();
 
     // A name already used before a blank by other entries gets " (count + 1)", so that found
     // imagers never take the name of an entry the user made.

@@ -48,10 +48,7 @@ TPortList::TPortList(Sources sources)
     }
     if (sources.gpib_available)
         AddGpibPorts();
-    for (const QString& interface_name : imaq_interfaces_) {
-        if (!Find(interface_name))
-            Add(std::make_unique<TSharedDriver>(interface_name, kImaqKinds, false));
-    }
+    AddImaqPorts();
 }
 
 TPortList::~TPortList() = default;
@@ -72,12 +69,45 @@ QString TPortList::SerialPortName(const QString& system_port_name)
     return QStringLiteral("Direct to ") + system_port_name;
 }
 
+void TPortList::RelistDevices(bool gpib_available, std::vector<QString> imaq_interfaces)
+{
+    std::vector<std::unique_ptr<TSharedDriver>> kept;
+    for (std::unique_ptr<TSharedDriver>& driver : drivers_) {
+        const bool device = driver->Kinds() == kGpibKinds || driver->Kinds() == kImaqKinds;
+        (device ? unlisted_ : kept).push_back(std::move(driver));
+    }
+    drivers_ = std::move(kept);
+    imaq_interfaces_ = std::move(imaq_interfaces);
+    if (gpib_available)
+        AddGpibPorts();
+    AddImaqPorts();
+}
+
+std::unique_ptr<TSharedDriver> TPortList::DeviceDriver(const QString& port_name, uint16_t kinds, bool network)
+{
+    const auto found = std::find_if(unlisted_.begin(), unlisted_.end(), [&](const auto& driver) {
+        return driver->PortName() == port_name && driver->Kinds() == kinds && driver->IsNetwork() == network;
+    });
+    if (found == unlisted_.end())
+        return std::make_unique<TSharedDriver>(port_name, kinds, network);
+    std::unique_ptr<TSharedDriver> driver = std::move(*found);
+    unlisted_.erase(found);
+    return driver;
+}
+
 void TPortList::AddGpibPorts()
 {
-    Add(std::make_unique<TSharedDriver>(QStringLiteral("GPIB-ENET"), kGpibKinds, true));
+    Add(DeviceDriver(QStringLiteral("GPIB-ENET"), kGpibKinds, true));
     for (int board = 0; board < kGpibBoardCount; ++board)
-        Add(std::make_unique<TSharedDriver>(
-            QStringLiteral("GPIB") + QString::number(board), kGpibKinds, false));
+        Add(DeviceDriver(QStringLiteral("GPIB") + QString::number(board), kGpibKinds, false));
+}
+
+void TPortList::AddImaqPorts()
+{
+    for (const QString& interface_name : imaq_interfaces_) {
+        if (!Find(interface_name))
+            Add(DeviceDriver(interface_name, kImaqKinds, false));
+    }
 }
 
 void TPortList::Add(std::unique_ptr<TSharedDriver> driver)

@@ -12,8 +12,9 @@ class TSharedDriver;
 
 // The ports imagers are reached through, each with its driver, in this order: "Ethernet", one
 // "Direct to " entry per serial port the system lists, the GPIB ports (when a GPIB driver library
-// can be loaded), then one entry per IMAQ interface. Made once per program run; the drivers live
-// as long as the list.
+// can be loaded), then one entry per IMAQ interface. Made once per program run; the GPIB ports
+// and IMAQ interfaces are listed anew when the device libraries change. Every driver lives as
+// long as the list, listed or not, so that entries and links never point at a freed one.
 class TPortList {
 public:
     // Makes the driver of one serial port, named `port_name` ("Direct to ttyS0") for the
@@ -53,11 +54,20 @@ public:
     std::vector<TSharedDriver*> SearchPorts() const;
     const std::vector<QString>& ImaqInterfaces() const { return imaq_interfaces_; }
 
+    // Lists the GPIB ports and IMAQ interfaces anew, as the constructor does from the same
+    // sources; the network and serial ports stay. A port listed before and again keeps its driver.
+    void RelistDevices(bool gpib_available, std::vector<QString> imaq_interfaces);
+
 private:
     void AddGpibPorts();
+    void AddImaqPorts();
     void Add(std::unique_ptr<TSharedDriver> driver);
+    // The unlisted driver of that name and kinds, taken back, or a new one.
+    std::unique_ptr<TSharedDriver> DeviceDriver(const QString& port_name, uint16_t kinds, bool network);
 
     std::vector<std::unique_ptr<TSharedDriver>> drivers_;
+    // Drivers of ports no longer listed.
+    std::vector<std::unique_ptr<TSharedDriver>> unlisted_;
     std::vector<QString> imaq_interfaces_;
 };
 

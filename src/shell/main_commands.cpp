@@ -25,6 +25,7 @@ MainCommandStates MainCommandStatesFor(const MainCommandFacts& facts)
     set("QMeasureItem", facts.current && facts.quick_measure_allowed && facts.measurement_available);
     set("DeleteSourceFiles", facts.source_files);
     set("OpenImager1", facts.imager_attach_available);
+    set("DemoDevicesItem", facts.demo_devices_available);
     set("SGraphItem", ChildSignalGraph(facts) || facts.main_graph);
     states.time_panel = facts.children;
     states.record_enabled = facts.idle_imager || facts.armed_imager;

@@ -20,6 +20,7 @@ struct MainCommandFacts {
     bool signal_graph_available = false; // a signal graph window can be made at all
     bool main_graph = false; // the main signal graph window is open
     bool imager_attach_available = false; // the program installed the attach command
+    bool demo_devices_available = false; // the program installed the demo devices command
     bool source_files = false; // a download left source files behind
     bool idle_imager = false; // an imager window whose recorder is idle
     bool armed_imager = false; // an imager window armed or recording

@@ -172,5 +172,59 @@ TEST_F(ImagerListTest, EntriesOnPortsThisRunDoesNotListAreKept)
     EXPECT_EQ(with_gpib.Entry(1).Description(), "GPIB-ENET at IP 10.0.0.5");
 }
 
+// Transient entries (the demo devices') are listed and found like any other but never stored;
+// a rename keeps them transient, and the user's own entries beside them are stored as ever.
+TEST_F(ImagerListTest, TransientEntriesAreNeverStored)
+{
+    SettingsStore store(dir_.filePath("settings.ini"));
+    store.writeString("Imagers", "Demo RO", "Kodak RO;Ethernet;10.0.0.8;8;");
+    list_.Load(store);
+    const int mine = list_.RowOf("Demo RO");
+    const int demo = list_.Add("Demo RO", "Kodak RO;Ethernet;127.0.0.22;2;");
+    list_.Entry(demo).transient = true;
+    const TAttacher& demo_entry = list_.Entry(demo);
+    EXPECT_EQ(demo_entry.name, "Demo RO (2)");
+    list_.Rename(list_.RowOf(demo_entry), "Bench demo");
+    EXPECT_EQ(list_.Entry(list_.RowOf(demo_entry)).name, "Bench demo");
+    EXPECT_NE(list_.RowOf(demo_entry), list_.RowOf("Demo RO"));
+    EXPECT_GE(mine, 0);
+
+    list_.Save(store);
+    EXPECT_EQ(store.valueNames("Imagers"), QStringList { "Demo RO" });
+    EXPECT_EQ(store.readString("Imagers", "Demo RO"), "Kodak RO;Ethernet;10.0.0.8;8;");
+
+    // An entry removed is no longer found by identity, even though another may take its row.
+    const std::shared_ptr<TAttacher> held = list_.SharedEntry(list_.RowOf(demo_entry));
+    list_.Remove(list_.RowOf(*held));
+    EXPECT_EQ(list_.RowOf(*held), -1);
+}
+
+// The GPIB ports and IMAQ interfaces come and go with the device libraries: entries on them lose
+// their port (kept by name) and get the same driver back when it is listed again.
+TEST_F(ImagerListTest, EntriesFollowRelistedPorts)
+{
+    list_.Add("em", "Kodak EM 1012;GPIB0;;;");
+    list_.Add("grabber", "NI-IMAQ;img0;;;");
+    list_.Add("hg", "Kodak HG 2000;Ethernet;10.0.0.2;2;");
+    TSharedDriver* const gpib0 = ports_->Find("GPIB0");
+    TSharedDriver* const ethernet = ports_->Find("Ethernet");
+    ASSERT_NE(gpib0, nullptr);
+
+    ports_->RelistDevices(false, {});
+    list_.RelinkPorts();
+    const TAttacher& em = list_.Entry(list_.RowOf("em"));
+    const TAttacher& grabber = list_.Entry(list_.RowOf("grabber"));
+    EXPECT_TRUE(em.PortMissing());
+    EXPECT_TRUE(grabber.PortMissing());
+    EXPECT_EQ(em.Value(), "Kodak EM 1012;GPIB0;;;");
+    EXPECT_EQ(list_.Entry(list_.RowOf("hg")).port, ethernet);
+
+    ports_->RelistDevices(true, { "img0", "img1" });
+    list_.RelinkPorts();
+    EXPECT_EQ(em.port, gpib0);
+    EXPECT_TRUE(grabber.HasValidPort());
+    EXPECT_EQ(grabber.Value(), "NI-IMAQ;img0;;;");
+}
+
 } // namespace
 } // namespace fw

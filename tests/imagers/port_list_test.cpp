@@ -99,5 +99,33 @@ TEST(PortList, GpibPortsAreListedOnlyWhenAGpibDriverLoads)
     EXPECT_EQ(AllNames(TPortList(TPortList::Sources {})), QStringList({ "Ethernet" }));
 }
 
+// Relisting changes only the device ports, keeps the list's order, and hands a port listed again
+// its old driver, so that pointers held elsewhere stay good.
+TEST(PortList, RelistingReplacesOnlyTheDevicePorts)
+{
+    TPortList::Sources sources;
+    sources.serial_ports = { "ttyS0" };
+    TPortList ports(std::move(sources));
+    TSharedDriver* const serial = ports.Find("Direct to ttyS0");
+    EXPECT_EQ(AllNames(ports), QStringList({ "Ethernet", "Direct to ttyS0" }));
+
+    ports.RelistDevices(true, { "img0", "img1" });
+    EXPECT_EQ(AllNames(ports),
+        QStringList({ "Ethernet", "Direct to ttyS0", "GPIB-ENET", "GPIB0", "GPIB1", "GPIB2", "GPIB3", "img0", "img1" }));
+    EXPECT_EQ(ports.ImaqInterfaces(), (std::vector<QString> { "img0", "img1" }));
+    EXPECT_EQ(ports.Find("Direct to ttyS0"), serial);
+    TSharedDriver* const img1 = ports.Find("img1");
+    TSharedDriver* const gpib2 = ports.Find("GPIB2");
+
+    ports.RelistDevices(false, { "img1" });
+    EXPECT_EQ(AllNames(ports), QStringList({ "Ethernet", "Direct to ttyS0", "img1" }));
+    EXPECT_EQ(ports.Find("img1"), img1);
+    EXPECT_EQ(gpib2->PortName(), "GPIB2"); // unlisted, still alive
+
+    ports.RelistDevices(true, {});
+    EXPECT_EQ(ports.Find("GPIB2"), gpib2);
+    EXPECT_EQ(Names(ports.Accepting(ikIMAQ)), QStringList());
+}
+
 } // namespace
 } // namespace fw

@@ -41,6 +41,7 @@ public:
 
     TImagerList& List() { return list_; }
     const TPortList& Ports() const { return ports_; }
+    TPortList& Ports() { return ports_; }
     TAttachForm& Form() const { return *form_; }
     TAttachingForm& WaitingForm() const { return *waiting_form_; }
 

@@ -352,6 +352,7 @@ void TWrightViewer::UpdateCommands()
     facts.measurement_available = bool(MeasurementFactory());
     facts.signal_graph_available = SignalGraphAvailable();
     facts.imager_attach_available = bool(imager_attach_.attach);
+    facts.demo_devices_available = demo_devices_.start && demo_devices_.stop;
     facts.main_graph = MainSignalGraph() != nullptr;
     facts.source_files = !cleanup_.Empty();
     // Kind 1: an imager window whose recorder is idle; kind 2: one armed or recording.
@@ -534,6 +535,12 @@ void TWrightViewer::OpenSamplesItemClick()
 void TWrightViewer::SetImagerAttachCommand(ImagerAttachCommand command)
 {
     imager_attach_ = std::move(command);
+    UpdateCommands();
+}
+
+void TWrightViewer::SetDemoDevicesCommand(DemoDevicesCommand command)
+{
+    demo_devices_ = std::move(command);
     UpdateCommands();
 }
 

@@ -11,6 +11,7 @@
 
 #include "shell/cleanup_list.h"
 #include "shell/database_lists.h"
+#include "shell/forms/demo_devices_item.h"
 #include "shell/master_clock.h"
 #include "shell/open_dispatch.h"
 #include "support/steady_now.h"
@@ -75,6 +76,7 @@ public:
     // The main signal graph window (signal files opened here, or no clip window), or null.
     SignalGraphWindow* MainSignalGraph() const;
     void SetImagerAttachCommand(ImagerAttachCommand command);
+    void SetDemoDevicesCommand(DemoDevicesCommand command);
 
 signals:
     // A queued clip opened in a window; carries the file name as queued.
@@ -162,6 +164,7 @@ private:
     QPointer<QWidget> main_graph_window_;
     SignalGraphWindow* main_graph_ = nullptr;
     ImagerAttachCommand imager_attach_;
+    DemoDevicesCommand demo_devices_;
 
     std::map<QString, QAction*> actions_;
     QWidget* tool_panel_ = nullptr;

@@ -85,6 +85,9 @@ void TWrightViewer::BuildCommands()
         "DescriptorsItem", QStringLiteral("&File Descriptors..."), current(&TChildForm::EditDescriptors));
     MakeAction("QMeasureItem", QStringLiteral("Quick &Measure..."), current(&TChildForm::OpenQuickMeasure));
     MakeAction("SGraphItem", QStringLiteral("Signal &Graphing..."), own(&TWrightViewer::SGraphItemClick));
+    QAction* demo = MakeAction("DemoDevicesItem", QStringLiteral("&Demo Devices"), nullptr);
+    demo->setCheckable(true);
+    connect(demo, &QAction::triggered, this, [this, demo] { ToggleDemoDevices(*demo, demo_devices_); });
     QAction* hints = MakeAction("ShowHints", QStringLiteral("&Show Hints"), nullptr);
     connect(hints, &QAction::triggered, this, [this](bool checked) { show_hints_ = checked; });
     hints->setCheckable(true);
@@ -112,7 +115,7 @@ void TWrightViewer::BuildMenus()
     add(edit, { "CopyFrameItem", "-", "DefaultTitlesItem", "DescriptorsItem" });
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("Tools1"));
-    add(tools, { "QMeasureItem", "SGraphItem" });
+    add(tools, { "QMeasureItem", "SGraphItem", "-", "DemoDevicesItem" });
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     add(help, { "HelpTopics1", "-", "ShowHints" });

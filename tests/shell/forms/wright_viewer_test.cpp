@@ -48,6 +48,7 @@ private slots:
     void commandsCarryTheirCaptionsAndHints();
     void unavailableFeaturesAreDisabled();
     void attachImagerRunsTheInstalledCommand();
+    void demoDevicesItemFollowsWhatRuns();
     void queuedClipOpensATimedChild();
     void playAdvancesTheChildAndStopHolds();
     void unrecognizedAndMissingFilesAreReported();
@@ -154,6 +155,7 @@ void WrightViewerTest::commandsCarryTheirCaptionsAndHints()
         { "DescriptorsItem", "&File Descriptors..." },
         { "QMeasureItem", "Quick &Measure..." },
         { "SGraphItem", "Signal &Graphing..." },
+        { "DemoDevicesItem", "&Demo Devices" },
         { "ShowHints", "&Show Hints" },
         { "HelpTopics1", "&Help Topics" },
         { "SetLoopStart", "Set Play Loop &Start" },
@@ -206,7 +208,7 @@ void WrightViewerTest::unavailableFeaturesAreDisabled()
 {
     for (const char* name :
         { "OpenImager1", "SaveAs", "CompressionOptions", "DescriptorsItem", "QMeasureItem", "SGraphItem",
-            "CloseItem", "CloseAllItem", "CopyFrameItem", "DeleteSourceFiles" })
+            "CloseItem", "CloseAllItem", "CopyFrameItem", "DeleteSourceFiles", "DemoDevicesItem" })
         QVERIFY2(!viewer_->findChild<QAction*>(QLatin1String(name))->isEnabled(), name);
     // Titles and database files can be set up before any clip is open.
     for (const char* name : { "AssignDatabaseFiles", "DefaultTitlesItem" })
@@ -217,6 +219,62 @@ void WrightViewerTest::unavailableFeaturesAreDisabled()
     QVERIFY(viewer_->findChild<QToolButton*>(QStringLiteral("OpenBtn"))->isEnabled());
     QVERIFY(viewer_->findChild<QToolButton*>(QStringLiteral("PresentationBtn"))->isHidden());
     QVERIFY(viewer_->findChild<QWidget*>(QStringLiteral("TimePanel"))->isHidden());
+}
+
+// The item is checked while the devices run: starting tells what runs, stopping asks nothing,
+// and a failure either way is shown with the check left as things are.
+void WrightViewerTest::demoDevicesItemFollowsWhatRuns()
+{
+    auto* item = viewer_->findChild<QAction*>(QStringLiteral("DemoDevicesItem"));
+    QVERIFY(item->isCheckable());
+    auto* tools = viewer_->findChild<QMenu*>(QStringLiteral("Tools1"));
+    QCOMPARE(tools->actions().constLast(), item);
+    QVERIFY(tools->actions().at(tools->actions().size() - 2)->isSeparator());
+
+    int starts = 0;
+    int stops = 0;
+    bool refuse = false;
+    DemoDevicesCommand command;
+    command.start = [&] {
+        if (refuse)
+            throw Error("The imager simulator was not found.");
+        ++starts;
+        return QStringLiteral("Demo devices are running.");
+    };
+    command.stop = [&] {
+        if (refuse)
+            throw Error("Demo HG 2000 is attached.");
+        ++stops;
+    };
+    viewer_->SetDemoDevicesCommand(command);
+    QVERIFY(item->isEnabled());
+
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QCOMPARE(starts, 1);
+    QCOMPARE(prompt_->questions().size(), size_t(1));
+    QCOMPARE(prompt_->questions().front().kind, PromptKind::Information);
+    QCOMPARE(prompt_->questions().front().caption, QStringLiteral("Demo Devices"));
+    QCOMPARE(prompt_->questions().front().text, QStringLiteral("Demo devices are running."));
+
+    refuse = true;
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QCOMPARE(prompt_->questions().back().kind, PromptKind::Warning);
+    QCOMPARE(prompt_->questions().back().text, QStringLiteral("Demo HG 2000 is attached."));
+
+    refuse = false;
+    prompt_->clear();
+    item->trigger();
+    QVERIFY(!item->isChecked());
+    QCOMPARE(stops, 1);
+    QVERIFY(prompt_->questions().empty());
+
+    refuse = true;
+    item->trigger();
+    QVERIFY(!item->isChecked());
+    QCOMPARE(prompt_->texts(), QStringList({ "The imager simulator was not found." }));
+    QCOMPARE(prompt_->questions().back().caption, QStringLiteral("Demo Devices"));
 }
 
 void WrightViewerTest::attachImagerRunsTheInstalledCommand()
