@@ -76,7 +76,12 @@ TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> sour
     }
     LoadConnectedSettings();
     original_values_ = values_;
-    range_.Restore(values_.first_frame, values_.end_frame, values_.interval);
+    // A range never chosen is the whole recording; the stored default "1" would otherwise pick
+    // one frame out of an imager's recording, whose frames are numbered around the trigger.
+    if (RangeStored())
+        range_.Restore(values_.first_frame, values_.end_frame, values_.interval);
+    else
+        range_.SetInterval(values_.interval);
     preview_frame_ = FrameImage(source_->Width(), source_->Height(), 24);
 
     DisplayOwnerHooks hooks;
@@ -98,6 +103,12 @@ TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> sour
     RangeChanged();
     ShowWithDisplay();
     IdleTick();
+}
+
+bool TROPreview::RangeStored() const
+{
+    return context_.settings
+        && context_.settings->valueExists(QStringLiteral("Bayer"), QStringLiteral("FirstFrame"));
 }
 
 TROPreview::~TROPreview()

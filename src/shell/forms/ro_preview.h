@@ -80,6 +80,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool RangeStored() const;
     // Widgets (ro_preview_widgets.cpp).
     void BuildWidgets();
     QGroupBox* BuildRangeGroup();

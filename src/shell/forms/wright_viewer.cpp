@@ -297,6 +297,10 @@ void TWrightViewer::Timer()
     busy_ = true;
     master_timer_.stop();
     retired_.clear();
+    if (!ticked_) {
+        ticked_ = true;
+        UpdateFirstStartNote();
+    }
     if (!open_queue_.Empty()) {
         DispatchOpenQueue();
         clock_.MarkRangeStale();

@@ -155,6 +155,8 @@ private:
     bool destroying_ = false;
     bool show_hints_ = true;
     bool show_first_start_note_ = true;
+    bool something_opened_ = false;
+    bool ticked_ = false;
     TFirstStartNote* first_start_note_ = nullptr;
     QString last_file_name_;
     QString presentation_file_name_;

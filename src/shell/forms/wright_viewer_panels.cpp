@@ -134,10 +134,14 @@ void TWrightViewer::BuildFirstStartNote()
     });
 }
 
-// The note shows while nothing is open or waiting to open.
+// The note shows from the first tick, when no file came with the start, until something is
+// opened; it does not come back in that session, so that the main window keeps its size while
+// windows are placed around it.
 void TWrightViewer::UpdateFirstStartNote()
 {
-    first_start_note_->setVisible(show_first_start_note_ && links_.empty() && open_queue_.Empty());
+    if (!links_.empty() || !open_queue_.Empty())
+        something_opened_ = true;
+    first_start_note_->setVisible(show_first_start_note_ && ticked_ && !something_opened_);
 }
 
 QWidget* TWrightViewer::BuildToolPanel()

@@ -52,6 +52,7 @@ private slots:
     void cleanup();
     void groupShowsStateAndTemperatureAndDrivesTheRecorder();
     void savingDownloadsTheRangeWithBayerFilesBeside();
+    void theStoredRangeIsRestored();
 
 private:
     QProcess simulator_;
@@ -101,6 +102,8 @@ void ROPreviewImagerTest::groupShowsStateAndTemperatureAndDrivesTheRecorder()
     ChildContext context;
     context.settings = settings_.get();
     QPointer<TROPreview> preview = new TROPreview(context, std::move(source), kAddress, "Kodak HG 2000 #1");
+    // Nothing stored yet: the whole recording, although it holds a frame numbered 1.
+    QCOMPARE(preview->Range().Count(), 8);
     QVERIFY(preview->findChild<QWidget*>("ImagerGB")->isVisibleTo(preview));
     auto* state = preview->findChild<QLabel*>("StatePanel");
     QCOMPARE(state->text(), QString("Recording Done"));
@@ -164,6 +167,22 @@ void ROPreviewImagerTest::savingDownloadsTheRangeWithBayerFilesBeside()
     QCOMPARE(QDir(dir_->path()).entryList({ "*.bay" }, QDir::Files),
         QStringList({ "F 00000.bay", "F 00003.bay", "F-00003.bay" }));
     QVERIFY(prompt_->texts().isEmpty());
+}
+
+void ROPreviewImagerTest::theStoredRangeIsRestored()
+{
+    settings_->writeString("Bayer", "FirstFrame", "0");
+    settings_->writeString("Bayer", "EndFrame", "2");
+    auto source = std::make_unique<TRO>(std::make_unique<TROTCPIP>(1, kAddress, "127.255.255.255"), false,
+        QStringLiteral("Ethernet at IP %1").arg(kAddress), QStringLiteral("Kodak HG 2000 #1"));
+    source->Open(kAddress);
+    ChildContext context;
+    context.settings = settings_.get();
+    QPointer<TROPreview> preview = new TROPreview(context, std::move(source), kAddress, "Kodak HG 2000 #1");
+    QCOMPARE(preview->Range().Count(), 3);
+    QCOMPARE(preview->findChild<QComboBox*>("FirstFrameCB")->currentText(), QString("0"));
+    preview->close();
+    QTRY_VERIFY(preview.isNull());
 }
 
 QTEST_MAIN(ROPreviewImagerTest)
