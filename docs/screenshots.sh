@@ -45,6 +45,9 @@ trap cleanup EXIT
 
 fail() {
     echo "screenshots: $*" >&2
+    if [[ -n "${SCENE:-}" ]] && import -window root "$OUTPUT_DIR/failed-$SCENE.png" 2> /dev/null; then
+        echo "screenshots: the screen at that moment is in $OUTPUT_DIR/failed-$SCENE.png" >&2
+    fi
     if [[ -n "${SCENE_LOG:-}" && -s "$SCENE_LOG" ]]; then
         echo "--- the program's output:" >&2
         tail -n 20 "$SCENE_LOG" >&2
@@ -242,6 +245,95 @@ scene_clip_dialogs() {
     stop_program
 }
 
+# Tools > Demo Devices, then File > Attach Imager with the demo entry of the given row selected.
+# Rows of the attach list: 0 Demo EM 1012, 1 Demo Frame Grabber, 2 Demo HG 2000, 3 Demo HS 4540,
+# 4 Demo RO.
+start_demo() {
+    start_program "$1" <<< "$NOTE_OFF"
+    menu "$MAIN" t d
+    DEMO_BOX=$(window "^Demo Devices$")
+    settle 0.5
+}
+
+attach_window_with() {
+    xdotool windowactivate --sync "$DEMO_BOX" key Return
+    settle 0.5
+    menu "$MAIN" f a
+    ATTACH=$(window "^Imager Attach and Setup$")
+    settle 0.5
+    click_in "$ATTACH" 60 $((38 + 14 * $1))
+}
+
+press_attach() { click_in "$ATTACH" 551 20; }
+
+# The demo imager: the box, the attach window, the setup pages, the download window and the
+# clip saved from it.
+scene_demo_imager() {
+    start_demo demo
+    shoot demo-devices "$DEMO_BOX"
+    attach_window_with 2
+    shoot demo-attach "$ATTACH"
+    click_in "$ATTACH" 551 105
+    local setup preview picture save clip
+    setup=$(window "^Imager Control and Setup$")
+    settle 2
+    shoot hg-setup-recording "$setup"
+    click_in "$setup" 304 24
+    settle 1
+    shoot hg-setup-identification "$setup"
+    xdotool windowactivate --sync "$setup" key Escape
+    settle 1
+    press_attach
+    preview=$(window "^\\(Kodak HG 2000\\) Demo HG 2000$")
+    picture=$(window "^Frame -20 \\(Kodak HG 2000\\) Demo HG 2000$")
+    settle 2
+    shoot demo-download "$MAIN" "$preview" "$picture"
+    # Save: the clip goes into the scene's folder and opens in a clip window.
+    local x y w h
+    read -r x y w h < <(inside "$preview")
+    click_in "$preview" 80 $((h - 22))
+    save=$(window "^Save \\(Kodak HG 2000\\) Demo HG 2000 Images As$")
+    settle 0.5
+    xdotool type --delay 20 "$WORK/demo/Demo HG 2000.kfs"
+    xdotool key Return
+    local compression
+    compression=$(window "^Video Compression$")
+    settle 0.5
+    xdotool windowactivate --sync "$compression" key Return
+    clip=$(window "^Demo HG 2000.kfs$")
+    settle 2
+    shoot demo-save "$MAIN" "$clip"
+    stop_program
+}
+
+# The demo processor's download window and the demo frame grabber's capture window.
+scene_demo_processor() {
+    start_demo processor
+    attach_window_with 0
+    press_attach
+    local preview picture
+    preview=$(window "^\\(Kodak EM 1012\\) Demo EM 1012$")
+    settle 4
+    picture=$(window "^Frame ")
+    shoot em-download "$preview" "$picture"
+    stop_program
+}
+
+scene_demo_grabber() {
+    start_demo grabber
+    attach_window_with 1
+    press_attach
+    local capture video
+    capture=$(window "Demo Frame Grabber")
+    video=$(window "^Live Video")
+    local x y w h
+    read -r x y w h < <(inside "$capture")
+    place "$video" $((x + w + 8)) "$y"
+    settle 3
+    shoot capture-window "$capture" "$video"
+    stop_program
+}
+
 # Tracks the marker of the tracking sample, then plots its X velocity and Y acceleration
 # through a CFC 60 filter.
 scene_measure_and_plot() {
@@ -317,7 +409,8 @@ scene_measure_and_plot() {
     stop_program
 }
 
-SCENES=(${FW_SCREENSHOT_SCENES:-first_start clips_playing signal_graph bayer_preview clip_dialogs measure_and_plot})
+SCENES=(${FW_SCREENSHOT_SCENES:-first_start clips_playing signal_graph bayer_preview clip_dialogs measure_and_plot
+    demo_imager demo_processor demo_grabber})
 
 openbox > "$WORK/openbox.log" 2>&1 &
 OPENBOX_PID=$!
