@@ -135,6 +135,7 @@ private:
     int error_shown_ = 0; // the error code whose message the error bar shows
     bool info_requested_ = true;
     bool restore_stored_range_ = true;
+    bool range_stored_ = false;
     bool in_tick_ = false;
     bool range_pending_ = false; // a range edited while a frame was uploading
     bool close_pending_ = false;

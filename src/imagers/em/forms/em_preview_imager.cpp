@@ -83,10 +83,15 @@ void TEMPreview::ReadRecording()
         frames_.TakeRecording(info.first_frame, info.last_frame);
     else
         frames_.TakeNoRecording();
+    // The first recording takes the stored range; a range never chosen is the whole recording,
+    // where the stored default "1" would pick one frame.
     if (restore_stored_range_ && frames_.HasRecording()) {
         restore_stored_range_ = false;
-        frames_.Restore(
-            values_.first_frame.toLongLong(), values_.end_frame.toLongLong(), values_.frame_interval);
+        if (range_stored_)
+            frames_.Restore(
+                values_.first_frame.toLongLong(), values_.end_frame.toLongLong(), values_.frame_interval);
+        else
+            frames_.Restore(info.first_frame, info.last_frame, values_.frame_interval);
     }
     display_->SetFrameSize(source_->PictureWidth(), source_->PictureHeight());
     shown_preview_.reset();

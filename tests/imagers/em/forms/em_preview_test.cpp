@@ -158,6 +158,7 @@ private slots:
     void init();
     void cleanup();
     void opensShowingTheProcessorsStateAndRecording();
+    void aRangeNeverChosenIsTheWholeRecording();
     void aPreviewThatCannotBeUploadedShowsInTheErrorBar();
     void frameFieldsKeepTheIntervalGrid();
     void hsFieldsSkipFrameZero();
@@ -191,6 +192,10 @@ void EMPreviewTest::init()
             settings_->writeInteger(QString::fromLatin1(section), QString::fromLatin1(name), 0);
         // No sharpening, so saved pixels are the tone table's.
         settings_->writeInteger(QString::fromLatin1(section), QStringLiteral("Filter"), 0);
+        // A range chosen before: frame 1 alone.
+        settings_->writeString(
+            QString::fromLatin1(section), QStringLiteral("FirstFrame"), QStringLiteral("1"));
+        settings_->writeString(QString::fromLatin1(section), QStringLiteral("EndFrame"), QStringLiteral("1"));
     }
     prompt_ = std::make_unique<ScriptedPrompt>();
     installPrompt(prompt_.get());
@@ -267,6 +272,24 @@ void EMPreviewTest::opensShowingTheProcessorsStateAndRecording()
     QCOMPARE(GreyAt(hs->PreviewPicture(), 5, 7), ShownGrey(ExpectedPixel(256, 5, 7, 1)));
     CloseWindow(hs);
     QVERIFY(prompt_->texts().isEmpty());
+}
+
+void EMPreviewTest::aRangeNeverChosenIsTheWholeRecording()
+{
+    for (const char* section : { "EM 1012", "HS 4540" }) {
+        settings_->deleteValue(QString::fromLatin1(section), QStringLiteral("FirstFrame"));
+        settings_->deleteValue(QString::fromLatin1(section), QStringLiteral("EndFrame"));
+    }
+    QPointer<TEMPreview> em = Open(EmModel::Em1012, ":DEV7");
+    QCOMPARE(FieldText(em, "FirstEN"), QString("-20"));
+    QCOMPARE(FieldText(em, "LastEN"), QString("79"));
+    QCOMPARE(FieldText(em, "PreviewEN"), QString("-20"));
+    CloseWindow(em);
+
+    QPointer<TEMPreview> hs = Open(EmModel::Hs4540, ":DEV8", "(Kodak 4540) Bench");
+    QCOMPARE(FieldText(hs, "FirstEN"), QString("1"));
+    QCOMPARE(FieldText(hs, "LastEN"), QString("1024"));
+    CloseWindow(hs);
 }
 
 void EMPreviewTest::aPreviewThatCannotBeUploadedShowsInTheErrorBar()
