@@ -207,7 +207,8 @@ void CapPreviewTest::opensToLiveModeWithTheGrabbersPicture()
     QPointer<TCapPreview> colour = Open("img0");
     WaitForLive(*colour);
     QCOMPARE(colour->windowTitle(), QString("NI-IMAQ: img0"));
-    QTRY_COMPARE(colour->findChild<QLabel*>("StatusBar1")->text(), QString("Live Mode "));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        colour->findChild<QLabel*>("StatusBar1")->text(), QString("Live Mode "), kHang_ms);
     // The picture is a frame of the grabber as it delivered it, its number in its first pixels.
     const FrameImage& picture = colour->LivePicture();
     QCOMPARE(picture.width(), kWidth);
