@@ -83,7 +83,8 @@ void LogOpenedFiles(fw::TWrightViewer& viewer)
 // The GPIB ports are listed when the GPIB driver library (FRAMEWRIGHT_GPIB_LIBRARY, else
 // linux-gpib's) loads; the frame-grabber library's interfaces (FRAMEWRIGHT_IMAQ_LIBRARY, else the
 // GenICam library) are listed as ports, and Find lists them as entries.
-std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(const fw::SettingsStore& settings, fw::TDeviceLibraries& libraries)
+std::unique_ptr<fw::TImagerAttach> MakeImagerAttach(
+    const fw::SettingsStore& settings, fw::TDeviceLibraries& libraries)
 {
     fw::TPortList::Sources ports;
     ports.serial_ports = fw::TPortList::SystemSerialPorts();
@@ -146,7 +147,8 @@ void OpenCapture(const fw::ChildContext& context, const fw::TAttachPreferences& 
     preview->SetAutoDetach(preferences.auto_detach);
 }
 
-void InstallImagerAttach(fw::TWrightViewer& viewer, fw::TImagerAttach& attach, fw::TDeviceLibraries& libraries)
+void InstallImagerAttach(
+    fw::TWrightViewer& viewer, fw::TImagerAttach& attach, fw::TDeviceLibraries& libraries)
 {
     fw::ImagerAttachCommand command;
     command.attach = [&attach, &libraries](const fw::ChildContext& context) {

@@ -79,8 +79,8 @@ int TImagerList::RowOf(const QString& name) const
 
 int TImagerList::RowOf(const TAttacher& entry) const
 {
-    const auto found = std::find_if(
-        rows_.begin(), rows_.end(), [&](const Row& row) { return row.entry.get() == &entry; });
+    const auto found
+        = std::find_if(rows_.begin(), rows_.end(), [&](const Row& row) { return row.entry.get() == &entry; });
     return found == rows_.end() ? -1 : int(found - rows_.begin());
 }
 

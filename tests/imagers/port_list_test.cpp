@@ -111,7 +111,8 @@ TEST(PortList, RelistingReplacesOnlyTheDevicePorts)
 
     ports.RelistDevices(true, { "img0", "img1" });
     EXPECT_EQ(AllNames(ports),
-        QStringList({ "Ethernet", "Direct to ttyS0", "GPIB-ENET", "GPIB0", "GPIB1", "GPIB2", "GPIB3", "img0", "img1" }));
+        QStringList({ "Ethernet", "Direct to ttyS0", "GPIB-ENET", "GPIB0", "GPIB1", "GPIB2", "GPIB3", "img0",
+            "img1" }));
     EXPECT_EQ(ports.ImaqInterfaces(), (std::vector<QString> { "img0", "img1" }));
     EXPECT_EQ(ports.Find("Direct to ttyS0"), serial);
     TSharedDriver* const img1 = ports.Find("img1");

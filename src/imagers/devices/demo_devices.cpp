@@ -67,8 +67,8 @@ QString DemoDevicesText(const TDemoSummary& summary)
     QStringList parts;
     auto add = [&parts](const QStringList& names, const char* singular, const char* plural) {
         if (!names.isEmpty())
-            parts << Counted(names.size(), QLatin1String(singular), QLatin1String(plural)) + QStringLiteral(" (")
-                    + names.join(QStringLiteral(", ")) + QLatin1Char(')');
+            parts << Counted(names.size(), QLatin1String(singular), QLatin1String(plural))
+                    + QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QLatin1Char(')');
     };
     add(summary.imagers, "simulated imager on this computer", "simulated imagers on this computer");
     add(summary.processors, "simulated GPIB processor", "simulated GPIB processors");
@@ -77,11 +77,13 @@ QString DemoDevicesText(const TDemoSummary& summary)
     for (const QString& sentence : summary.not_running)
         text += QLatin1Char(' ') + sentence;
     return text
-        + QStringLiteral(" Choose File > Attach Imager... to attach them. They stop when you choose Tools > Demo "
-                         "Devices again or close Framewright; the demo entries are not kept.");
+        + QStringLiteral(
+            " Choose File > Attach Imager... to attach them. They stop when you choose Tools > Demo "
+            "Devices again or close Framewright; the demo entries are not kept.");
 }
 
-TDemoDevices::TDemoDevices(TImagerList& list, TPortList& ports, TDeviceLibraries& libraries, QString program_dir)
+TDemoDevices::TDemoDevices(
+    TImagerList& list, TPortList& ports, TDeviceLibraries& libraries, QString program_dir)
     : list_(list)
     , ports_(ports)
     , libraries_(libraries)
@@ -128,7 +130,8 @@ void TDemoDevices::StartSimulator(const QString& program)
         // The imager links read the port when they are made; the simulator is told it too.
         environment_.Set("FRAMEWRIGHT_IMAGER_PORT", QByteArray::number(imager_port_));
         try {
-            simulator_.Start(program, arguments + QStringList { QStringLiteral("--port"), QString::number(imager_port_) });
+            simulator_.Start(
+                program, arguments + QStringList { QStringLiteral("--port"), QString::number(imager_port_) });
             return;
         } catch (const Error&) {
             if (attempt == kPortAttempts || simulator_.LastExitCode() != kBindFailureExit)
@@ -144,12 +147,14 @@ void TDemoDevices::SetLibraries(const TDemoFiles& files, TDemoSummary& summary)
     if (gpib_simulated_)
         environment_.Set("FRAMEWRIGHT_GPIB_LIBRARY", files.gpib_library.toLocal8Bit());
     else
-        summary.not_running << QStringLiteral("No GPIB processor is simulated: libfw-gpib-sim.so was not found.");
+        summary.not_running << QStringLiteral(
+            "No GPIB processor is simulated: libfw-gpib-sim.so was not found.");
     if (imaq_simulated_) {
         environment_.Set("FRAMEWRIGHT_IMAQ_LIBRARY", files.imaq_library.toLocal8Bit());
         environment_.SetUnlessSet("FW_IMAQ_SIM_FPS", kGrabberFramesPerSecond);
     } else {
-        summary.not_running << QStringLiteral("No frame grabber is simulated: libfw-imaq-sim.so was not found.");
+        summary.not_running << QStringLiteral(
+            "No frame grabber is simulated: libfw-imaq-sim.so was not found.");
     }
     for (const QString& sentence : summary.not_running)
         qCWarning(lcImagers).noquote() << "Demo devices:" << sentence;
@@ -158,7 +163,8 @@ void TDemoDevices::SetLibraries(const TDemoFiles& files, TDemoSummary& summary)
 void TDemoDevices::AddEntries(TDemoSummary& summary)
 {
     for (const DemoImager& imager : kDemoImagers) {
-        const QString fields = QStringLiteral("Ethernet;%1;%2;").arg(QLatin1String(imager.address)).arg(imager.identifier);
+        const QString fields
+            = QStringLiteral("Ethernet;%1;%2;").arg(QLatin1String(imager.address)).arg(imager.identifier);
         summary.imagers << AddEntry(QLatin1String(imager.name), imager.kind, fields);
     }
     if (gpib_simulated_) {
@@ -172,13 +178,15 @@ void TDemoDevices::AddEntries(TDemoSummary& summary)
             probe.port_name = QStringLiteral("GPIB0");
             // The simulator's processors may have been moved or switched off by its settings.
             if (libraries_.GpibDeviceAnswers(probe.GpibAddress()))
-                summary.processors << AddEntry(QLatin1String(processor.name), processor.kind, QStringLiteral("GPIB0;;;"));
+                summary.processors << AddEntry(
+                    QLatin1String(processor.name), processor.kind, QStringLiteral("GPIB0;;;"));
             else
                 qCWarning(lcImagers).noquote() << "Demo devices: nothing answers at" << probe.GpibAddress();
         }
     }
     const std::vector<QString>& interfaces = ports_.ImaqInterfaces();
-    if (imaq_simulated_ && std::find(interfaces.begin(), interfaces.end(), QStringLiteral("img0")) != interfaces.end())
+    if (imaq_simulated_
+        && std::find(interfaces.begin(), interfaces.end(), QStringLiteral("img0")) != interfaces.end())
         summary.grabbers << AddEntry(QStringLiteral("Demo Frame Grabber"), ikIMAQ, QStringLiteral("img0;;;"));
 }
 
@@ -211,8 +219,8 @@ void TDemoDevices::Stop()
     if (!attached.isEmpty())
         throw Error(QStringLiteral("The demo devices keep running: %1 %2 attached. Close the download window "
                                    "first, then choose Tools > Demo Devices again.")
-                        .arg(attached.join(QStringLiteral(", ")), attached.size() == 1 ? QStringLiteral("is")
-                                                                                          : QStringLiteral("are")));
+                        .arg(attached.join(QStringLiteral(", ")),
+                            attached.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
     Shutdown(true);
 }
 

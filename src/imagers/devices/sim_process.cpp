@@ -79,7 +79,8 @@ bool TSimProcess::ReadyLineSeen()
 {
     output_ += process_.readAllStandardOutput();
     const QList<QByteArray> lines = output_.split('\n');
-    return std::any_of(lines.begin(), lines.end(), [](const QByteArray& line) { return line.trimmed() == "ready"; });
+    return std::any_of(
+        lines.begin(), lines.end(), [](const QByteArray& line) { return line.trimmed() == "ready"; });
 }
 
 void TSimProcess::Fail(const QString& reason)

@@ -21,8 +21,8 @@
 namespace fw {
 namespace {
 
-const char* const kVariables[] { "FRAMEWRIGHT_IMAGER_PORT", "FRAMEWRIGHT_GPIB_LIBRARY", "FRAMEWRIGHT_IMAQ_LIBRARY",
-    "FW_IMAQ_SIM_FPS" };
+const char* const kVariables[] { "FRAMEWRIGHT_IMAGER_PORT", "FRAMEWRIGHT_GPIB_LIBRARY",
+    "FRAMEWRIGHT_IMAQ_LIBRARY", "FW_IMAQ_SIM_FPS" };
 
 bool ProcessGone(qint64 process_id)
 {
@@ -86,7 +86,8 @@ protected:
     TPortList ports_ { TPortList::Sources {} };
     TImagerList list_ { ports_ };
     TDeviceLibraries libraries_;
-    std::unique_ptr<TDemoDevices> demo_ = std::make_unique<TDemoDevices>(list_, ports_, libraries_, FW_BIN_DIR);
+    std::unique_ptr<TDemoDevices> demo_
+        = std::make_unique<TDemoDevices>(list_, ports_, libraries_, FW_BIN_DIR);
 };
 
 TEST_F(DemoDevicesTest, StartingListsTheSimulatedDevicesForThisRunOnly)
@@ -95,9 +96,10 @@ TEST_F(DemoDevicesTest, StartingListsTheSimulatedDevicesForThisRunOnly)
     list_.Add("Bench", "Kodak RO;Ethernet;10.0.0.8;8;");
     const QString text = demo_->Start();
     ASSERT_TRUE(demo_->Running());
-    EXPECT_TRUE(text.startsWith("Demo devices are running: two simulated imagers on this computer (Demo HG 2000, "
-                                "Demo RO), two simulated GPIB processors (Demo EM 1012, Demo HS 4540) and a "
-                                "simulated frame grabber (Demo Frame Grabber)."))
+    EXPECT_TRUE(
+        text.startsWith("Demo devices are running: two simulated imagers on this computer (Demo HG 2000, "
+                        "Demo RO), two simulated GPIB processors (Demo EM 1012, Demo HS 4540) and a "
+                        "simulated frame grabber (Demo Frame Grabber)."))
         << text.toStdString();
 
     EXPECT_EQ(qgetenv("FRAMEWRIGHT_IMAGER_PORT"), QByteArray::number(demo_->ImagerPort()));
@@ -107,7 +109,8 @@ TEST_F(DemoDevicesTest, StartingListsTheSimulatedDevicesForThisRunOnly)
     EXPECT_EQ(libraries_.Gpib()->LibraryName(), BuildLibrary("libfw-gpib-sim.so"));
 
     EXPECT_EQ(Names(),
-        QStringList({ "Bench", "Demo EM 1012", "Demo Frame Grabber", "Demo HG 2000", "Demo HS 4540", "Demo RO" }));
+        QStringList(
+            { "Bench", "Demo EM 1012", "Demo Frame Grabber", "Demo HG 2000", "Demo HS 4540", "Demo RO" }));
     EXPECT_EQ(Entry("Demo HG 2000")->Value(), "Kodak HG 2000;Ethernet;127.0.0.21;1;");
     EXPECT_EQ(Entry("Demo RO")->Value(), "Kodak RO;Ethernet;127.0.0.22;2;");
     EXPECT_EQ(Entry("Demo EM 1012")->GpibAddress(), "GPIB0:DEV7");

@@ -52,10 +52,13 @@ protected:
 // on standard error, or it never got ready.
 TEST_F(SimProcessTest, FailuresCarryTheirReason)
 {
-    EXPECT_TRUE(StartFailure(dir_.filePath("missing")).startsWith("The simulator missing could not be started: "));
+    EXPECT_TRUE(
+        StartFailure(dir_.filePath("missing")).startsWith("The simulator missing could not be started: "));
 
-    const QString refusing = Script("refusing", "#!/bin/sh\necho 'fw-imager-sim: cannot bind port 5' >&2\nexit 1\n");
-    EXPECT_EQ(StartFailure(refusing), "The simulator refusing could not be started: fw-imager-sim: cannot bind port 5");
+    const QString refusing
+        = Script("refusing", "#!/bin/sh\necho 'fw-imager-sim: cannot bind port 5' >&2\nexit 1\n");
+    EXPECT_EQ(StartFailure(refusing),
+        "The simulator refusing could not be started: fw-imager-sim: cannot bind port 5");
     EXPECT_EQ(process_.LastExitCode(), 1);
 
     const QString quiet = Script("quiet", "#!/bin/sh\nexit 3\n");
@@ -67,7 +70,8 @@ TEST_F(SimProcessTest, FailuresCarryTheirReason)
 TEST_F(SimProcessTest, ASilentSimulatorIsEndedWhenTheWaitGivesUp)
 {
     const QString pid_file = dir_.filePath("pid");
-    const QString silent = Script("silent", "#!/bin/sh\necho $$ > '" + pid_file.toUtf8() + "'\nexec sleep 60\n");
+    const QString silent
+        = Script("silent", "#!/bin/sh\necho $$ > '" + pid_file.toUtf8() + "'\nexec sleep 60\n");
     EXPECT_TRUE(StartFailure(silent, 300).contains("did not report ready"));
     EXPECT_EQ(process_.LastExitCode(), -1);
     QFile file(pid_file);
@@ -79,7 +83,8 @@ TEST_F(SimProcessTest, ASilentSimulatorIsEndedWhenTheWaitGivesUp)
 // with its owner.
 TEST_F(SimProcessTest, ReadyAfterItsLineAndEndedByStopOrTheOwner)
 {
-    const QString slow = Script("slow", "#!/bin/sh\nprintf 'imager 01\\nrea'\nsleep 0.2\nprintf 'dy\\n'\nexec sleep 60\n");
+    const QString slow
+        = Script("slow", "#!/bin/sh\nprintf 'imager 01\\nrea'\nsleep 0.2\nprintf 'dy\\n'\nexec sleep 60\n");
     ASSERT_EQ(StartFailure(slow), "started");
     EXPECT_TRUE(process_.Running());
     EXPECT_EQ(process_.ReadyOutput(), "imager 01\nready\n");
