@@ -52,6 +52,11 @@ void BayerPreviewValues::SetOriginal()
         SetPosition(kTags[i], TrackPosition(kTags[i], float(kOriginalMilli[i]) / 1000.0F));
 }
 
+bool BayerRangeStored(const SettingsStore& store)
+{
+    return store.valueExists(kSection, QStringLiteral("FirstFrame"));
+}
+
 BayerPreviewValues ReadBayerPreviewValues(const SettingsStore& store)
 {
     BayerPreviewValues values;

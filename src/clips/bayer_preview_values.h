@@ -40,6 +40,8 @@ struct BayerPreviewValues {
 
 // Values are stored x 1000 for the bars; anything out of range is brought onto its range.
 BayerPreviewValues ReadBayerPreviewValues(const SettingsStore& store);
+// Whether a frame range was ever stored; the defaults stand for none chosen yet.
+bool BayerRangeStored(const SettingsStore& store);
 void WriteBayerPreviewValues(SettingsStore& store, const BayerPreviewValues& values);
 
 // The settings window's view of the values (bars, filter, light source, tone curve; no crop),

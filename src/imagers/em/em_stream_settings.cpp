@@ -25,6 +25,11 @@ void WriteThousandths(SettingsStore& store, const QString& section, const char* 
 
 } // namespace
 
+bool EmStreamSettings::RangeStored(const SettingsStore& store, const QString& section)
+{
+    return store.valueExists(section, QStringLiteral("FirstFrame"));
+}
+
 EmStreamSettings EmStreamSettings::Read(
     const SettingsStore& store, const QString& section, int width, int height)
 {

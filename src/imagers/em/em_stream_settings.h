@@ -32,6 +32,8 @@ struct EmStreamSettings {
 
     // Missing values take their defaults; a byte spacing above 100 ms becomes 100.
     static EmStreamSettings Read(const SettingsStore& store, const QString& section, int width, int height);
+    // Whether a frame range was ever stored; the defaults stand for none chosen yet.
+    static bool RangeStored(const SettingsStore& store, const QString& section);
     void Write(SettingsStore& store, const QString& section) const;
 };
 

@@ -107,8 +107,7 @@ TROPreview::TROPreview(const ChildContext& context, std::unique_ptr<TBayer> sour
 
 bool TROPreview::RangeStored() const
 {
-    return context_.settings
-        && context_.settings->valueExists(QStringLiteral("Bayer"), QStringLiteral("FirstFrame"));
+    return context_.settings && BayerRangeStored(*context_.settings);
 }
 
 TROPreview::~TROPreview()

@@ -92,7 +92,7 @@ void TEMPreview::ReadSettings()
     if (context_.settings) {
         values_ = EmStreamSettings::Read(
             *context_.settings, source_->CameraType(), source_->PictureWidth(), source_->PictureHeight());
-        range_stored_ = context_.settings->valueExists(source_->CameraType(), QStringLiteral("FirstFrame"));
+        range_stored_ = EmStreamSettings::RangeStored(*context_.settings, source_->CameraType());
         source_->LoadCompression(*context_.settings);
     } else {
         values_.crop = FrameRect { 0, 0, source_->PictureWidth() - 1, source_->PictureHeight() - 1 };
