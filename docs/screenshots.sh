@@ -49,8 +49,9 @@ fail() {
         echo "screenshots: the screen at that moment is in $OUTPUT_DIR/failed-$SCENE.png" >&2
     fi
     if [[ -n "${SCENE_LOG:-}" && -s "$SCENE_LOG" ]]; then
-        echo "--- the program's output:" >&2
+        echo "--- the program's output (all of it in $OUTPUT_DIR/failed-$SCENE.log):" >&2
         tail -n 20 "$SCENE_LOG" >&2
+        cp "$SCENE_LOG" "$OUTPUT_DIR/failed-$SCENE.log"
     fi
     exit 1
 }
